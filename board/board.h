@@ -1,0 +1,77 @@
+#pragma once
+
+// The plotting board as a whole: the canvas with its live figures, the grid, the own-ship
+// vector, the eraser, the undo snapshot, picture files and the target number labels. Widgets and
+// dialogs are the console's; the board takes board coordinates and file paths.
+
+#include "board_canvas.h"
+#include "live_figures.h"
+
+#include "model/motion.h"
+#include "model/state.h"
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+namespace varmet {
+
+class Board
+{
+public:
+    // A fresh white board with the start grid and the first snapshot.
+    Board();
+
+    BoardCanvas &canvas() { return m_canvas; }
+    const BoardCanvas &canvas() const { return m_canvas; }
+    LiveFigures &figures() { return m_figures; }
+    const LiveFigures &figures() const { return m_figures; }
+
+    // The range rings and lines through the centre: on a fresh board with its default pen and
+    // brush (start), or repainted in black with a clear brush (refresh), leaving the inside of
+    // the rings as it is.
+    void DrawStartGrid();
+    void RefreshGrid();
+
+    // Erases the own-ship vector drawn last (none at start) and draws it for the new values.
+    void RedrawOwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity);
+
+    // The eraser, while `eraserOn` (the eraser button is down): a press wipes a 10 x 10 patch and
+    // shows the dotted outline, a move with the left button held moves both, a release removes
+    // the outline.
+    void Image3MouseDown(int x, int y, bool eraserOn);
+    void Image3MouseMove(int x, int y, bool leftButtonHeld, bool eraserOn);
+    void Image3MouseUp(bool eraserOn);
+    const EraseRectangle &eraseRect() const { return m_eraseRect; }
+
+    // The snapshot holds the permanent content only (no live figures).
+    void TakeSnapshot();
+    const QImage &undoBitmap() const { return m_undoBitmap; }
+    // The board := the snapshot, with the live figures laid over it.
+    void UndoClick();
+
+    // Loads a picture into the board and takes a snapshot. The format follows the extension:
+    // a bitmap as it is (any size), an icon onto a white 650 x 650 raster at its top-left.
+    // Returns the reason of a refusal (metafile, unreadable file, not a picture, too large), in
+    // which case board and snapshot are untouched.
+    std::optional<QString> openPicture(const QString &path);
+
+    // Paints the scale labels into the board, takes a snapshot and writes the board as seen
+    // (live figures included) to `path` as a BMP file, atomically. Returns the reason of a
+    // failed write; any earlier file at `path` is then left as it was.
+    std::optional<QString> savePicture(const QString &path);
+
+    // "№" followed by numberText, with its top-left corner at the given point.
+    void drawTargetLabel(const QString &numberText, PixelPoint at);
+
+private:
+    void paintGrid();
+
+    BoardCanvas m_canvas;
+    LiveFigures m_figures {m_canvas};
+    QImage m_undoBitmap;
+    EraseRectangle m_eraseRect;
+};
+
+} // namespace varmet

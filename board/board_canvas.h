@@ -1,0 +1,103 @@
+#pragma once
+
+// The plotting board's drawing surface. The picture the operator sees is the permanent content
+// (grid, relative tracks, time marks, labels, eraser patches, opened pictures) with the live
+// strokes laid over it as an inversion mask: a not-xor stroke turns a pixel p into
+// NOT(p XOR pen colour), and drawing the same stroke again restores it. Copy-pen painting and
+// texts always go into the permanent content, under the live strokes, so a live figure can be
+// erased exactly at any later time whatever was painted in between.
+
+#include "model/figures.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QRgb>
+#include <QString>
+
+namespace varmet {
+
+enum class PenMode { CopyPen, NotXorPen };
+enum class BrushStyle { Solid, Clear };
+
+namespace BoardColour {
+inline constexpr QRgb Black = 0xff000000;
+inline constexpr QRgb Red = 0xffff0000;
+inline constexpr QRgb Blue = 0xff0000ff;
+inline constexpr QRgb Magenta = 0xffff00ff;
+inline constexpr QRgb White = 0xffffffff;
+inline constexpr QRgb Yellow = 0xffffff00;
+} // namespace BoardColour
+
+class BoardCanvas
+{
+public:
+    // A fresh white 650 x 650 board with the default state: pen black, width 1, CopyPen; brush
+    // white and solid; the default 8-point sans-serif font; position (0, 0).
+    BoardCanvas();
+
+    // The board as the operator sees it (Format_RGB32).
+    const QImage &picture() const { return m_visible; }
+    // The permanent content alone, without the live strokes.
+    QImage permanentPicture() const { return m_permanent; }
+    QSize size() const { return m_visible.size(); }
+
+    // Replaces the permanent content by a copy of `picture` (any size, converted to RGB32) and
+    // resets the state to the defaults. The live strokes stay laid over the new content.
+    void replacePicture(const QImage &picture);
+
+    // Pen, brush, font and position persist between callers.
+    void setPenColor(QRgb colour) { m_penColour = colour; }
+    QRgb penColor() const { return m_penColour; }
+    void setPenWidth(int width) { m_penWidth = width; }
+    int penWidth() const { return m_penWidth; }
+    void setPenMode(PenMode mode) { m_penMode = mode; }
+    PenMode penMode() const { return m_penMode; }
+    // Setting the colour while the style is clear also makes the brush solid.
+    void setBrushColor(QRgb colour);
+    QRgb brushColor() const { return m_brushColour; }
+    void setBrushStyle(BrushStyle style) { m_brushStyle = style; }
+    BrushStyle brushStyle() const { return m_brushStyle; }
+    void setFont(const QFont &font) { m_font = font; }
+    const QFont &font() const { return m_font; }
+    PixelPoint penPosition() const { return m_position; }
+
+    void moveTo(std::int64_t x, std::int64_t y);
+    // A line from the pen position to (x, y) with the pen, its end point excluded; a line of
+    // zero length paints nothing. In NotXorPen mode each of its pixels is inverted once.
+    void lineTo(std::int64_t x, std::int64_t y);
+    // The ellipse inscribed in (x1, y1)-(x2, y2): outline with the pen, inside with the brush
+    // unless it is clear.
+    void ellipse(int x1, int y1, int x2, int y2);
+    // The text with its top-left corner at (x, y) in the canvas font; its box is painted with
+    // the brush colour when the brush is solid.
+    void textOut(int x, int y, const QString &text);
+    // Pixels left <= x < right, top <= y < bottom painted with the brush.
+    void fillRect(int left, int top, int right, int bottom);
+    // Inverts a dotted one-pixel outline on the border of the rectangle (columns left and
+    // right - 1, rows top and bottom - 1); the same call again removes it.
+    void drawFocusRect(int left, int top, int right, int bottom);
+
+    // The stateless primitive of the live figures: the stroke drawn with the not-xor pen in
+    // `colour`, leaving the canvas state untouched.
+    void invertStroke(const Stroke &stroke, QRgb colour);
+
+    // The area changed since the last call, for repainting only what changed.
+    QRect takeChangedArea();
+
+private:
+    // ... implementation members
+    QImage m_permanent;
+    QImage m_mask; // XOR mask of the live strokes
+    QImage m_visible;
+    QRgb m_penColour;
+    int m_penWidth;
+    PenMode m_penMode;
+    QRgb m_brushColour;
+    BrushStyle m_brushStyle;
+    QFont m_font;
+    PixelPoint m_position;
+    QRect m_changed;
+};
+
+} // namespace varmet

@@ -1,0 +1,48 @@
+#pragma once
+
+// The live figures of the board: every figure drawn with the inverting pen (each slot's true
+// track and wake, salvo median and torpedo pair, and the own-ship vector) is recorded with the
+// exact strokes and colour it was drawn with, and erased by replaying exactly those. A change of
+// a display box, of the maximum run or of the target speed between a draw and its erase can
+// therefore never leave a stray line.
+
+#include "board_canvas.h"
+
+#include <array>
+
+namespace varmet {
+
+enum class FigureKind { TrackAndWake, MedianLine, TorpedoPair };
+
+struct RecordedFigure
+{
+    QRgb colour = BoardColour::White;
+    StrokeList strokes;
+    friend bool operator==(const RecordedFigure &, const RecordedFigure &) = default;
+};
+
+class LiveFigures
+{
+public:
+    explicit LiveFigures(BoardCanvas &canvas);
+
+    // Erases what the figure shows now and draws `strokes` in `colour` in its place. A white
+    // colour records a figure that paints nothing. Nothing is painted when the figure is
+    // unchanged.
+    void show(FigureKind kind, int slotNumber, QRgb colour, const StrokeList &strokes);
+    void showOwnShipVector(const StrokeList &strokes); // red
+
+    const RecordedFigure &recorded(FigureKind kind, int slotNumber) const;
+    const RecordedFigure &recordedOwnShipVector() const;
+
+    // Erases every live figure and forgets it.
+    void clear();
+
+private:
+    void replace(RecordedFigure &figure, const RecordedFigure &next);
+
+    BoardCanvas &m_canvas;
+    std::array<RecordedFigure, 1 + 3 * SlotCount> m_figures {};
+};
+
+} // namespace varmet
