@@ -1,0 +1,97 @@
+#include "spin_edit.h"
+
+#include "field_caption.h"
+
+#include "model/number_text.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+#include <limits>
+
+namespace varmet {
+
+namespace {
+// The integer in a text, or `fallback` when it holds no whole number.
+int WholeOr(const QString &text, int fallback)
+{
+    const auto whole = ParseWhole(text.toStdString());
+    if (!whole)
+        return fallback;
+    return static_cast<int>(std::clamp<std::int64_t>(
+        *whole, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+} // namespace
+
+SpinEdit::SpinEdit(
+    const QString &caption, int minimum, int maximum, int step, int value, QWidget *parent)
+    : QSpinBox(parent)
+    , m_caption(new FieldCaption(caption, this))
+{
+    setLocale(QLocale::c());
+    setWrapping(false);
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    setRange(minimum, maximum);
+    setSingleStep(step);
+    setValue(value);
+    m_shownText = text();
+    // The spin box rewrites its editor with the editor's signals blocked and reports a new value
+    // only when the value changes, so neither signal alone sees every change of the text.
+    connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::notifyIfTextChanged);
+    connect(this, &QSpinBox::textChanged, this, &SpinEdit::notifyIfTextChanged);
+}
+
+int SpinEdit::typedValue() const
+{
+    return WholeOr(text(), minimum());
+}
+
+void SpinEdit::typeText(const QString &text)
+{
+    lineEdit()->selectAll();
+    if (text.isEmpty())
+        lineEdit()->del();
+    else
+        lineEdit()->insert(text);
+}
+
+QValidator::State SpinEdit::validate(QString &text, int &pos) const
+{
+    const QValidator::State state = QSpinBox::validate(text, pos);
+    if (state == QValidator::Acceptable || !m_acceptsOutOfRange)
+        return state;
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed == u"-" || trimmed == u"+"
+        || ParseWhole(trimmed.toStdString()))
+        return QValidator::Intermediate;
+    return state;
+}
+
+void SpinEdit::fixup(QString &input) const
+{
+    // Run when the field loses focus with a text that is not a value of the range: a number
+    // goes to the nearer end of the range, anything else to the minimum.
+    input = QString::number(std::clamp(WholeOr(input, minimum()), minimum(), maximum()));
+}
+
+void SpinEdit::stepBy(int steps)
+{
+    QSpinBox::stepBy(steps);
+    notifyIfTextChanged();
+}
+
+void SpinEdit::focusOutEvent(QFocusEvent *event)
+{
+    QSpinBox::focusOutEvent(event);
+    notifyIfTextChanged();
+}
+
+void SpinEdit::notifyIfTextChanged()
+{
+    if (text() == m_shownText)
+        return;
+    m_shownText = text();
+    emit fieldTextChanged();
+}
+
+} // namespace varmet

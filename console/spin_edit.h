@@ -1,0 +1,51 @@
+#pragma once
+
+// A whole-number field with its own arrows and its caption above it. The operator may type into
+// it; the arrows step by the single step without wrapping. fieldTextChanged() fires exactly when
+// the text shown changes, whatever changed it: typing, an arrow, the program, or the correction
+// when the field loses focus.
+
+#include <QSpinBox>
+
+class QLabel;
+
+namespace varmet {
+
+class SpinEdit : public QSpinBox
+{
+    Q_OBJECT
+public:
+    SpinEdit(
+        const QString &caption, int minimum, int maximum, int step, int value, QWidget *parent);
+
+    QLabel *captionLabel() const { return m_caption; }
+
+    // Whether a whole number outside the range, an empty text or a lone sign may stand in the
+    // field while the operator types; the field returns into its range when it loses focus.
+    void setAcceptsOutOfRangeTyping(bool accepts) { m_acceptsOutOfRange = accepts; }
+
+    // The integer in the text as typed (even outside the range), or the minimum when the text is
+    // not a whole number.
+    int typedValue() const;
+
+    // Replaces the text the way typing does: through the validator, with the same notifications.
+    void typeText(const QString &text);
+
+signals:
+    void fieldTextChanged();
+
+protected:
+    QValidator::State validate(QString &text, int &pos) const override;
+    void fixup(QString &input) const override;
+    void stepBy(int steps) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void notifyIfTextChanged();
+
+    QLabel *m_caption;
+    bool m_acceptsOutOfRange = false;
+    QString m_shownText;
+};
+
+} // namespace varmet

@@ -1,0 +1,69 @@
+#pragma once
+
+// A pair of arrow buttons bound to a field: each press steps the field's whole value by the
+// increment and the step repeats while the button is held. Values are written in plain decimal
+// digits. A wrapping range continues at the other end, modulo its length (357 + 5 in 0..359
+// gives 2); otherwise a step stops at the end, and a step at the end changes nothing.
+
+#include <QWidget>
+
+#include <optional>
+
+class QToolButton;
+
+namespace varmet {
+
+class LabeledEdit;
+
+class UpDown : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Direction { Up = 1, Down = -1 };
+
+    // Stands at the right edge of `associate`, as tall as it.
+    UpDown(LabeledEdit *associate, int minimum, int maximum, int increment, bool wraps);
+
+    LabeledEdit *associate() const { return m_associate; }
+    int minimum() const { return m_minimum; }
+    int maximum() const { return m_maximum; }
+    bool wraps() const { return m_wraps; }
+    int increment() const { return m_increment; }
+    void setIncrement(int increment) { m_increment = increment; }
+    QToolButton *button(Direction direction) const;
+
+    // The value `steps` increments on from `value` under the range rule.
+    int stepped(int value, int steps) const;
+
+    // The operations of the mouse, for a driver as for the buttons themselves: a press runs the
+    // press notification and the first step; each repeat of the held arrow steps once more; the
+    // release runs the release notification.
+    void press(Direction direction);
+    void repeat();
+    void release();
+    void click(Direction direction);
+    bool isHeld() const { return m_held.has_value(); }
+
+signals:
+    void pressed();
+    void released();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QToolButton *makeButton(Direction direction);
+    int currentValue() const;
+    void step(Direction direction);
+
+    LabeledEdit *m_associate;
+    int m_minimum;
+    int m_maximum;
+    int m_increment;
+    bool m_wraps;
+    std::optional<Direction> m_held;
+    QToolButton *m_up;
+    QToolButton *m_down;
+};
+
+} // namespace varmet
