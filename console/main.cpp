@@ -1,11 +1,32 @@
 #include "ugredit.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <cfenv>
 
 int main(int argc, char *argv[])
 {
+    // Reals round to nearest with ties to even; faults of the arithmetic are reported by the
+    // model's own checks rather than by traps.
+    std::fesetround(FE_TONEAREST);
+
     QApplication app(argc, argv);
+    QFont font(QStringLiteral("DejaVu Sans"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font);
+    // The toolkit's own texts (dialog buttons, file dialog) in Russian, where installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+
     varmet::TForm1 form;
+    varmet::Form1 = &form;
+    // TODO(help window): create Form2 hidden here and hand it over with form.setHelpWindow().
     form.show();
-    return app.exec();
+    const int status = QApplication::exec();
+    varmet::Form1 = nullptr;
+    return status;
 }

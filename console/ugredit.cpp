@@ -1,13 +1,698 @@
 #include "ugredit.h"
 
+#include "board_view.h"
+#include "eraser_glyph.h"
+#include "form_port.h"
+#include "labeled_edit.h"
+#include "spin_edit.h"
+#include "up_down.h"
+
+#include "board/board.h"
+#include "cycle/tick_cycle.h"
+#include "model/figures.h"
+#include "model/number_text.h"
+#include "model/numeric.h"
+#include "model/units.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+
+#include <limits>
+
 namespace varmet {
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+// ---- The fields, their blocks and places ----------------------------------------------------
+
+enum class Kind {
+    Stepped, // read-only edit changed by its up-down button
+    Display, // read-only edit written by the program
+    Disabled, // grey edit nothing reads or writes
+    Spin, // spin field, typed or stepped by its own arrows
+};
+
+struct BlockSpec
+{
+    const char *name;
+    const char *caption;
+    QRect frame; // in window client coordinates
+    int captionPoints;
+};
+
+constexpr BlockSpec Blocks[] = {
+    {"GroupBox2", "Параметры движения цели", {688, 0, 382, 185}, 10},
+    {"GroupBox3", "Параметры движения ПЛ", {688, 188, 189, 65}, 8},
+    {"GroupBox4", "Относительные Кц и Vц", {881, 188, 189, 65}, 8},
+    {"GroupBox5", "Данные для стрельбы", {688, 256, 382, 105}, 8},
+    {"GroupBox6", "Расчетные данные для ТС по угловым величинам", {688, 364, 382, 105}, 8},
+    {"GroupBox7", "Расчетные данные для ТС по линейным величинам", {688, 472, 382, 169}, 8},
+};
+enum Block { TargetMotion, OwnMotion, Relative, FiringData, Angular, Linear };
+
+struct FieldSpec
+{
+    int block;
+    const char *name;
+    Kind kind;
+    const char *caption;
+    const char *hint;
+    int column;
+    int row;
+    const char *text = "0"; // starting text, or the starting value of a spin field
+    const char *upDown = nullptr;
+    int minimum = 0;
+    int maximum = 0;
+    int step = 1;
+    bool wraps = false;
+    int width = 60;
+};
+
+// Field places: columns 94 px apart, rows 40 px apart, the first field 36 px below the frame's
+// top so that the block caption and the field caption fit above it.
+constexpr int ColumnPitch = 94;
+constexpr int RowPitch = 40;
+constexpr int FirstColumn = 8;
+constexpr int FirstRow = 36;
+constexpr int FieldHeight = 21;
+
+QPoint FieldPlace(int column, int row)
+{
+    return {FirstColumn + column * ColumnPitch, FirstRow + row * RowPitch};
+}
+
+// clang-format off
+constexpr FieldSpec Fields[] = {
+    {TargetMotion, "SpinEdit2", Kind::Spin, "Номер п/п", "Переключение между целями", 0, 0,
+     "1", nullptr, 1, 5, 1},
+    {TargetMotion, "LabeledEdit4", Kind::Stepped, "Номер цели", "Ввод номера цели", 1, 0,
+     "1", "UpDown13", 1, 10, 1, false, 40},
+    {TargetMotion, "LabeledEdit7", Kind::Stepped, "П акустический", "Ввод акустического пеленга на цель", 2, 0,
+     "0", "UpDown7", 0, 359, 1, true},
+    {TargetMotion, "LabeledEdit8", Kind::Stepped, "Д до цели (кбт)", "Корректура дистанции до цели", 3, 0,
+     "0", "UpDown3", 0, 300, 1},
+    {TargetMotion, "Edit1", Kind::Display, "П автоматный", "Отображение расчетного пеленга на цель", 0, 1},
+    {TargetMotion, "LabeledEdit11", Kind::Display, "Д автоматная", "Отображение расчетной дистанции до цели", 1, 1},
+    {TargetMotion, "LabeledEdit9", Kind::Stepped, "Кц", "Корректура курса цели", 2, 1,
+     "0", "UpDown1", 0, 359, 1, true},
+    {TargetMotion, "LabeledEdit1", Kind::Stepped, "Vц (узл)", "Корректура скорости цели", 3, 1,
+     "20", "UpDown2", 0, 50, 1},
+    {TargetMotion, "LabeledEdit24", Kind::Display, "КУц", "Отображение курсового угла цели", 0, 2},
+    {TargetMotion, "LabeledEdit25", Kind::Display, "Тетта", "Отображение расчетного угла встречи торпеды с целью", 1, 2},
+    {TargetMotion, "LabeledEdit10", Kind::Disabled, "Delta П", nullptr, 0, 3, ""},
+    {TargetMotion, "LabeledEdit13", Kind::Disabled, "Delta Д", nullptr, 1, 3, ""},
+    {TargetMotion, "LabeledEdit12", Kind::Disabled, "ВИП", nullptr, 2, 3, ""},
+
+    {OwnMotion, "LabeledEdit5", Kind::Stepped, "К пл", "Ввод курса ПЛ", 0, 0,
+     "0", "UpDown4", 0, 359, 1, true},
+    {OwnMotion, "LabeledEdit6", Kind::Stepped, "V пл (узл)", "Ввод скорости ПЛ", 1, 0,
+     "0", "UpDown5", 0, 50, 1},
+
+    {Relative, "LabeledEdit3", Kind::Display, "Кц отн", "Отображение относительного курса цели", 0, 0},
+    {Relative, "LabeledEdit2", Kind::Display, "Vц отн (узл)", "Отображение относительной скорости цели", 1, 0},
+
+    {FiringData, "LabeledEdit14", Kind::Stepped, "Vт (узл)", "Ввод скорости торпеды", 0, 0,
+     "45", "UpDown8", 0, 200, 1},
+    {FiringData, "LabeledEdit15", Kind::Stepped, "Е (м)", "Ввод максимального пути хода торпеды", 1, 0,
+     "19000", "UpDown9", 0, 32000, 1000},
+    {FiringData, "LabeledEdit16", Kind::Stepped, "КС (м)", "Ввод длины кильватерного следа цели", 2, 0,
+     "0", "UpDown10", 0, 4000, 100},
+    {FiringData, "LabeledEdit17", Kind::Stepped, "L (м)", "Ввод длины цели", 3, 0,
+     "200", "UpDown11", 0, 700, 50},
+    {FiringData, "LabeledEdit18", Kind::Stepped, "Delta Fi (Fi)", "Ввод кильватерной поправки", 0, 1,
+     "0", "UpDown6", -45, 45, 1},
+    {FiringData, "LabeledEdit19", Kind::Disabled, "Дс (м)", nullptr, 1, 1,
+     "0", "UpDown12", 0, 15000, 1},
+
+    {Angular, "LabeledEdit20", Kind::Display, "  Fi (град)", "Расчетный угол упреждения медианы залпа", 0, 0},
+    {Angular, "LabeledEdit21", Kind::Display, " W (град)", "Омега медианы залпа", 1, 0},
+    {Angular, "LabeledEdit22", Kind::Display, " ет (м)", "Путь до цели по медиане залпа", 2, 0},
+    {Angular, "LabeledEdit23", Kind::Display, " Мз (град)", "Направление медианы залпа", 3, 0},
+
+    {Linear, "SpinEdit1", Kind::Spin, "Тетта (гр)", "Ввод угла встречи торпеды с целью при стрельбе с Тетта заданным", 0, 0,
+     "90", nullptr, -150, 150, 10},
+    {Linear, "SpinEdit3", Kind::Spin, "Delta ет (м)", "Ввод пути торпеды к цели после второго поворота", 1, 0,
+     "0", nullptr, 0, 10000, 100},
+    {Linear, "LabeledEdit34", Kind::Display, "Мз1 (град)", "Отображение расчетной медианы залпа первой торпеды", 2, 0},
+    {Linear, "LabeledEdit35", Kind::Display, "Мз2 (град)", "Отображение расчетной медианы залпа второй торпеды", 3, 0},
+    {Linear, "LabeledEdit32", Kind::Display, "Fi1 (град)", "Отображение расчетного угла упреждения первой торпеды", 0, 1},
+    {Linear, "LabeledEdit33", Kind::Display, "Fi2 (град)", "Отображение расчетного угла упреждения второй торпеды", 1, 1},
+    {Linear, "LabeledEdit28", Kind::Display, "ет1 (м)", "Отображение расчетного пути первой торпеды к цели", 2, 1},
+    {Linear, "LabeledEdit29", Kind::Display, "ет2 (м)", "Отображение расчетного пути второй торпеды к цели", 3, 1},
+    {Linear, "LabeledEdit26", Kind::Display, "W1 (град)", "Отображение расчетной омеги первой торпеды", 0, 2},
+    {Linear, "LabeledEdit27", Kind::Display, "W2 (град)", "Отображение расчетной омеги второй торпеды", 1, 2},
+    {Linear, "LabeledEdit30", Kind::Display, "Alfa'1", "Отображение расчетного угла второго поворота первой торпеды", 2, 2},
+    {Linear, "LabeledEdit31", Kind::Display, "Alfa'2", "Отображение расчетного угла второго поворота второй торпеды", 3, 2},
+};
+// clang-format on
+
+QString Text(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QWidget *MakeField(const FieldSpec &spec, QWidget *block)
+{
+    const QPoint at = FieldPlace(spec.column, spec.row);
+    QWidget *widget = nullptr;
+    if (spec.kind == Kind::Spin) {
+        widget = new SpinEdit(Text(spec.caption), spec.minimum, spec.maximum, spec.step,
+            Text(spec.text).toInt(), block);
+    } else {
+        auto *edit = new LabeledEdit(Text(spec.caption), block);
+        edit->setText(Text(spec.text));
+        edit->setReadOnly(spec.kind != Kind::Disabled);
+        edit->setEnabled(spec.kind != Kind::Disabled);
+        if (spec.kind == Kind::Disabled)
+            edit->setBackground(block->palette().color(QPalette::Button));
+        widget = edit;
+    }
+    widget->setObjectName(spec.name);
+    widget->setGeometry(at.x(), at.y(), spec.width, FieldHeight);
+    if (spec.hint)
+        widget->setToolTip(Text(spec.hint));
+    if (spec.upDown) {
+        auto *upDown = new UpDown(
+            static_cast<LabeledEdit *>(widget), spec.minimum, spec.maximum, spec.step, spec.wraps);
+        upDown->setObjectName(spec.upDown);
+        upDown->setEnabled(spec.kind != Kind::Disabled);
+    }
+    return widget;
+}
+
+QToolButton *MakeToggle(const char *name, const char *hint, QRect geometry, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setCheckable(true);
+    button->setToolTip(Text(hint));
+    button->setGeometry(geometry);
+    return button;
+}
+
+QLabel *MakeLabel(const char *name, const char *text, QPoint at, QWidget *parent)
+{
+    auto *label = new QLabel(Text(text), parent);
+    label->setObjectName(name);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+const QString OpenFilter
+    = QStringLiteral("Все (*.bmp *.ico *.emf *.wmf);;Точечные рисунки (*.bmp);;Значки (*.ico);;"
+                     "Расширенные метафайлы (*.emf);;Метафайлы (*.wmf)");
+const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Все файлы (*)");
+
+constexpr QSize ClientSize(1075, 692);
+
+} // namespace
+
+// ---- Construction ------------------------------------------------------------------------------
 
 TForm1::TForm1(QWidget *parent)
     : QMainWindow(parent)
+    , m_guard([this](const QString &message) { showMessage(message); })
 {
+    showMessage = [this](const QString &message) { showMessageBox(message); };
+    askFileName = [this](const FileRequest &request) { return showFileDialog(request); };
+
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("БИУС \"Вармет\""));
-    setGeometry(62, 31, 1024, 738);
+    QFont windowFont(QStringLiteral("DejaVu Sans"), 8);
+    windowFont.setStyleHint(QFont::SansSerif);
+    setFont(windowFont);
+    move(62, 31);
+    resize(1024, 738);
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *client = new QWidget;
+    client->setFixedSize(ClientSize);
+    scroll->setWidget(client);
+    setCentralWidget(scroll);
+    buildControls(client);
+    buildMenu();
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName("Timer1");
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName("Timer2");
+    for (QTimer *timer : {m_timer1, m_timer2})
+        timer->setInterval(1000);
+
+    FormCreate();
+    wireHandlers();
+    m_timer1->start();
+    m_timer2->start();
+}
+
+TForm1::~TForm1()
+{
+    m_timer1->stop();
+    m_timer2->stop();
+    // No handler may run while the controls are taken down.
+    m_cycle.reset();
+}
+
+void TForm1::buildControls(QWidget *client)
+{
+    m_image3 = new BoardView(client);
+    m_image3->move(32, 0);
+
+    m_sbErase = MakeToggle("SBErase", "Включение и выключение ластика", {4, 3, 25, 25}, client);
+    m_sbErase->setIcon(EraserGlyph());
+
+    std::array<QGroupBox *, std::size(Blocks)> blocks {};
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const BlockSpec &spec = Blocks[i];
+        auto *block = new QGroupBox(Text(spec.caption), client);
+        block->setObjectName(spec.name);
+        block->setGeometry(spec.frame);
+        blocks[i] = block;
+    }
+    for (const FieldSpec &spec : Fields)
+        MakeField(spec, blocks[static_cast<std::size_t>(spec.block)]);
+    m_spinEdit2 = client->findChild<SpinEdit *>("SpinEdit2");
+    m_spinEdit2->setAcceptsOutOfRangeTyping(true);
+
+    auto *button2 = new QPushButton(QStringLiteral("№"), blocks[TargetMotion]);
+    button2->setObjectName("Button2");
+    button2->setToolTip(QStringLiteral("Отображение номера цели на экране"));
+    const QRect number = field("LabeledEdit4")->geometry();
+    button2->setGeometry(number.right() + 1 + 17 + 3, number.top(), 21, 21);
+
+    QWidget *angular = blocks[Angular];
+    auto *banner = MakeLabel("Label13", "СТРЕЛЬБА ЗАПРЕЩЕНА", {8, 72}, angular);
+    QFont bannerFont = font();
+    bannerFont.setPointSize(10);
+    bannerFont.setBold(true);
+    banner->setFont(bannerFont);
+    banner->setAlignment(Qt::AlignCenter);
+    banner->setGeometry(8, 72, 200, 22);
+    banner->setAutoFillBackground(true);
+    QPalette red = banner->palette();
+    red.setColor(QPalette::Window, Qt::red);
+    banner->setPalette(red);
+    banner->hide();
+
+    auto *checkBox1 = new QCheckBox(QStringLiteral("Отображение"), angular);
+    checkBox1->setObjectName("CheckBox1");
+    checkBox1->setToolTip(QStringLiteral("Вывод на экран расчитанных угловых величин"));
+    checkBox1->setGeometry(FieldPlace(2, 1).x(), 74, 120, 18);
+
+    auto *checkBox2 = new QCheckBox(QStringLiteral("Отображение"), blocks[Linear]);
+    checkBox2->setObjectName("CheckBox2");
+    checkBox2->setToolTip(QStringLiteral("Вывод на экран расчитанных линейных величин"));
+    checkBox2->setGeometry(FieldPlace(0, 3).x(), FieldPlace(0, 3).y() - 10, 120, 18);
+    checkBox2->setChecked(true);
+
+    // Under the board: the grid refresh at its left end, target motion under its right half.
+    auto *button1 = new QPushButton(QStringLiteral("Обновление сетки"), client);
+    button1->setObjectName("Button1");
+    button1->setToolTip(
+        QStringLiteral("Восстановление координатной сетки после стирания ластиком"));
+    button1->setGeometry(32, 657, 120, 25);
+
+    auto *groupBox1 = new QGroupBox(client);
+    groupBox1->setObjectName("GroupBox1");
+    groupBox1->setToolTip(
+        QStringLiteral("При подготовке стрельбы резервным способом движение цели надо выключать"));
+    groupBox1->setGeometry(357, 652, 325, 36);
+    auto *radio1 = new QRadioButton(QStringLiteral("Вкл. движение цели"), groupBox1);
+    radio1->setObjectName("RadioButton1");
+    radio1->setGeometry(10, 9, 150, 18);
+    radio1->setChecked(true);
+    auto *radio2 = new QRadioButton(QStringLiteral("Выкл. движение цели"), groupBox1);
+    radio2->setObjectName("RadioButton2");
+    radio2->setGeometry(170, 9, 150, 18);
+
+    // The time block under the right-hand blocks.
+    MakeLabel("Label22", "Оперативное время", {688, 648}, client);
+    MakeLabel("Label12", "Label12", {688, 668}, client)->setFixedWidth(150);
+    m_speedButton1 = MakeToggle("SpeedButton1",
+        "Отображение на экране времени с начала работы программы", {850, 650, 23, 22}, client);
+    m_speedButton1->setChecked(true);
+    MakeLabel("Label23", "Судовое время", {881, 648}, client);
+    MakeLabel("Label19", "Label19", {881, 668}, client)->setFixedWidth(150);
+    m_speedButton2 = MakeToggle(
+        "SpeedButton2", "Отображение на зкране судового времени", {1043, 650, 23, 22}, client);
+
+    // A block caption may be larger than the fields it frames.
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (Blocks[i].captionPoints == font().pointSize())
+            continue;
+        QFont captionFont = font();
+        captionFont.setPointSize(Blocks[i].captionPoints);
+        blocks[i]->setFont(captionFont);
+        for (QWidget *child : blocks[i]->findChildren<QWidget *>())
+            child->setFont(font());
+    }
+
+    const char *held[] = {"UpDown4", "UpDown7", "UpDown3", "UpDown1"};
+    for (std::size_t i = 0; i < m_heldSteppers.size(); ++i)
+        m_heldSteppers[i] = client->findChild<UpDown *>(held[i]);
+}
+
+void TForm1::buildMenu()
+{
+    auto addMenu = [this](const char *name, const char *title) {
+        QMenu *menu = menuBar()->addMenu(Text(title));
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        return menu;
+    };
+    auto addItem
+        = [this](QMenu *menu, const char *name, const char *title, void (TForm1::*handler)()) {
+              QAction *action = menu->addAction(Text(title));
+              action->setObjectName(name);
+              wire(action, &QAction::triggered, handler);
+              return action;
+          };
+    QMenu *file = addMenu("MFile", "&Файл");
+    addItem(file, "MOpen", "&Открыть", &TForm1::MOpenClick);
+    addItem(file, "MSave", "&Сохранить как...", &TForm1::MSaveClick)->setShortcut(Qt::Key_F2);
+    addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick);
+    addItem(addMenu("N3", "Справка"), "N4", "Справка", &TForm1::N4Click);
+}
+
+void TForm1::FormCreate()
+{
+    m_board = std::make_unique<Board>();
+    m_image3->setPicture(&m_board->canvas().picture());
+    m_port = std::make_unique<FormPort>(this, m_guard);
+    m_cycle = std::make_unique<TickCycle>(m_state, *m_board, *m_port);
+    m_board->canvas().takeChangedArea();
+}
+
+template<class Sender, class Signal>
+void TForm1::wire(Sender *sender, Signal signal, void (TForm1::*handler)())
+{
+    connect(
+        sender, signal, this, [this, handler] { handle([this, handler] { (this->*handler)(); }); });
+}
+
+void TForm1::wireHandlers()
+{
+    const auto cycleHandler = [this](const char *name, void (TickCycle::*handler)()) {
+        connect(field(name), &QLineEdit::textChanged, this,
+            [this, handler] { handle([this, handler] { (m_cycle.get()->*handler)(); }); });
+    };
+    cycleHandler("LabeledEdit7", &TickCycle::LabeledEdit7Change);
+    cycleHandler("LabeledEdit8", &TickCycle::LabeledEdit8Change);
+    cycleHandler("LabeledEdit9", &TickCycle::LabeledEdit9Change);
+    cycleHandler("LabeledEdit5", &TickCycle::RedrawOwnShipVector);
+    cycleHandler("LabeledEdit6", &TickCycle::RedrawOwnShipVector);
+    connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(m_timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+
+    wire(m_spinEdit2, &SpinEdit::fieldTextChanged, &TForm1::SpinEdit2Change);
+    wire(field("LabeledEdit4"), &QLineEdit::textChanged, &TForm1::LabeledEdit4Change);
+
+    const std::pair<void (TForm1::*)(), void (TForm1::*)()> holdHandlers[] = {
+        {&TForm1::UpDown4MouseDown, &TForm1::UpDown4MouseUp},
+        {&TForm1::UpDown7MouseDown, &TForm1::UpDown7MouseUp},
+        {&TForm1::UpDown3MouseDown, &TForm1::UpDown3MouseUp},
+        {&TForm1::UpDown1MouseDown, &TForm1::UpDown1MouseUp},
+    };
+    for (std::size_t i = 0; i < m_heldSteppers.size(); ++i) {
+        wire(m_heldSteppers[i], &UpDown::pressed, holdHandlers[i].first);
+        wire(m_heldSteppers[i], &UpDown::released, holdHandlers[i].second);
+    }
+
+    wire(m_speedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
+    wire(m_speedButton2, &QToolButton::clicked, &TForm1::SpeedButton2Click);
+    wire(findChild<QPushButton *>("Button1"), &QPushButton::clicked, &TForm1::Button1Click);
+    wire(findChild<QPushButton *>("Button2"), &QPushButton::clicked, &TForm1::Button2Click);
+
+    connect(m_image3, &BoardView::mousePressed, this,
+        [this](int x, int y) { handle([=, this] { Image3MouseDown(x, y); }); });
+    connect(m_image3, &BoardView::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
+        handle([=, this] { Image3MouseMove(x, y, b); });
+    });
+    connect(
+        m_image3, &BoardView::mouseReleased, this, [this] { handle([this] { Image3MouseUp(); }); });
+}
+
+void TForm1::Timer1Timer()
+{
+    // The cycle never re-enters a tick, also not from the nested loop of a fault's message box.
+    handle([this] { m_cycle->Timer1Timer(); });
+}
+
+void TForm1::handle(const std::function<void()> &handler)
+{
+    if (!m_cycle)
+        return; // not yet created, or being taken down
+    m_guard.run(handler);
+    m_image3->refresh(m_board->canvas().takeChangedArea());
+}
+
+// ---- Controls ----------------------------------------------------------------------------------
+
+LabeledEdit *TForm1::field(const char *name) const
+{
+    return findChild<LabeledEdit *>(QString::fromLatin1(name));
+}
+
+SpinEdit *TForm1::spin(const char *name) const
+{
+    return findChild<SpinEdit *>(QString::fromLatin1(name));
+}
+
+void TForm1::writeField(const char *name, const std::string &text)
+{
+    LabeledEdit *edit = field(name);
+    const QString value = QString::fromStdString(text);
+    m_guard.write([edit, &value] { edit->setText(value); });
+}
+
+int TForm1::selectedSlot() const
+{
+    return m_spinEdit2->typedValue();
+}
+
+// ---- Slot selection and target number ------------------------------------------------------
+
+void TForm1::SpinEdit2Change()
+{
+    const int number = selectedSlot();
+    if (!TargetSlots::Contains(number))
+        return; // a number being typed addresses no slot until it is back in range
+    // Each write may run its field's entry, which moves the target: every value is read as the
+    // slot stands at that moment.
+    const TargetSlot &slot = m_state.Slots[number];
+    writeField("LabeledEdit9", RealText(slot.TargetCourse));
+    writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
+    writeField("LabeledEdit4", RealText(slot.TargetNumber));
+    writeField("LabeledEdit2", RealText(RoundHalfEven(slot.RelSpeed)));
+    writeField("LabeledEdit3", RealText(slot.RelCourse));
+    writeField("LabeledEdit18", RealText(RadiansToDegrees(slot.LeadCorrection)));
+    writeField("LabeledEdit7", RealText(slot.AcousticBearing));
+    writeField("LabeledEdit8", WholeText(slot.DistancePx / 2));
+    writeField("LabeledEdit16", WholeText(PxToInputMetres(slot.WakeLengthPx)));
+    spin("SpinEdit1")->setValue(RoundToInt32(slot.ThetaSet));
+    spin("SpinEdit3")->setValue(RoundToInt32(PxToInputMetres(slot.DeltaEtPx)));
+}
+
+void TForm1::LabeledEdit4Change()
+{
+    const int number = selectedSlot();
+    if (!TargetSlots::Contains(number))
+        return;
+    const auto value = ParseWhole(field("LabeledEdit4")->text().toStdString());
+    if (!value || *value < std::numeric_limits<std::int32_t>::min()
+        || *value > std::numeric_limits<std::int32_t>::max())
+        throw NumericFault(FaultKind::BadNumberText, "Номер цели");
+    m_state.Slots[number].TargetNumber = static_cast<std::int32_t>(*value);
+}
+
+// ---- Held stepping -----------------------------------------------------------------------------
+
+void TForm1::pressHeldStepper(std::uint8_t code)
+{
+    m_state.HeldStepper = code;
+    StartHold();
+}
+
+void TForm1::UpDown4MouseDown()
+{
+    pressHeldStepper(1);
+}
+void TForm1::UpDown7MouseDown()
+{
+    pressHeldStepper(2);
+}
+void TForm1::UpDown3MouseDown()
+{
+    pressHeldStepper(3);
+}
+void TForm1::UpDown1MouseDown()
+{
+    pressHeldStepper(4);
+}
+void TForm1::UpDown4MouseUp()
+{
+    EndHold();
+}
+void TForm1::UpDown7MouseUp()
+{
+    EndHold();
+}
+void TForm1::UpDown3MouseUp()
+{
+    EndHold();
+}
+void TForm1::UpDown1MouseUp()
+{
+    EndHold();
+}
+
+void TForm1::StartHold()
+{
+    if (!m_timer2->isActive())
+        m_timer2->start(); // a running timer keeps its rhythm
+    m_state.HoldTicks = 0;
+}
+
+void TForm1::EndHold()
+{
+    m_timer2->stop();
+    setHeldStepperFast(false);
+}
+
+void TForm1::Timer2Timer()
+{
+    ++m_state.HoldTicks;
+    if (m_state.HoldTicks >= 2)
+        setHeldStepperFast(true);
+}
+
+void TForm1::setHeldStepperFast(bool fast)
+{
+    if (m_state.HeldStepper == 0)
+        return;
+    UpDown *upDown = m_heldSteppers[m_state.HeldStepper - 1u];
+    upDown->setIncrement(fast ? 5 : 1);
+    upDown->associate()->setBackground(fast ? QColor(255, 255, 0) : QColor(Qt::white));
+}
+
+// ---- Buttons, board and menu -------------------------------------------------------------------
+
+void TForm1::SpeedButton1Click()
+{
+    if (m_speedButton1->isChecked())
+        m_speedButton2->setChecked(false);
+    m_state.TimeMode = 1;
+}
+
+void TForm1::SpeedButton2Click()
+{
+    if (m_speedButton2->isChecked())
+        m_speedButton1->setChecked(false);
+    m_state.TimeMode = 0;
+}
+
+void TForm1::Button1Click()
+{
+    m_board->RefreshGrid();
+}
+
+void TForm1::Button2Click()
+{
+    const int number = selectedSlot();
+    if (!TargetSlots::Contains(number))
+        return;
+    m_board->drawTargetLabel(field("LabeledEdit4")->text(), PlottedPosition(m_state.Slots[number]));
+}
+
+void TForm1::Image3MouseDown(int x, int y)
+{
+    m_board->Image3MouseDown(x, y, m_sbErase->isChecked());
+}
+
+void TForm1::Image3MouseMove(int x, int y, Qt::MouseButtons buttons)
+{
+    m_board->Image3MouseMove(x, y, buttons.testFlag(Qt::LeftButton), m_sbErase->isChecked());
+}
+
+void TForm1::Image3MouseUp()
+{
+    m_board->Image3MouseUp(m_sbErase->isChecked());
+}
+
+void TForm1::MOpenClick()
+{
+    const QString path = askFileName({FileRequest::Kind::Open, OpenFilter, {}, {}});
+    if (path.isEmpty())
+        return;
+    if (const auto refusal = m_board->openPicture(path))
+        showMessage(*refusal);
+}
+
+void TForm1::MSaveClick()
+{
+    QString path = askFileName(
+        {FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"), QStringLiteral("bmp")});
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".bmp");
+    if (const auto failure = m_board->savePicture(path))
+        showMessage(*failure);
+}
+
+void TForm1::UndoClick()
+{
+    m_board->UndoClick();
+}
+
+void TForm1::N4Click()
+{
+    if (!m_helpWindow)
+        return;
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
+
+// ---- The operator's dialogs --------------------------------------------------------------------
+
+void TForm1::showMessageBox(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, windowTitle(), message, QMessageBox::Ok, this);
+    box.exec();
+}
+
+QString TForm1::showFileDialog(const FileRequest &request)
+{
+    const bool saving = request.kind == FileRequest::Kind::Save;
+    QFileDialog dialog(this, saving ? QStringLiteral("Сохранить как") : QStringLiteral("Открыть"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(request.filter.split(QStringLiteral(";;")));
+    if (saving) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        dialog.selectFile(request.defaultName);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace varmet

@@ -1,15 +1,136 @@
 #pragma once
 
+// The main window (Form1): the plotting board, the input and display fields in their framed
+// blocks, the time block, the menu and the two timers, with the handlers of all of them. It owns
+// the fire-control state, the board and the tick cycle.
+
+#include "fault_guard.h"
+
+#include "model/state.h"
+
 #include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QTimer;
+class QToolButton;
 
 namespace varmet {
 
-// The main window.
+class Board;
+class BoardView;
+class FormPort;
+class LabeledEdit;
+class SpinEdit;
+class TickCycle;
+class UpDown;
+
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Everything the window asks of the operator goes through these two hooks, so that a driver
+    // or a test can answer without showing anything. By default: a message box with a stop icon
+    // and OK; the open and save picture dialogs.
+    struct FileRequest
+    {
+        enum class Kind { Open, Save };
+        Kind kind;
+        QString filter; // name filters separated by ";;"
+        QString defaultName; // file name offered (saving)
+        QString defaultSuffix; // added to a name given without one (saving)
+    };
+    std::function<void(const QString &message)> showMessage;
+    std::function<QString(const FileRequest &request)> askFileName; // empty: cancelled
+
+    // The window that "Справка" shows; none until set.
+    void setHelpWindow(QWidget *help) { m_helpWindow = help; }
+
+    FireControlState &state() { return m_state; }
+    Board &board() { return *m_board; }
+
+    // The selected slot as "Номер п/п" shows it: the integer typed, 1 when it is no whole
+    // number; it addresses a slot only within 1..5.
+    int selectedSlot() const;
+
+    // Start-up after the controls exist: the board with its grid and first snapshot, the tick
+    // cycle, the timers.
+    void FormCreate();
+
+    // The two timers' handlers: the tick cycle, and the hold timer of held stepping.
+    void Timer1Timer();
+    void Timer2Timer();
+
+    // Slot selection and target number.
+    void SpinEdit2Change();
+    void LabeledEdit4Change();
+
+    // Held stepping of "К пл", "П акустический", "Д до цели (кбт)" and "Кц": steps of 5 and a
+    // yellow field from the second hold-timer tick after a press until the release.
+    void UpDown4MouseDown();
+    void UpDown4MouseUp();
+    void UpDown7MouseDown();
+    void UpDown7MouseUp();
+    void UpDown3MouseDown();
+    void UpDown3MouseUp();
+    void UpDown1MouseDown();
+    void UpDown1MouseUp();
+    void StartHold();
+    void EndHold();
+
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void Button1Click();
+    void Button2Click();
+    void Image3MouseDown(int x, int y);
+    void Image3MouseMove(int x, int y, Qt::MouseButtons buttons);
+    void Image3MouseUp();
+    void MOpenClick();
+    void MSaveClick();
+    void UndoClick();
+    void N4Click();
+
+private:
+    void buildControls(QWidget *client);
+    void buildMenu();
+    void wireHandlers();
+    // Runs a handler with the fault guard, then repaints the board area it changed.
+    void handle(const std::function<void()> &handler);
+    template<class Sender, class Signal>
+    void wire(Sender *sender, Signal signal, void (TForm1::*handler)());
+
+    LabeledEdit *field(const char *name) const;
+    SpinEdit *spin(const char *name) const;
+    void writeField(const char *name, const std::string &text);
+    void pressHeldStepper(std::uint8_t code);
+    void setHeldStepperFast(bool fast);
+
+    void showMessageBox(const QString &message);
+    QString showFileDialog(const FileRequest &request);
+
+    FireControlState m_state;
+    FaultGuard m_guard;
+    std::unique_ptr<Board> m_board;
+    std::unique_ptr<FormPort> m_port;
+    std::unique_ptr<TickCycle> m_cycle;
+
+    BoardView *m_image3 = nullptr;
+    SpinEdit *m_spinEdit2 = nullptr;
+    QToolButton *m_sbErase = nullptr;
+    QToolButton *m_speedButton1 = nullptr;
+    QToolButton *m_speedButton2 = nullptr;
+    QTimer *m_timer1 = nullptr;
+    QTimer *m_timer2 = nullptr;
+    std::array<UpDown *, 4> m_heldSteppers {}; // by HeldStepper code 1..4
+    QWidget *m_helpWindow = nullptr;
 };
+
+// The program's main window, set by whoever creates it (the program main).
+extern TForm1 *Form1;
 
 } // namespace varmet

@@ -1,0 +1,99 @@
+#include "form_port.h"
+
+#include "fault_guard.h"
+#include "labeled_edit.h"
+#include "spin_edit.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTime>
+
+namespace varmet {
+
+FormPort::FormPort(QWidget *window, FaultGuard &guard)
+    : m_guard(guard)
+{
+    for (std::size_t i = 0; i < ControlCount; ++i) {
+        const char *name = objectName(static_cast<Control>(i));
+        m_widgets[i] = window->findChild<QWidget *>(QString::fromLatin1(name));
+        Q_ASSERT_X(m_widgets[i], "FormPort", name);
+    }
+}
+
+QWidget *FormPort::widget(Control control) const
+{
+    return m_widgets[static_cast<std::size_t>(control)];
+}
+
+QString FormPort::text(Control control) const
+{
+    QWidget *w = widget(control);
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        return edit->text();
+    if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
+        return spin->text();
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return label->text();
+    return {};
+}
+
+void FormPort::setText(Control control, const QString &text)
+{
+    QWidget *w = widget(control);
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        m_guard.write([edit, &text] { edit->setText(text); });
+    else if (auto *label = qobject_cast<QLabel *>(w))
+        label->setText(text);
+}
+
+int FormPort::spinValue(Control control) const
+{
+    if (auto *spin = qobject_cast<SpinEdit *>(widget(control)))
+        return spin->typedValue();
+    return 0;
+}
+
+bool FormPort::isChecked(Control control) const
+{
+    auto *button = qobject_cast<QAbstractButton *>(widget(control));
+    return button && button->isChecked();
+}
+
+QRgb FormPort::background(Control control) const
+{
+    QWidget *w = widget(control);
+    if (auto *edit = qobject_cast<LabeledEdit *>(w))
+        return edit->background().rgb();
+    return w->palette().color(w->backgroundRole()).rgb();
+}
+
+void FormPort::setBackground(Control control, QRgb colour)
+{
+    QWidget *w = widget(control);
+    if (auto *edit = qobject_cast<LabeledEdit *>(w)) {
+        edit->setBackground(QColor::fromRgb(colour));
+        return;
+    }
+    QPalette p = w->palette();
+    p.setColor(w->backgroundRole(), QColor::fromRgb(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+void FormPort::setVisible(Control control, bool visible)
+{
+    widget(control)->setVisible(visible);
+}
+
+QString FormPort::localTimeText() const
+{
+    return QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
+}
+
+void FormPort::reportFault(const QString &message)
+{
+    m_guard.report(message);
+}
+
+} // namespace varmet
