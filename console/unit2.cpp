@@ -32,6 +32,8 @@ TForm2::TForm2(QWidget *parent)
     m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Narrow tab stops keep the numbers and dots of the manual close to their text.
+    m_memo->setTabStopDistance(6 * m_memo->fontMetrics().averageCharWidth());
     m_memo->setPlainText(operatorManualText());
 
     m_closeButton->setObjectName("Button1");
