@@ -26,24 +26,32 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A fresh X server on a display number it picks itself (-displayfd), so parallel runs never
-# collide; the number is written once the server accepts connections.
+# A fresh X server on a free display number, well above the numbers people pick by hand. A
+# number another run takes at the same moment makes that server fail or stay unreachable: the
+# next number is tried then.
 start_xvfb() {
-    local numberFile="$WORK/display-number"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" 2>"$WORK/xvfb.log" &
-    XVFB_PID=$!
-    local number=""
-    for _ in $(seq 100); do
-        number=$(tr -dc '0-9' <"$numberFile")
-        [[ -n "$number" ]] && break
-        kill -0 "$XVFB_PID" 2>/dev/null || { cat "$WORK/xvfb.log" >&2; return 1; }
-        sleep 0.1
+    local number
+    for number in $(shuf -i 100-899 -n 20); do
+        [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp 2>"$WORK/xvfb.log" &
+        XVFB_PID=$!
+        for _ in $(seq 100); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            if xdpyinfo -display ":$number" >/dev/null 2>&1; then
+                export DISPLAY=":$number"
+                export QT_QPA_PLATFORM=xcb
+                export XDG_RUNTIME_DIR="$WORK/runtime"
+                mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+                return 0
+            fi
+            sleep 0.05
+        done
+        stop_pid "$XVFB_PID"
+        XVFB_PID=""
     done
-    [[ -n "$number" ]] || { echo "Xvfb did not start" >&2; return 1; }
-    export DISPLAY=":$number"
-    export QT_QPA_PLATFORM=xcb
-    export XDG_RUNTIME_DIR="$WORK/runtime"
-    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    echo "no X server could be started:" >&2
+    cat "$WORK/xvfb.log" >&2
+    return 1
 }
 
 # Starts the program and waits (10 ms steps, at most 20 s) until its window is mapped; sets
