@@ -50,7 +50,8 @@ std::optional<Meeting> meetAlongLineOfSight(
     if (slot.LeadCorrection != 0)
         return std::nullopt; // a corrected median leaves the line and never meets the track
     const long double cosQ = std::fmod(q / 180, 2.0L) == 0 ? 1.0L : -1.0L;
-    const long double closing = std::cos(slot.LeadAngle) + speedRatio * cosQ;
+    // The lead angle is 0 here, so the torpedo closes at Vт + Vц cos q.
+    const long double closing = 1 + speedRatio * cosQ;
     if (closing == 0)
         return std::nullopt;
     const long double path = slot.DistancePx / closing;
@@ -86,8 +87,10 @@ void ComputeLeadAngle(TargetSlot &slot, std::int32_t torpedoSpeed)
 {
     slot.LeadAngle = 0;
     slot.HasLeadAngle = true;
-    if (torpedoSpeed > 0) {
-        const long double q = headingDegrees(slot);
+    const long double q = headingDegrees(slot);
+    // Along the line of sight sin q is exactly 0; the written degree factor would leave a
+    // lead angle of some 1e-17 rad, enough to show a median of 0 as 360.
+    if (torpedoSpeed > 0 && !alongLineOfSight(q)) {
         const long double argument
             = std::sin(q * LeadDegreesToRadians) * (slot.TargetSpeed / torpedoSpeed);
         if (std::fabs(argument) <= 1)
