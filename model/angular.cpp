@@ -60,12 +60,13 @@ std::optional<Meeting> meetAlongLineOfSight(
     return Meeting {path, speedRatio * path};
 }
 
-std::optional<Meeting> meetAcrossTrack(const TargetSlot &slot, long double qr)
+std::optional<Meeting> meetAcrossTrack(const TargetSlot &slot, long double q)
 {
+    const long double qr = DegreesToRadians(q);
     const long double crossing = std::sin(Pi - (qr + slot.LeadAngleCorr));
     if (std::fabs(crossing) < ParallelTolerance)
         return std::nullopt;
-    const long double path = (std::sin(qr) * slot.DistancePx) / crossing;
+    const long double path = (SinDegrees(q) * slot.DistancePx) / crossing;
     if (!(std::isfinite(path) && path > 0))
         return std::nullopt; // the median crosses the track astern of own ship
     return Meeting {path, (std::sin(slot.LeadAngle) * slot.DistancePx) / crossing};
@@ -111,7 +112,7 @@ void ComputeAngularSolution(TargetSlot &slot, std::int32_t ownCourse, std::int32
     const long double speedRatio = slot.TargetSpeed / torpedoSpeed;
     const std::optional<Meeting> meeting = alongLineOfSight(q)
         ? meetAlongLineOfSight(slot, q, speedRatio)
-        : meetAcrossTrack(slot, DegreesToRadians(q));
+        : meetAcrossTrack(slot, q);
     if (!meeting) {
         clearSolution(slot);
         return;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace varmet {
 namespace {
@@ -139,6 +140,27 @@ TEST(UnitsTest, InputMetresRoundTripThroughTheirOwnFactor)
     EXPECT_EQ(RoundToInt64(PxToInputMetres(wake)), 2000);
     // Shown as a computed path the same px read 185.2 m per cable.
     EXPECT_NEAR(static_cast<double>(PathMetres(InputMetresToPx(1000))), 999.84, 0.01);
+}
+
+} // namespace
+} // namespace varmet
+
+namespace varmet {
+namespace {
+
+// The table of whole degrees holds the values of the direct computation (which the compiler
+// may fold into a correctly rounded constant, hence a unit in the last place of slack).
+TEST(DegreeTrigTest, AgreesWithTheDirectComputation)
+{
+    constexpr long double lastPlaces = 1e-18L;
+    for (long double degrees = -725; degrees <= 725; degrees += 0.5L) {
+        const long double radians = DegreesToRadians(degrees);
+        ASSERT_LE(std::fabs(CosDegrees(degrees) - std::cos(radians)), lastPlaces)
+            << static_cast<double>(degrees);
+        ASSERT_LE(std::fabs(SinDegrees(degrees) - std::sin(radians)), lastPlaces)
+            << static_cast<double>(degrees);
+    }
+    EXPECT_TRUE(std::isnan(CosDegrees(std::numeric_limits<long double>::quiet_NaN())));
 }
 
 } // namespace
