@@ -39,15 +39,6 @@ long double arcSin(long double x)
     return std::atan2(clamped, std::sqrt(std::max(0.0L, 1 - clamped * clamped)));
 }
 
-long double screenCos(long double screenDegrees)
-{
-    return std::cos(DegreesToRadians(screenDegrees));
-}
-long double screenSin(long double screenDegrees)
-{
-    return std::sin(DegreesToRadians(screenDegrees));
-}
-
 void clear(TorpedoFields t)
 {
     t.wakePath = t.turnPath = t.salvoMedian = 0;
@@ -57,27 +48,47 @@ void clear(TorpedoFields t)
     t.secondTurn = 0;
 }
 
-void solveTorpedo(const TargetSlot &slot, std::int32_t ownCourse, std::int32_t secondTurnPathShown,
-    WakeShare wake, TorpedoFields t)
+// What both torpedoes share: the angle at the meeting point between the median and the target's
+// wake, and the directions of the target's course, its wake and the turn points.
+struct PairGeometry
 {
-    const long double qr = DegreesToRadians((slot.AcousticBearing - 180) - slot.TargetCourse);
+    long double meetingCos;
+    long double meetingSin;
+    long double courseCos, courseSin; // screen angle Kц - 90
+    long double wakeCos, wakeSin; // Kц - 270, back along the course
+    long double turnCos, turnSin; // (Kц - 90) + Theta, from the wake point to the turn point
+
+    explicit PairGeometry(const TargetSlot &slot)
+    {
+        const long double qr = DegreesToRadians((slot.AcousticBearing - 180) - slot.TargetCourse);
+        // The meeting angle takes the lead angle without correction.
+        const long double meetingAngle = Pi - (qr + slot.LeadAngle);
+        meetingCos = std::cos(meetingAngle);
+        meetingSin = std::sin(meetingAngle);
+        const long double kc = slot.TargetCourse;
+        courseCos = CosDegrees(kc - 90);
+        courseSin = SinDegrees(kc - 90);
+        wakeCos = CosDegrees(kc - 270);
+        wakeSin = SinDegrees(kc - 270);
+        turnCos = CosDegrees((kc - 90) + slot.ThetaSet);
+        turnSin = SinDegrees((kc - 90) + slot.ThetaSet);
+    }
+};
+
+void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ownCourse,
+    std::int32_t secondTurnPathShown, WakeShare wake, TorpedoFields t)
+{
     const long double et = slot.TorpedoPathPx;
     const long double a = wake.share;
-    // The angle at the meeting point between the torpedo's median and the target's wake; it
-    // takes the lead angle without correction.
-    const long double meetingAngle = Pi - (qr + slot.LeadAngle);
 
     // Law of cosines in the triangle own ship, meeting point, wake point.
-    const long double squared = et * et + a * a - std::cos(meetingAngle) * (wake.doubledShare * et);
+    const long double squared = et * et + a * a - g.meetingCos * (wake.doubledShare * et);
     t.wakePath = std::sqrt(std::max(0.0L, squared));
 
-    const long double kc = slot.TargetCourse;
-    const long double wakeX
-        = slot.PosX + screenCos(kc - 90) * slot.TargetRunPx + screenCos(kc - 270) * a;
-    const long double wakeY
-        = slot.PosY + screenSin(kc - 90) * slot.TargetRunPx + screenSin(kc - 270) * a;
-    const long double turnX = wakeX + screenCos((kc - 90) + slot.ThetaSet) * slot.DeltaEtPx;
-    const long double turnY = wakeY + screenSin((kc - 90) + slot.ThetaSet) * slot.DeltaEtPx;
+    const long double wakeX = slot.PosX + g.courseCos * slot.TargetRunPx + g.wakeCos * a;
+    const long double wakeY = slot.PosY + g.courseSin * slot.TargetRunPx + g.wakeSin * a;
+    const long double turnX = wakeX + g.turnCos * slot.DeltaEtPx;
+    const long double turnY = wakeY + g.turnSin * slot.DeltaEtPx;
     t.turnDx = turnX - BoardCenter;
     t.turnDy = turnY - BoardCenter;
     t.turnPath = std::sqrt(t.turnDy * t.turnDy + t.turnDx * t.turnDx);
@@ -85,8 +96,8 @@ void solveTorpedo(const TargetSlot &slot, std::int32_t ownCourse, std::int32_t s
     // Law of sines: the angle at own ship between the meeting point and the wake point. A zero
     // path keeps the previous course, and a zero turn path the previous bearing.
     if (t.wakePath > 0) {
-        t.salvoMedian = slot.SalvoMedianRaw
-            - arcSin(std::sin(meetingAngle) * a / t.wakePath) * DisplayRadiansToDegrees;
+        t.salvoMedian
+            = slot.SalvoMedianRaw - arcSin(g.meetingSin * a / t.wakePath) * DisplayRadiansToDegrees;
     }
     if (t.turnPath != 0)
         t.turnBearing = VectorDirection(t.turnDx, t.turnDy);
@@ -102,7 +113,7 @@ void solveTorpedo(const TargetSlot &slot, std::int32_t ownCourse, std::int32_t s
         t.secondTurn = 0;
     } else {
         // The last leg runs on Kц + Theta + 180; a raw turn of 540 or more needs a second fold.
-        long double turn = ReduceTurn((kc + slot.ThetaSet + 180) - t.turnBearing);
+        long double turn = ReduceTurn((slot.TargetCourse + slot.ThetaSet + 180) - t.turnBearing);
         if (turn >= 180)
             turn = ReduceTurn(turn);
         t.secondTurn = static_cast<double>(turn);
@@ -123,9 +134,10 @@ void ComputeTorpedoPair(TargetSlot &slot, std::int32_t ownCourse, std::int32_t s
         return;
     }
     const long double wake = slot.WakeLengthPx;
-    solveTorpedo(slot, ownCourse, secondTurnPathShown, {wake / 4, (wake * 2) / 4}, first);
-    solveTorpedo(
-        slot, ownCourse, secondTurnPathShown, {(wake * 3) / 4, ((wake * 2) * 3) / 4}, second);
+    const PairGeometry geometry(slot);
+    solveTorpedo(slot, geometry, ownCourse, secondTurnPathShown, {wake / 4, (wake * 2) / 4}, first);
+    solveTorpedo(slot, geometry, ownCourse, secondTurnPathShown,
+        {(wake * 3) / 4, ((wake * 2) * 3) / 4}, second);
 }
 
 } // namespace varmet

@@ -95,9 +95,9 @@ const char *Fault(const TargetSlot &s, const SweepInputs &in)
         return "a solution without a positive path";
     if (in.torpedoSpeed <= 0 || !s.HasLeadAngle)
         return "a solution without torpedo speed or lead angle";
-    if (!WithinHalfCircle(s.Omega) || !WithinHalfCircle(s.SecondTurn1)
-        || !WithinHalfCircle(s.SecondTurn2) || !WithinHalfCircle(s.LeadAngle1)
-        || !WithinHalfCircle(s.LeadAngle2))
+    if (!WithinHalfCircle(s.Omega) || !WithinHalfCircle(s.Omega1) || !WithinHalfCircle(s.Omega2)
+        || !WithinHalfCircle(s.SecondTurn1) || !WithinHalfCircle(s.SecondTurn2)
+        || !WithinHalfCircle(s.LeadAngle1) || !WithinHalfCircle(s.LeadAngle2))
         return "an omega, lead or turn angle beyond half a circle";
     if (s.SalvoMedian < 0 || s.SalvoMedian > 360)
         return "a salvo median outside 0..360";
@@ -148,8 +148,6 @@ public:
                 + TorpedoPair(slot, in.maxRun).size();
             if (slot.HasSolution)
                 ++m_solved;
-            if (!WithinHalfCircle(slot.Omega1) || !WithinHalfCircle(slot.Omega2))
-                ++m_wideLinearOmegas;
             if (const char *fault = Fault(slot, in))
                 note(in, fault);
             // One second of motion on from there.
@@ -169,8 +167,6 @@ public:
         EXPECT_GT(m_strokes, m_cases);
         ::testing::Test::RecordProperty("cases", std::to_string(m_cases));
         ::testing::Test::RecordProperty("solved", std::to_string(m_solved));
-        ::testing::Test::RecordProperty(
-            "linearOmegasBeyondHalfCircle", std::to_string(m_wideLinearOmegas));
     }
 
 private:
@@ -184,7 +180,6 @@ private:
     std::uint64_t m_solved = 0;
     std::uint64_t m_strokes = 0;
     std::uint64_t m_failures = 0;
-    std::uint64_t m_wideLinearOmegas = 0;
     std::string m_first;
 };
 
