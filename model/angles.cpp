@@ -14,7 +14,7 @@ long double VectorDirection(long double dx, long double dy)
     // callers exclude.
     const long double a = RoundHalfEven(std::asin(Divide(dx, r, "направление вектора")) * 180 / Pi);
     if (dy < 0 && dx >= 0)
-        return a;
+        return a == 0 ? 0 : a; // a negative zero dx must not give a direction of -0
     if (dy >= 0)
         return 180 - a;
     const long double westOfNorth = 360 + a;

@@ -13,20 +13,18 @@ namespace {
 // cos and sin of the screen angle of a navigation direction.
 long double screenCos(long double direction)
 {
-    return std::cos(DegreesToRadians(direction - 90));
+    return CosDegrees(direction - 90);
 }
 long double screenSin(long double direction)
 {
-    return std::sin(DegreesToRadians(direction - 90));
+    return SinDegrees(direction - 90);
 }
 
 } // namespace
 
 WholeVector OwnVelocity(std::int32_t course, std::int32_t speed)
 {
-    const long double screenAngle = DegreesToRadians(static_cast<long double>(course - 90));
-    return {
-        RoundToInt32(speed * std::cos(screenAngle)), RoundToInt32(speed * std::sin(screenAngle))};
+    return {RoundToInt32(speed * screenCos(course)), RoundToInt32(speed * screenSin(course))};
 }
 
 void UpdateTargetVelocity(TargetSlot &slot)

@@ -54,8 +54,10 @@ long double Divide(long double a, long double b, const char *operation)
 
 long double RoundHalfEven(long double x)
 {
-    // nearbyintl rounds in the current mode, which is to nearest, ties to even.
-    return std::nearbyint(Checked(x, "округление"));
+    // rintl rounds in the current mode, which is to nearest, ties to even. Unlike nearbyintl it
+    // may raise the inexact flag, which no one reads, and it does not save and restore the whole
+    // floating-point environment, which made every rounding ten times as slow.
+    return std::rint(Checked(x, "округление"));
 }
 
 std::int64_t RoundToInt64(long double x)
@@ -65,7 +67,9 @@ std::int64_t RoundToInt64(long double x)
     constexpr long double limit = 9223372036854775808.0L;
     if (r >= limit || r < -limit)
         throw NumericFault(FaultKind::InvalidOperation, "преобразование в целое число");
-    return static_cast<std::int64_t>(r);
+    // r is whole, so converting it in the rounding mode is exact; a cast would switch the x87
+    // control word to truncation and back, which stalls the unit at every rounding.
+    return std::llrint(r);
 }
 
 std::int32_t RoundToInt32(long double x)

@@ -54,6 +54,13 @@ inline long double PxToInputMetres(long double px)
     return px * InputMetresPerCable / 2;
 }
 
+// cos and sin of an angle in degrees: std::cos(DegreesToRadians(degrees)) and std::sin(...).
+// Whole degrees within two turns, which nearly every direction of the board is, come from a table
+// filled once with that same expression, at a fraction of the cost of the extended-precision
+// functions.
+long double CosDegrees(long double degrees);
+long double SinDegrees(long double degrees);
+
 struct BoardPointF
 {
     long double x = 0;
