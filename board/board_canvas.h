@@ -7,6 +7,8 @@
 // texts always go into the permanent content, under the live strokes, so a live figure can be
 // erased exactly at any later time whatever was painted in between.
 
+#include "line_raster.h"
+
 #include "model/figures.h"
 
 #include <QFont>
@@ -14,6 +16,8 @@
 #include <QRect>
 #include <QRgb>
 #include <QString>
+
+#include <vector>
 
 namespace varmet {
 
@@ -86,15 +90,22 @@ public:
     QRect takeChangedArea();
 
 private:
-    // ... implementation members
+    void resetState();
+    // Inverts the stroke's pixels by `xorValue` in the mask and the visible picture.
+    void xorStroke(const Stroke &stroke, QRgb xorValue);
+    // visible := permanent XOR mask over `area` (clipped to the board); marks it changed.
+    void recompose(const QRect &area);
+    QRect bounds() const { return m_permanent.rect(); }
+
     QImage m_permanent;
-    QImage m_mask; // XOR mask of the live strokes
+    std::vector<QRgb> m_mask; // per pixel, the RGB bits the live strokes invert; alpha 0
     QImage m_visible;
-    QRgb m_penColour;
-    int m_penWidth;
-    PenMode m_penMode;
-    QRgb m_brushColour;
-    BrushStyle m_brushStyle;
+    LineRaster m_raster;
+    QRgb m_penColour = BoardColour::Black;
+    int m_penWidth = 1;
+    PenMode m_penMode = PenMode::CopyPen;
+    QRgb m_brushColour = BoardColour::White;
+    BrushStyle m_brushStyle = BrushStyle::Solid;
     QFont m_font;
     PixelPoint m_position;
     QRect m_changed;
