@@ -186,6 +186,9 @@ std::optional<QString> Board::openPicture(const QString &path)
                               "загрузить планшет (.bmp, .ico).")
             .arg(extension.isEmpty() ? QStringLiteral("(нет)") : QLatin1Char('.') + extension);
 
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("Не удалось загрузить рисунок «%1»: файл не найден.")
+            .arg(QDir::toNativeSeparators(path));
     // The extension decides the format, never the file's content.
     QImageReader reader(path, extension.toLatin1());
     reader.setAutoDetectImageFormat(false);
