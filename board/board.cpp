@@ -38,7 +38,7 @@ constexpr std::array<ScaleLabel, 7> ScaleLabels {{
 constexpr int OutlineReach = 6;
 constexpr int PatchReach = 5;
 
-QString readerFault(const QImageReader &reader)
+QString readerFault(const QImageReader &reader, const QString &path)
 {
     QString what;
     switch (reader.error()) {
@@ -49,17 +49,20 @@ QString readerFault(const QImageReader &reader)
         what = QStringLiteral("ошибка чтения файла");
         break;
     case QImageReader::UnsupportedFormatError:
-        what = QStringLiteral("файл не является рисунком своего формата");
+        what = QStringLiteral("файл не является рисунком формата %1")
+                   .arg(QString::fromLatin1(reader.format()).toUpper());
         break;
     case QImageReader::InvalidDataError:
-        what = QStringLiteral("недопустимые или слишком большие данные рисунка");
+        what = QStringLiteral("файл не является допустимым рисунком формата %1 "
+                              "или рисунок слишком велик")
+                   .arg(QString::fromLatin1(reader.format()).toUpper());
         break;
     case QImageReader::UnknownError:
         what = QStringLiteral("неизвестная ошибка");
         break;
     }
     return QStringLiteral("Не удалось загрузить рисунок «%1»: %2 (%3).")
-        .arg(QFileInfo(reader.fileName()).fileName(), what, reader.errorString());
+        .arg(QDir::toNativeSeparators(path), what, reader.errorString());
 }
 
 // An icon is not a board picture by itself: it is laid on a white board at the top-left.
@@ -195,7 +198,7 @@ std::optional<QString> Board::openPicture(const QString &path)
     reader.setDecideFormatFromContent(false);
     QImage picture;
     if (!reader.read(&picture))
-        return readerFault(reader);
+        return readerFault(reader, path);
 
     m_canvas.replacePicture(extension == QLatin1String("ico") ? onWhiteBoard(picture) : picture);
     TakeSnapshot();

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -145,7 +146,7 @@ void BoardCanvas::ellipse(int x1, int y1, int x2, int y2)
 {
     // The rectangle's corners are the ellipse's extreme points: (25, 25)-(625, 625) is the
     // circle of radius 300 around (325, 325), with pixels at columns 25 and 625 on row 325.
-    const QRect box = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().adjusted(0, 0, -1, -1);
+    const QRect box(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
     {
         QPainter painter(&m_permanent);
         painter.setRenderHint(QPainter::Antialiasing, false);

@@ -62,19 +62,52 @@ QRect LineRaster::forEachPixel(const Stroke &stroke, QSize bounds, Visit &&visit
     const std::int64_t count = dMajor < 0 ? -dMajor : dMajor; // end point excluded
     const std::int64_t absMinor = dMinor < 0 ? -dMinor : dMinor;
 
-    m_minor.resize(static_cast<std::size_t>(count));
-    std::int64_t error = 2 * absMinor - count;
-    std::int64_t minor = minor0;
-    for (std::int64_t i = 0; i < count; ++i) {
-        m_minor[static_cast<std::size_t>(i)] = minor;
-        if (error > 0) {
-            minor += minorStep;
-            error -= 2 * count;
+    const int width = std::max(stroke.width, 1);
+    const auto bresenham = [&](auto &&plot) {
+        std::int64_t error = 2 * absMinor - count;
+        std::int64_t minor = minor0;
+        std::int64_t major = major0;
+        for (std::int64_t i = 0; i < count; ++i) {
+            plot(i, major, minor);
+            if (error > 0) {
+                minor += minorStep;
+                error -= 2 * count;
+            }
+            error += 2 * absMinor;
+            major += majorStep;
         }
-        error += 2 * absMinor;
+    };
+
+    if (width == 1) { // the common thin line, straight from the Bresenham walk
+        const auto majorLimit
+            = static_cast<std::uint64_t>(xMajor ? bounds.width() : bounds.height());
+        const auto minorLimit
+            = static_cast<std::uint64_t>(xMajor ? bounds.height() : bounds.width());
+        // Both coordinates move monotonically: the first and the last pixel inside span the box.
+        std::optional<QPoint> first;
+        QPoint last;
+        bresenham([&](std::int64_t, std::int64_t major, std::int64_t minor) {
+            if (static_cast<std::uint64_t>(major) >= majorLimit
+                || static_cast<std::uint64_t>(minor) >= minorLimit)
+                return;
+            const QPoint pixel = xMajor ? QPoint(static_cast<int>(major), static_cast<int>(minor))
+                                        : QPoint(static_cast<int>(minor), static_cast<int>(major));
+            visit(pixel.x(), pixel.y());
+            if (!first)
+                first = pixel;
+            last = pixel;
+        });
+        if (!first)
+            return {};
+        return QRect(QPoint(std::min(first->x(), last.x()), std::min(first->y(), last.y())),
+            QPoint(std::max(first->x(), last.x()), std::max(first->y(), last.y())));
     }
 
-    const int width = std::max(stroke.width, 1);
+    m_minor.resize(static_cast<std::size_t>(count));
+    bresenham([&](std::int64_t i, std::int64_t, std::int64_t minor) {
+        m_minor[static_cast<std::size_t>(i)] = minor;
+    });
+
     const std::int64_t low = -(width / 2);
     const std::int64_t high = low + width - 1;
     const std::int64_t majorLimit = xMajor ? bounds.width() : bounds.height();

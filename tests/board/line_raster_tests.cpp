@@ -107,6 +107,7 @@ TEST(LineRaster, ReportsTheRectangleHoldingItsPixels)
 {
     LineRaster raster;
     for (const Stroke &stroke : {Stroke {{10, 600}, {700, -40}, 3}, Stroke {{5, 5}, {6, 9}, 2},
+             Stroke {{640, 600}, {-30, 10}, 1}, Stroke {{100, 600}, {120, 10}, 1},
              Stroke {{3, 3}, {3, 3}, 3}}) {
         PixelSet pixels;
         const QRect area = raster.forEachPixel(stroke, {650, 650}, [&](int x, int y) {
