@@ -40,7 +40,8 @@ public:
     // white and solid; the default 8-point sans-serif font; position (0, 0).
     BoardCanvas();
 
-    // The board as the operator sees it (Format_RGB32).
+    // The board as the operator sees it (Format_RGB32). It is written in place: a copy held
+    // across drawing calls makes every later call copy the whole picture first.
     const QImage &picture() const { return m_visible; }
     // The permanent content alone, without the live strokes.
     QImage permanentPicture() const { return m_permanent; }
@@ -70,8 +71,9 @@ public:
     // A line from the pen position to (x, y) with the pen, its end point excluded; a line of
     // zero length paints nothing. In NotXorPen mode each of its pixels is inverted once.
     void lineTo(std::int64_t x, std::int64_t y);
-    // The ellipse inscribed in (x1, y1)-(x2, y2): outline with the pen, inside with the brush
-    // unless it is clear.
+    // The ellipse inscribed in (x1, y1)-(x2, y2), whose corners are its extreme points: outline
+    // with the pen, inside with the brush unless it is clear. Always permanent content, in the
+    // pen's colour and width whatever its mode (the board draws no inverting ellipse).
     void ellipse(int x1, int y1, int x2, int y2);
     // The text with its top-left corner at (x, y) in the canvas font; its box is painted with
     // the brush colour when the brush is solid.
