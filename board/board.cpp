@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 namespace varmet {
 
@@ -175,7 +176,36 @@ void Board::TakeSnapshot()
 
 void Board::UndoClick()
 {
-    m_canvas.replacePicture(m_undoBitmap);
+    replaceBoardPicture(m_undoBitmap);
+}
+
+void Board::replaceBoardPicture(const QImage &picture)
+{
+    if (picture.size() == m_canvas.size()) {
+        m_canvas.replacePicture(picture);
+        return;
+    }
+    // A live figure must be erased on the board size it was drawn on: on a larger board its
+    // strokes reach pixels they never inverted. So take the figures off, change the picture and
+    // lay them on again.
+    struct ShownFigure
+    {
+        FigureKind kind;
+        int slot;
+        RecordedFigure figure;
+    };
+    std::vector<ShownFigure> shown;
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        for (const FigureKind kind :
+            {FigureKind::TrackAndWake, FigureKind::MedianLine, FigureKind::TorpedoPair})
+            shown.push_back({kind, slot, m_figures.recorded(kind, slot)});
+    }
+    const StrokeList vector = m_figures.recordedOwnShipVector().strokes;
+    m_figures.clear();
+    m_canvas.replacePicture(picture);
+    for (const ShownFigure &each : shown)
+        m_figures.show(each.kind, each.slot, each.figure.colour, each.figure.strokes);
+    m_figures.showOwnShipVector(vector);
 }
 
 std::optional<QString> Board::openPicture(const QString &path)
@@ -200,7 +230,7 @@ std::optional<QString> Board::openPicture(const QString &path)
     if (!reader.read(&picture))
         return readerFault(reader, path);
 
-    m_canvas.replacePicture(extension == QLatin1String("ico") ? onWhiteBoard(picture) : picture);
+    replaceBoardPicture(extension == QLatin1String("ico") ? onWhiteBoard(picture) : picture);
     TakeSnapshot();
     return std::nullopt;
 }

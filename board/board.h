@@ -67,6 +67,8 @@ public:
 
 private:
     void paintGrid();
+    // The board picture := `picture`; the live figures stay laid over it, fitted to its size.
+    void replaceBoardPicture(const QImage &picture);
     void showEraser(int x, int y);
     void hideEraser();
 

@@ -286,6 +286,20 @@ TEST_F(PictureFiles, OpeningABitmapReplacesBoardAndSnapshotWhateverItsSize)
     EXPECT_EQ(board.undoBitmap(), picture);
 }
 
+TEST_F(PictureFiles, LiveFiguresFollowTheBoardToAnotherSize)
+{
+    StrokeList live;
+    live.add({{0, 100}, {799, 100}, 3});
+    board.figures().show(FigureKind::MedianLine, 4, BoardColour::Red, live);
+    QImage wide(800, 600, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    ASSERT_TRUE(wide.save(path(QStringLiteral("wide.bmp")), "BMP"));
+    ASSERT_EQ(board.openPicture(path(QStringLiteral("wide.bmp"))), std::nullopt);
+    EXPECT_EQ(rgb(board.canvas().picture(), 700, 100), 0xff0000u);
+    board.figures().clear();
+    EXPECT_EQ(board.canvas().picture(), wide);
+}
+
 TEST_F(PictureFiles, AnIconLandsOnAWhiteBoard)
 {
     QImage icon(32, 32, QImage::Format_ARGB32);
