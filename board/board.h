@@ -67,11 +67,18 @@ public:
 
 private:
     void paintGrid();
+    // The board picture := `picture`; the live figures stay laid over it, fitted to its size.
+    void replaceBoardPicture(const QImage &picture);
+    void showEraser(int x, int y);
+    void hideEraser();
 
     BoardCanvas m_canvas;
     LiveFigures m_figures {m_canvas};
     QImage m_undoBitmap;
     EraseRectangle m_eraseRect;
+    // Whether the eraser outline is on the board now: only an outline that is shown is removed,
+    // so a release or a move that did not start with a press leaves no inverted trace.
+    bool m_eraserShown = false;
 };
 
 } // namespace varmet

@@ -7,6 +7,8 @@
 // texts always go into the permanent content, under the live strokes, so a live figure can be
 // erased exactly at any later time whatever was painted in between.
 
+#include "line_raster.h"
+
 #include "model/figures.h"
 
 #include <QFont>
@@ -14,6 +16,8 @@
 #include <QRect>
 #include <QRgb>
 #include <QString>
+
+#include <vector>
 
 namespace varmet {
 
@@ -36,7 +40,8 @@ public:
     // white and solid; the default 8-point sans-serif font; position (0, 0).
     BoardCanvas();
 
-    // The board as the operator sees it (Format_RGB32).
+    // The board as the operator sees it (Format_RGB32). It is written in place: a copy held
+    // across drawing calls makes every later call copy the whole picture first.
     const QImage &picture() const { return m_visible; }
     // The permanent content alone, without the live strokes.
     QImage permanentPicture() const { return m_permanent; }
@@ -66,8 +71,9 @@ public:
     // A line from the pen position to (x, y) with the pen, its end point excluded; a line of
     // zero length paints nothing. In NotXorPen mode each of its pixels is inverted once.
     void lineTo(std::int64_t x, std::int64_t y);
-    // The ellipse inscribed in (x1, y1)-(x2, y2): outline with the pen, inside with the brush
-    // unless it is clear.
+    // The ellipse inscribed in (x1, y1)-(x2, y2), whose corners are its extreme points: outline
+    // with the pen, inside with the brush unless it is clear. Always permanent content, in the
+    // pen's colour and width whatever its mode (the board draws no inverting ellipse).
     void ellipse(int x1, int y1, int x2, int y2);
     // The text with its top-left corner at (x, y) in the canvas font; its box is painted with
     // the brush colour when the brush is solid.
@@ -86,15 +92,22 @@ public:
     QRect takeChangedArea();
 
 private:
-    // ... implementation members
+    void resetState();
+    // Inverts the stroke's pixels by `xorValue` in the mask and the visible picture.
+    void xorStroke(const Stroke &stroke, QRgb xorValue);
+    // visible := permanent XOR mask over `area` (clipped to the board); marks it changed.
+    void recompose(const QRect &area);
+    QRect bounds() const { return m_permanent.rect(); }
+
     QImage m_permanent;
-    QImage m_mask; // XOR mask of the live strokes
+    std::vector<QRgb> m_mask; // per pixel, the RGB bits the live strokes invert; alpha 0
     QImage m_visible;
-    QRgb m_penColour;
-    int m_penWidth;
-    PenMode m_penMode;
-    QRgb m_brushColour;
-    BrushStyle m_brushStyle;
+    LineRaster m_raster;
+    QRgb m_penColour = BoardColour::Black;
+    int m_penWidth = 1;
+    PenMode m_penMode = PenMode::CopyPen;
+    QRgb m_brushColour = BoardColour::White;
+    BrushStyle m_brushStyle = BrushStyle::Solid;
     QFont m_font;
     PixelPoint m_position;
     QRect m_changed;

@@ -1,4 +1,5 @@
 #include "ugredit.h"
+#include "unit2.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -19,14 +20,19 @@ int main(int argc, char *argv[])
     // The toolkit's own texts (dialog buttons, file dialog) in Russian, where installed.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     varmet::TForm1 form;
     varmet::Form1 = &form;
-    // TODO(help window): create Form2 hidden here and hand it over with form.setHelpWindow().
+    // The help window exists from start-up on, hidden until the operator asks for it; closing
+    // the main window ends the program even while it is shown.
+    varmet::TForm2 help;
+    varmet::Form2 = &help;
+    form.setHelpWindow(&help);
     form.show();
     const int status = QApplication::exec();
     varmet::Form1 = nullptr;
+    varmet::Form2 = nullptr;
     return status;
 }

@@ -12,27 +12,27 @@ namespace varmet {
 // The controls the cycle touches, by the console's object names.
 enum class Control {
     // inputs
-    LabeledEdit1,  // "Vц (узл)"
-    LabeledEdit5,  // "К пл"
-    LabeledEdit6,  // "V пл (узл)"
-    LabeledEdit7,  // "П акустический"
-    LabeledEdit8,  // "Д до цели (кбт)" (also written by the bearing entry)
-    LabeledEdit9,  // "Кц"
+    LabeledEdit1, // "Vц (узл)"
+    LabeledEdit5, // "К пл"
+    LabeledEdit6, // "V пл (узл)"
+    LabeledEdit7, // "П акустический"
+    LabeledEdit8, // "Д до цели (кбт)" (also written by the bearing entry)
+    LabeledEdit9, // "Кц"
     LabeledEdit14, // "Vт (узл)"
     LabeledEdit15, // "Е (м)"
     LabeledEdit16, // "КС (м)"
     LabeledEdit18, // "Delta Fi (Fi)"
-    SpinEdit1,     // "Тетта (гр)"
-    SpinEdit2,     // "Номер п/п"
-    SpinEdit3,     // "Delta ет (м)"
-    CheckBox1,     // "Отображение", angular solution
-    CheckBox2,     // "Отображение", linear solution
-    RadioButton1,  // "Вкл. движение цели"
+    SpinEdit1, // "Тетта (гр)"
+    SpinEdit2, // "Номер п/п"
+    SpinEdit3, // "Delta ет (м)"
+    CheckBox1, // "Отображение", angular solution
+    CheckBox2, // "Отображение", linear solution
+    RadioButton1, // "Вкл. движение цели"
     // displays
     Label12, // operational time
     Label19, // ship's time
     Label13, // "СТРЕЛЬБА ЗАПРЕЩЕНА"
-    Edit1,   // "П автоматный"
+    Edit1, // "П автоматный"
     LabeledEdit2,
     LabeledEdit3,
     LabeledEdit11,

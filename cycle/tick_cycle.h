@@ -6,7 +6,10 @@
 #include "console_port.h"
 
 #include "board/board.h"
+#include "model/numeric.h"
 #include "model/state.h"
+
+#include <optional>
 
 namespace varmet {
 
@@ -21,22 +24,46 @@ public:
     void Timer1Timer();
 
     // Change of "П акустический": fixes the selected target on the new bearing at its present
-    // distance, writing the rounded distance into "Д до цели (кбт)" first.
+    // distance, writing the rounded distance into "Д до цели (кбт)" first (which runs the
+    // distance entry, nested, when that text changes).
     void LabeledEdit7Change();
     // Change of "Д до цели (кбт)": fixes the selected target at the new distance on the bearing
     // of its last fix.
     void LabeledEdit8Change();
     // Change of "Кц": nothing until the next tick takes the course over.
-    void LabeledEdit9Change() {}
+    void LabeledEdit9Change() { }
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();
 
 private:
-    // members in tick_cycle.cpp's order of use
+    template<typename Step>
+    void runHandler(Step step);
+
+    void runTick();
+    void slotTurn(int number);
+    void moveTarget(int number);
+    void takeOverInputs(int number);
+    void writeDisplays(const TargetSlot &slot);
+    void writeTimeMark(TargetSlot &slot);
+    void applyRestrictions(const TargetSlot &slot);
+    void bearingEntry();
+    void distanceEntry();
+    void showTrack(int number);
+    void showMedian(int number);
+    void showTorpedoPair(int number);
+
+    std::int64_t wholeNumber(Control control) const;
+    long double realNumber(Control control) const;
+    // The selected slot's number, or nothing while "Номер п/п" addresses no slot.
+    std::optional<int> selectedSlot() const;
+
     FireControlState &m_state;
     Board &m_board;
     ConsolePort &m_console;
-    bool m_busy = false;
+    bool m_ticking = false;
+    int m_handlerDepth = 0;
+    // A fault of a handler that ran nested inside another one, to stop the outer one as well.
+    std::optional<NumericFault> m_nestedFault;
 };
 
 } // namespace varmet

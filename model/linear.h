@@ -13,7 +13,6 @@ namespace varmet {
 // `secondTurnPathShown` is the path after the second turn that "Delta ет (м)" shows now, in
 // metres: the second-turn angles are 0 while it is 0, whatever the slot holds. When the slot has
 // no solution, every result is 0.
-void ComputeTorpedoPair(TargetSlot &slot, std::int32_t ownCourse,
-                        std::int32_t secondTurnPathShown);
+void ComputeTorpedoPair(TargetSlot &slot, std::int32_t ownCourse, std::int32_t secondTurnPathShown);
 
 } // namespace varmet

@@ -12,24 +12,24 @@ namespace varmet {
 
 struct RestrictionInputs
 {
-    bool angularShown = false;           // "Отображение" of the angular solution ticked
-    bool linearShown = false;            // "Отображение" of the linear solution ticked
+    bool angularShown = false; // "Отображение" of the angular solution ticked
+    bool linearShown = false; // "Отображение" of the linear solution ticked
     std::int32_t secondTurnPathShown = 0; // "Delta ет (м)" as shown, metres
-    std::optional<std::int64_t> theta;    // the displayed meeting angle; none when not shown
-    std::int32_t maxRun = 0;             // metres
+    std::optional<std::int64_t> theta; // the displayed meeting angle; none when not shown
+    std::int32_t maxRun = 0; // metres
 };
 
 // Red marks of the fields (true: red) and the banner.
 struct RestrictionMarks
 {
     bool banner = false;
-    bool omega = false;  // " W (град)"
-    bool path = false;   // " ет (м)"
+    bool omega = false; // " W (град)"
+    bool path = false; // " ет (м)"
     bool omega1 = false; // "W1 (град)"
     bool omega2 = false; // "W2 (град)"
-    bool path1 = false;  // "ет1 (м)"
-    bool path2 = false;  // "ет2 (м)"
-    bool theta = false;  // "Тетта"
+    bool path1 = false; // "ет1 (м)"
+    bool path2 = false; // "ет2 (м)"
+    bool theta = false; // "Тетта"
     friend bool operator==(const RestrictionMarks &, const RestrictionMarks &) = default;
 };
 

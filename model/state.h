@@ -12,16 +12,16 @@ namespace varmet {
 // are degrees clockwise from north, distances and paths board px, speeds knots.
 struct TargetSlot
 {
-    std::int32_t TargetNumber = 0;  // "Номер цели"
-    long double FixBearing = 0;     // bearing of the last fix, whole degrees
-    long double FixDistance = 0;    // distance of the last fix, cables
+    std::int32_t TargetNumber = 0; // "Номер цели"
+    long double FixBearing = 0; // bearing of the last fix, whole degrees
+    long double FixDistance = 0; // distance of the last fix, cables
     long double AcousticBearing = 0; // current bearing to the plotted position, 0..359
-    long double DistancePx = 0;     // current distance to the plotted position, unrounded
-    long double TargetCourse = 0;   // "Кц"
-    long double TargetSpeed = 0;    // "Vц (узл)"
-    long double RelCourse = 0;      // relative course, 0..359
-    long double RelSpeed = 0;       // relative speed, whole knots
-    long double PosX = 0;           // plotted position
+    long double DistancePx = 0; // current distance to the plotted position, unrounded
+    long double TargetCourse = 0; // "Кц"
+    long double TargetSpeed = 0; // "Vц (узл)"
+    long double RelCourse = 0; // relative course, 0..359
+    long double RelSpeed = 0; // relative speed, whole knots
+    long double PosX = 0; // plotted position
     long double PosY = 0;
     long double RelVelX = 0; // relative velocity, whole knots
     long double RelVelY = 0;
@@ -32,29 +32,29 @@ struct TargetSlot
     long double TurnDx2 = 0;
     long double TurnDy2 = 0;
     std::int32_t LastTimeMarkTick = 0;
-    long double LeadAngle = 0;      // Fi of the salvo median, radians, without correction
-    long double LeadAngle1 = 0;     // Fi1, degrees
-    long double LeadAngle2 = 0;     // Fi2, degrees
+    long double LeadAngle = 0; // Fi of the salvo median, radians, without correction
+    long double LeadAngle1 = 0; // Fi1, degrees
+    long double LeadAngle2 = 0; // Fi2, degrees
     long double LeadCorrection = 0; // "Delta Fi (Fi)", radians
-    long double LeadAngleCorr = 0;  // LeadAngle + LeadCorrection, radians
-    double Omega = 0;               // W of the salvo median, -180..180
+    long double LeadAngleCorr = 0; // LeadAngle + LeadCorrection, radians
+    double Omega = 0; // W of the salvo median, -180..180
     double Omega1 = 0;
     double Omega2 = 0;
     long double SalvoMedianRaw = 0; // salvo median before folding
-    double SalvoMedian = 0;         // Mz, 0..360
-    long double SalvoMedian1 = 0;   // Mz1, unfolded
+    double SalvoMedian = 0; // Mz, 0..360
+    long double SalvoMedian1 = 0; // Mz1, unfolded
     long double SalvoMedian2 = 0;
     long double TurnBearing1 = 0; // bearings of the second-turn points, whole degrees
     long double TurnBearing2 = 0;
     long double TorpedoPathPx = 0; // et along the salvo median
-    long double WakePath1Px = 0;   // et1, et2 straight into the wake
+    long double WakePath1Px = 0; // et1, et2 straight into the wake
     long double WakePath2Px = 0;
     long double TurnPath1Px = 0; // et1, et2 to the second-turn points
     long double TurnPath2Px = 0;
     long double TargetRunPx = 0; // target advance during the torpedo run
-    long double ThetaSet = 0;    // "Тетта (гр)", whole degrees
-    long double DeltaEtPx = 0;   // "Delta ет (м)" in px; 0: no second turn
-    double SecondTurn1 = 0;      // Alfa'1, Alfa'2
+    long double ThetaSet = 0; // "Тетта (гр)", whole degrees
+    long double DeltaEtPx = 0; // "Delta ет (м)" in px; 0: no second turn
+    double SecondTurn1 = 0; // Alfa'1, Alfa'2
     double SecondTurn2 = 0;
     long double WakeLengthPx = 0; // "КС (м)" in px
 
@@ -103,18 +103,18 @@ struct EraseRectangle
 struct FireControlState
 {
     TargetSlots Slots;
-    std::int32_t OwnCourse = 0;    // "К пл", whole degrees
-    std::int32_t OwnSpeed = 0;     // "V пл (узл)"
-    std::int32_t OwnVecX = 0;      // own velocity, whole knots
+    std::int32_t OwnCourse = 0; // "К пл", whole degrees
+    std::int32_t OwnSpeed = 0; // "V пл (узл)"
+    std::int32_t OwnVecX = 0; // own velocity, whole knots
     std::int32_t OwnVecY = 0;
     std::int32_t TorpedoSpeed = 0; // "Vт (узл)"
-    std::int32_t MaxRun = 0;       // "Е (м)", metres
+    std::int32_t MaxRun = 0; // "Е (м)", metres
     std::int32_t TickCount = 0;
     std::int32_t Minutes = 0;
     std::int32_t Seconds = 0;
-    std::uint8_t TimeMode = 1;     // 1: operational time on the board, 0: ship's clock
-    std::int32_t SlotIndex = 0;    // slot the tick is processing
-    std::uint8_t HeldStepper = 0;  // held up-down button, 0 none, 1..4
+    std::uint8_t TimeMode = 1; // 1: operational time on the board, 0: ship's clock
+    std::int32_t SlotIndex = 0; // slot the tick is processing
+    std::uint8_t HeldStepper = 0; // held up-down button, 0 none, 1..4
     std::int32_t HoldTicks = 0;
 };
 

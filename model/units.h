@@ -30,14 +30,36 @@ inline constexpr long double DisplayRadiansToDegrees = 57.29577951308232L;
 inline constexpr long double OmegaLimit = 160.0L;
 inline constexpr long double UsableRunShare = 0.68L;
 
-inline long double DegreesToRadians(long double degrees) { return degrees * Pi / 180; }
-inline long double RadiansToDegrees(long double radians) { return radians * 180 / Pi; }
+inline long double DegreesToRadians(long double degrees)
+{
+    return degrees * Pi / 180;
+}
+inline long double RadiansToDegrees(long double radians)
+{
+    return radians * 180 / Pi;
+}
 
 // px -> metres for computed paths (et, et1, et2) and every comparison with the usable run.
-inline long double PathMetres(long double px) { return px / 2 * PathMetresPerCable; }
+inline long double PathMetres(long double px)
+{
+    return px / 2 * PathMetresPerCable;
+}
 // Metres typed into "КС (м)" or "Delta ет (м)" -> px, and back for display.
-inline long double InputMetresToPx(long double metres) { return metres / InputMetresPerCable * 2; }
-inline long double PxToInputMetres(long double px) { return px * InputMetresPerCable / 2; }
+inline long double InputMetresToPx(long double metres)
+{
+    return metres / InputMetresPerCable * 2;
+}
+inline long double PxToInputMetres(long double px)
+{
+    return px * InputMetresPerCable / 2;
+}
+
+// cos and sin of an angle in degrees: std::cos(DegreesToRadians(degrees)) and std::sin(...).
+// Whole degrees within two turns, which nearly every direction of the board is, come from a table
+// filled once with that same expression, at a fraction of the cost of the extended-precision
+// functions.
+long double CosDegrees(long double degrees);
+long double SinDegrees(long double degrees);
 
 struct BoardPointF
 {

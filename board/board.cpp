@@ -1,0 +1,281 @@
+#include "board.h"
+
+#include "model/figures.h"
+#include "model/units.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <array>
+#include <cstdlib>
+#include <vector>
+
+namespace varmet {
+
+namespace {
+
+// The scale figures of the window standing over the board, and where each stands on it.
+struct ScaleLabel
+{
+    const char *text;
+    int x;
+    int y;
+};
+constexpr std::array<ScaleLabel, 7> ScaleLabels {{
+    {"0", 328, 10}, // Label4
+    {"180", 328, 635}, // Label5
+    {"90", 628, 327}, // Label8
+    {"270", 1, 327}, // Label6
+    {"50", 428, 310}, // Label1
+    {"100", 528, 310}, // Label2
+    {"150", 628, 310}, // Label3
+}};
+
+// The eraser: its outline stands 6 px around the pointer, the patch it wipes 5 px.
+constexpr int OutlineReach = 6;
+constexpr int PatchReach = 5;
+
+QString readerFault(const QImageReader &reader, const QString &path)
+{
+    QString what;
+    switch (reader.error()) {
+    case QImageReader::FileNotFoundError:
+        what = QStringLiteral("файл не найден");
+        break;
+    case QImageReader::DeviceError:
+        what = QStringLiteral("ошибка чтения файла");
+        break;
+    case QImageReader::UnsupportedFormatError:
+        what = QStringLiteral("файл не является рисунком формата %1")
+                   .arg(QString::fromLatin1(reader.format()).toUpper());
+        break;
+    case QImageReader::InvalidDataError:
+        what = QStringLiteral("файл не является допустимым рисунком формата %1 "
+                              "или рисунок слишком велик")
+                   .arg(QString::fromLatin1(reader.format()).toUpper());
+        break;
+    case QImageReader::UnknownError:
+        what = QStringLiteral("неизвестная ошибка");
+        break;
+    }
+    return QStringLiteral("Не удалось загрузить рисунок «%1»: %2 (%3).")
+        .arg(QDir::toNativeSeparators(path), what, reader.errorString());
+}
+
+// An icon is not a board picture by itself: it is laid on a white board at the top-left.
+QImage onWhiteBoard(const QImage &icon)
+{
+    QImage board(BoardSize, BoardSize, QImage::Format_RGB32);
+    board.fill(BoardColour::White);
+    QPainter painter(&board);
+    painter.drawImage(0, 0, icon);
+    return board;
+}
+
+} // namespace
+
+Board::Board()
+{
+    DrawStartGrid();
+    TakeSnapshot();
+}
+
+void Board::DrawStartGrid()
+{
+    // Pen mode, width and brush are those of a fresh board: copy pen, width 1, solid white.
+    m_canvas.setPenColor(BoardColour::Black);
+    paintGrid();
+}
+
+void Board::RefreshGrid()
+{
+    m_canvas.setPenMode(PenMode::CopyPen);
+    m_canvas.setPenWidth(1);
+    m_canvas.setPenColor(BoardColour::Black);
+    // A clear brush leaves the inside of the rings, with everything plotted there, as it is.
+    m_canvas.setBrushStyle(BrushStyle::Clear);
+    paintGrid();
+}
+
+void Board::paintGrid()
+{
+    for (const int inset : {25, 125, 225})
+        m_canvas.ellipse(inset, inset, BoardSize - inset, BoardSize - inset);
+    const int half = BoardSize / 2;
+    const std::array<Stroke, 4> lines {{
+        {{0, 0}, {BoardSize, BoardSize}, 1},
+        {{0, BoardSize}, {BoardSize, 0}, 1},
+        {{0, half}, {BoardSize, half}, 1},
+        {{half, 0}, {half, BoardSize}, 1},
+    }};
+    for (const Stroke &line : lines) {
+        m_canvas.moveTo(line.from.x, line.from.y);
+        m_canvas.lineTo(line.to.x, line.to.y);
+    }
+}
+
+void Board::RedrawOwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity)
+{
+    // The canvas is left with the vector's pen, as every drawing leaves its own.
+    m_canvas.setPenMode(PenMode::NotXorPen);
+    m_canvas.setPenColor(BoardColour::Red);
+    m_canvas.setPenWidth(2);
+    m_figures.showOwnShipVector(OwnShipVector(ownCourse, ownVelocity));
+}
+
+void Board::showEraser(int x, int y)
+{
+    m_eraseRect = {x - OutlineReach, y - OutlineReach, x + OutlineReach, y + OutlineReach};
+    m_canvas.drawFocusRect(
+        m_eraseRect.Left, m_eraseRect.Top, m_eraseRect.Right, m_eraseRect.Bottom);
+    m_eraserShown = true;
+}
+
+void Board::hideEraser()
+{
+    if (!m_eraserShown)
+        return;
+    m_canvas.drawFocusRect(
+        m_eraseRect.Left, m_eraseRect.Top, m_eraseRect.Right, m_eraseRect.Bottom);
+    m_eraserShown = false;
+}
+
+void Board::Image3MouseDown(int x, int y, bool eraserOn)
+{
+    if (!eraserOn)
+        return;
+    hideEraser();
+    showEraser(x, y);
+    m_canvas.setBrushColor(BoardColour::White);
+    m_canvas.fillRect(x - PatchReach, y - PatchReach, x + PatchReach, y + PatchReach);
+}
+
+void Board::Image3MouseMove(int x, int y, bool leftButtonHeld, bool eraserOn)
+{
+    if (!leftButtonHeld || !eraserOn)
+        return;
+    hideEraser();
+    showEraser(x, y);
+    m_canvas.fillRect(x - PatchReach, y - PatchReach, x + PatchReach, y + PatchReach);
+}
+
+void Board::Image3MouseUp(bool eraserOn)
+{
+    if (eraserOn)
+        hideEraser();
+}
+
+void Board::TakeSnapshot()
+{
+    m_undoBitmap = m_canvas.permanentPicture();
+}
+
+void Board::UndoClick()
+{
+    replaceBoardPicture(m_undoBitmap);
+}
+
+void Board::replaceBoardPicture(const QImage &picture)
+{
+    if (picture.size() == m_canvas.size()) {
+        m_canvas.replacePicture(picture);
+        return;
+    }
+    // A live figure must be erased on the board size it was drawn on: on a larger board its
+    // strokes reach pixels they never inverted. So take the figures off, change the picture and
+    // lay them on again.
+    struct ShownFigure
+    {
+        FigureKind kind;
+        int slot;
+        RecordedFigure figure;
+    };
+    std::vector<ShownFigure> shown;
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        for (const FigureKind kind :
+            {FigureKind::TrackAndWake, FigureKind::MedianLine, FigureKind::TorpedoPair})
+            shown.push_back({kind, slot, m_figures.recorded(kind, slot)});
+    }
+    const StrokeList vector = m_figures.recordedOwnShipVector().strokes;
+    m_figures.clear();
+    m_canvas.replacePicture(picture);
+    for (const ShownFigure &each : shown)
+        m_figures.show(each.kind, each.slot, each.figure.colour, each.figure.strokes);
+    m_figures.showOwnShipVector(vector);
+}
+
+std::optional<QString> Board::openPicture(const QString &path)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == QLatin1String("emf") || extension == QLatin1String("wmf"))
+        return QStringLiteral("Метафайлы (.emf, .wmf) не поддерживаются: планшет загружает "
+                              "только точечные рисунки (.bmp) и значки (.ico).");
+    if (extension != QLatin1String("bmp") && extension != QLatin1String("ico"))
+        return QStringLiteral("Расширение «%1» не обозначает формат рисунка, который может "
+                              "загрузить планшет (.bmp, .ico).")
+            .arg(extension.isEmpty() ? QStringLiteral("(нет)") : QLatin1Char('.') + extension);
+
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("Не удалось загрузить рисунок «%1»: файл не найден.")
+            .arg(QDir::toNativeSeparators(path));
+    // The extension decides the format, never the file's content.
+    QImageReader reader(path, extension.toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    QImage picture;
+    if (!reader.read(&picture))
+        return readerFault(reader, path);
+
+    replaceBoardPicture(extension == QLatin1String("ico") ? onWhiteBoard(picture) : picture);
+    TakeSnapshot();
+    return std::nullopt;
+}
+
+std::optional<QString> Board::savePicture(const QString &path)
+{
+    for (const ScaleLabel &label : ScaleLabels)
+        m_canvas.textOut(label.x, label.y, QString::fromLatin1(label.text));
+    TakeSnapshot();
+
+    const auto failure = [&](const QString &reason) {
+        return QStringLiteral("Не удалось сохранить рисунок в файл «%1»: %2")
+            .arg(QDir::toNativeSeparators(path), reason);
+    };
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!m_canvas.picture().save(&buffer, "BMP"))
+            return failure(QStringLiteral("рисунок не удалось записать в формате BMP."));
+    }
+    // Written aside and put in place only when complete: a failed write leaves any earlier
+    // file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failure(reason.isEmpty() ? QStringLiteral("файл записан не полностью.") : reason);
+    }
+    if (!file.commit())
+        return failure(file.errorString());
+    return std::nullopt;
+}
+
+void Board::drawTargetLabel(const QString &numberText, PixelPoint at)
+{
+    // A label far off the board paints nothing that could be seen; the painter's coordinates
+    // are plain ints.
+    constexpr std::int64_t Far = 1 << 20;
+    if (std::llabs(at.x) > Far || std::llabs(at.y) > Far)
+        return;
+    m_canvas.textOut(
+        static_cast<int>(at.x), static_cast<int>(at.y), QStringLiteral("№") + numberText);
+}
+
+} // namespace varmet

@@ -1,0 +1,61 @@
+#include "live_figures.h"
+
+#include <cassert>
+
+namespace varmet {
+
+namespace {
+
+constexpr std::size_t OwnShipVectorIndex = 0;
+
+std::size_t figureIndex(FigureKind kind, int slotNumber)
+{
+    assert(TargetSlots::Contains(slotNumber));
+    return 1 + 3 * static_cast<std::size_t>(slotNumber - 1) + static_cast<std::size_t>(kind);
+}
+
+} // namespace
+
+LiveFigures::LiveFigures(BoardCanvas &canvas)
+    : m_canvas(canvas)
+{ }
+
+void LiveFigures::show(FigureKind kind, int slotNumber, QRgb colour, const StrokeList &strokes)
+{
+    replace(m_figures[figureIndex(kind, slotNumber)], {colour, strokes});
+}
+
+void LiveFigures::showOwnShipVector(const StrokeList &strokes)
+{
+    replace(m_figures[OwnShipVectorIndex], {BoardColour::Red, strokes});
+}
+
+const RecordedFigure &LiveFigures::recorded(FigureKind kind, int slotNumber) const
+{
+    return m_figures[figureIndex(kind, slotNumber)];
+}
+
+const RecordedFigure &LiveFigures::recordedOwnShipVector() const
+{
+    return m_figures[OwnShipVectorIndex];
+}
+
+void LiveFigures::clear()
+{
+    for (RecordedFigure &figure : m_figures)
+        replace(figure, {});
+}
+
+void LiveFigures::replace(RecordedFigure &figure, const RecordedFigure &next)
+{
+    if (figure == next)
+        return;
+    // The erase replays exactly what drew the figure, whatever has changed since.
+    for (const Stroke &stroke : figure.strokes)
+        m_canvas.invertStroke(stroke, figure.colour);
+    for (const Stroke &stroke : next.strokes)
+        m_canvas.invertStroke(stroke, next.colour);
+    figure = next;
+}
+
+} // namespace varmet

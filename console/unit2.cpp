@@ -1,0 +1,66 @@
+#include "unit2.h"
+
+#include "manual_text.h"
+
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace varmet {
+
+TForm2 *Form2 = nullptr;
+
+TForm2::TForm2(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_memo(new QPlainTextEdit(this))
+    , m_closeButton(new QPushButton(QStringLiteral("Закрытие справки"), this))
+{
+    setObjectName("Form2");
+    setWindowTitle(QStringLiteral("Справка по работе программы"));
+    // move() places the outer frame; the client area is fitted to the outer size once the frame
+    // is known (showEvent). Without a window manager the two are the same.
+    move(172, 31);
+    resize(OuterSize);
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    // The manual must not keep the program alive once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    m_memo->setObjectName("Memo1");
+    m_memo->setGeometry(0, 0, 809, 601);
+    m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Narrow tab stops keep the numbers and dots of the manual close to their text.
+    m_memo->setTabStopDistance(6 * m_memo->fontMetrics().averageCharWidth());
+    m_memo->setPlainText(operatorManualText());
+
+    m_closeButton->setObjectName("Button1");
+    m_closeButton->setGeometry(345, 616, 113, 25);
+    connect(m_closeButton, &QPushButton::clicked, this, &TForm2::Button1Click);
+}
+
+void TForm2::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_outerSizeFitted)
+        return;
+    m_outerSizeFitted = true;
+    // Only at the first showing: later the operator's own resizing stands.
+    resize(OuterSize - (frameGeometry().size() - size()));
+}
+
+void TForm2::showHelp()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm2::Button1Click()
+{
+    hide();
+}
+
+} // namespace varmet

@@ -1,0 +1,70 @@
+#include "units.h"
+
+#include <array>
+#include <cmath>
+
+namespace varmet {
+
+namespace {
+
+// Whole degrees -720..720 cover every sum of a course, a meeting angle and a screen offset.
+constexpr int TableReach = 720;
+
+class WholeDegreeTable
+{
+public:
+    WholeDegreeTable()
+    {
+        for (int degrees = -TableReach; degrees <= TableReach; ++degrees) {
+            const long double radians = DegreesToRadians(degrees);
+            m_cos[index(degrees)] = std::cos(radians);
+            m_sin[index(degrees)] = std::sin(radians);
+        }
+    }
+
+    static const WholeDegreeTable &instance()
+    {
+        static const WholeDegreeTable table;
+        return table;
+    }
+
+    // The table index of a whole number of degrees within reach; -1 otherwise.
+    static int find(long double degrees)
+    {
+        if (!(degrees >= -TableReach && degrees <= TableReach))
+            return -1;
+        const long long whole = std::llrint(degrees);
+        return whole == degrees ? index(static_cast<int>(whole)) : -1;
+    }
+
+    long double cosAt(int i) const { return m_cos[static_cast<std::size_t>(i)]; }
+    long double sinAt(int i) const { return m_sin[static_cast<std::size_t>(i)]; }
+
+private:
+    static int index(int degrees) { return degrees + TableReach; }
+
+    std::array<long double, 2 * TableReach + 1> m_cos {};
+    std::array<long double, 2 * TableReach + 1> m_sin {};
+};
+
+} // namespace
+
+long double CosDegrees(long double degrees)
+{
+    const int i = WholeDegreeTable::find(degrees);
+    return i >= 0 ? WholeDegreeTable::instance().cosAt(i) : std::cos(DegreesToRadians(degrees));
+}
+
+long double SinDegrees(long double degrees)
+{
+    const int i = WholeDegreeTable::find(degrees);
+    return i >= 0 ? WholeDegreeTable::instance().sinAt(i) : std::sin(DegreesToRadians(degrees));
+}
+
+BoardPointF PointAt(long double x0, long double y0, long double direction, long double distancePx)
+{
+    const long double screenAngle = direction - 90;
+    return {x0 + distancePx * CosDegrees(screenAngle), y0 + distancePx * SinDegrees(screenAngle)};
+}
+
+} // namespace varmet
