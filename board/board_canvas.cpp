@@ -28,6 +28,8 @@ QFont defaultFont()
     QFont font;
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
+    // The board is a raster of plain colours: no grey edge pixels around its texts.
+    font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 
@@ -166,6 +168,7 @@ void BoardCanvas::textOut(int x, int y, const QString &text)
     QRect area;
     {
         QPainter painter(&m_permanent);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
         painter.setFont(m_font);
         const QFontMetrics metrics = painter.fontMetrics();
         const QRect box(x, y, metrics.horizontalAdvance(text), metrics.height());

@@ -167,7 +167,8 @@ TEST(BoardCanvas, TextBoxTakesTheBrushOnlyWhenSolid)
     bool glyph = false;
     for (const auto &[x, y] : changed) {
         if (y >= 300) {
-            EXPECT_NE(rgb(canvas.picture(), x, y), RgbOf(BoardColour::Yellow));
+            // Plain black glyphs: no grey edge pixels, no box.
+            EXPECT_EQ(rgb(canvas.picture(), x, y), RgbOf(BoardColour::Black));
             EXPECT_GE(x, 100);
             glyph = true;
         }
