@@ -112,6 +112,40 @@ TEST_F(ConsoleTest, EraserWipesOnlyWhileItsButtonIsDown)
     EXPECT_NE(Picture(*form).pixel(onAxis), White);
 }
 
+TEST_F(ConsoleTest, EraserDragWipesAtTheSampledPointsWithTheLeftButtonOnly)
+{
+    QWidget *board = get("Image3");
+    QTest::mouseClick(get<QToolButton>("SBErase"), Qt::LeftButton);
+    QTest::mousePress(board, Qt::LeftButton, {}, QPoint(100, 325)); // on the horizontal axis
+    QTest::mouseMove(board, QPoint(120, 325));
+    QTest::mouseRelease(board, Qt::LeftButton, {}, QPoint(120, 325));
+    QTest::mousePress(board, Qt::RightButton, {}, QPoint(500, 325));
+    QTest::mouseMove(board, QPoint(520, 325));
+    QTest::mouseRelease(board, Qt::RightButton, {}, QPoint(520, 325));
+    const QImage picture = Picture(*form);
+    EXPECT_EQ(picture.pixel(100, 325), White);
+    EXPECT_EQ(picture.pixel(120, 325), White);
+    EXPECT_NE(picture.pixel(110, 325), White); // between the two samples
+    EXPECT_EQ(picture.pixel(500, 325), White);
+    EXPECT_NE(picture.pixel(520, 325), White); // a right-button drag wipes only at the press
+}
+
+TEST_F(ConsoleTest, NoTickRunsWhileTheFaultOfATickIsShown)
+{
+    edit("LabeledEdit15")->setText(QStringLiteral("x")); // "Е (м)" unreadable
+    form->showMessage = [this](const QString &message) {
+        messages << message;
+        form->Timer1Timer(); // the main timer fires inside the message box
+    };
+    form->Timer1Timer();
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(form->state().TickCount, 1);
+    edit("LabeledEdit15")->setText(QStringLiteral("19000"));
+    form->Timer1Timer(); // the next tick starts afresh
+    EXPECT_EQ(form->state().TickCount, 2);
+    EXPECT_EQ(messages.size(), 1);
+}
+
 TEST_F(ConsoleTest, GridRefreshRestoresTheAxisAfterErasing)
 {
     QTest::mouseClick(get<QToolButton>("SBErase"), Qt::LeftButton);
