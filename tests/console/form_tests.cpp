@@ -237,17 +237,6 @@ TEST_F(ConsoleTest, UpDownsHaveTheirRangesStepsAndWrapping)
         EXPECT_FALSE(spin(name)->wrapping()) << name;
 }
 
-TEST_F(ConsoleTest, SteppingTheTorpedoSpeedAndMaximumRun)
-{
-    QTest::mouseClick(upDown("UpDown8")->button(Direction::Up), Qt::LeftButton);
-    EXPECT_EQ(text("LabeledEdit14"), "46");
-    for (int i = 0; i < 14; ++i)
-        upDown("UpDown9")->click(Direction::Up);
-    EXPECT_EQ(text("LabeledEdit15"), "32000");
-    upDown("UpDown9")->click(Direction::Down);
-    EXPECT_EQ(text("LabeledEdit15"), "31000");
-}
-
 TEST_F(ConsoleTest, WindowLayout)
 {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("БИУС \"Вармет\""));

@@ -98,22 +98,6 @@ TEST_F(UpDownFixture, AutoRepeatStepsWithOnePressAndOneRelease)
     EXPECT_FALSE(upDown.isHeld());
 }
 
-TEST_F(UpDownFixture, StepSizeChangesWhileHeld)
-{
-    edit.setText(QStringLiteral("10"));
-    upDown.press(Direction::Up);
-    EXPECT_EQ(edit.text(), "11");
-    upDown.setIncrement(5);
-    upDown.repeat();
-    upDown.repeat();
-    EXPECT_EQ(edit.text(), "21");
-    upDown.release();
-    upDown.repeat(); // nothing is held any more
-    EXPECT_EQ(edit.text(), "21");
-    EXPECT_EQ(pressed.count(), 1);
-    EXPECT_EQ(released.count(), 1);
-}
-
 TEST_F(UpDownFixture, OtherMouseButtonsNotifyWithoutStepping)
 {
     edit.setText(QStringLiteral("10"));
@@ -135,17 +119,6 @@ TEST(LabeledEdit, CaptionStandsThreePixelsAboveTheField)
     EXPECT_EQ(edit.editLabel()->text(), QStringLiteral("Д до цели (кбт)"));
     edit.move(100, 200);
     EXPECT_EQ(edit.editLabel()->geometry().bottom() + 1 + 3, 200);
-}
-
-TEST(LabeledEdit, BackgroundIsSettableAndReadable)
-{
-    QWidget window;
-    LabeledEdit edit(QStringLiteral("К пл"), &window);
-    EXPECT_EQ(edit.background(), QColor(Qt::white));
-    edit.setBackground(QColor(255, 255, 0));
-    EXPECT_EQ(edit.background(), QColor(255, 255, 0));
-    edit.setEnabled(false);
-    EXPECT_EQ(edit.background(), QColor(255, 255, 0));
 }
 
 // ---- SpinEdit
@@ -215,15 +188,6 @@ TEST(SpinEdit, ArrowsStepWithoutWrappingAndNotifyOnce)
     EXPECT_EQ(changes.count(), 6);
     theta.typeText(QStringLiteral("-"));
     EXPECT_EQ(theta.typedValue(), -150); // not a whole number: the minimum
-}
-
-TEST(SpinEdit, OrdinaryFieldRefusesOutOfRangeTyping)
-{
-    QWidget window;
-    SpinEdit path(QStringLiteral("Delta ет (м)"), 0, 10000, 100, 0, &window);
-    path.typeText(QStringLiteral("20000"));
-    EXPECT_NE(path.text(), "20000");
-    EXPECT_LE(path.typedValue(), 10000);
 }
 
 // ---- BoardView
