@@ -46,9 +46,9 @@ BoardView::BoardView(QWidget *parent)
     setFixedSize(BoardSize, BoardSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    for (const ScaleLabel &spec : ScaleLabels) {
-        auto *label = new QLabel(QString::fromUtf8(spec.text), this);
-        label->setObjectName(spec.name);
+    for (const ScaleLabel &mark : ScaleLabels) {
+        auto *label = new QLabel(QString::fromUtf8(mark.text), this);
+        label->setObjectName(mark.name);
         label->setMargin(0);
         label->setAutoFillBackground(true);
         QPalette p = label->palette();
@@ -56,7 +56,7 @@ BoardView::BoardView(QWidget *parent)
         label->setPalette(p);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         label->adjustSize();
-        label->move(spec.at);
+        label->move(mark.at);
     }
 }
 

@@ -45,7 +45,7 @@ enum class Kind {
     Spin, // spin field, typed or stepped by its own arrows
 };
 
-struct BlockSpec
+struct BlockEntry
 {
     const char *name;
     const char *caption;
@@ -53,7 +53,7 @@ struct BlockSpec
     int captionPoints;
 };
 
-constexpr BlockSpec Blocks[] = {
+constexpr BlockEntry Blocks[] = {
     {"GroupBox2", "Параметры движения цели", {688, 0, 382, 185}, 10},
     {"GroupBox3", "Параметры движения ПЛ", {688, 188, 189, 65}, 8},
     {"GroupBox4", "Относительные Кц и Vц", {881, 188, 189, 65}, 8},
@@ -63,7 +63,7 @@ constexpr BlockSpec Blocks[] = {
 };
 enum Block { TargetMotion, OwnMotion, Relative, FiringData, Angular, Linear };
 
-struct FieldSpec
+struct FieldEntry
 {
     int block;
     const char *name;
@@ -95,7 +95,7 @@ QPoint FieldPlace(int column, int row)
 }
 
 // clang-format off
-constexpr FieldSpec Fields[] = {
+constexpr FieldEntry Fields[] = {
     {TargetMotion, "SpinEdit2", Kind::Spin, "Номер п/п", "Переключение между целями", 0, 0,
      "1", nullptr, 1, 5, 1},
     {TargetMotion, "LabeledEdit4", Kind::Stepped, "Номер цели", "Ввод номера цели", 1, 0,
@@ -164,31 +164,31 @@ QString Text(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-QWidget *MakeField(const FieldSpec &spec, QWidget *block)
+QWidget *MakeField(const FieldEntry &entry, QWidget *block)
 {
-    const QPoint at = FieldPlace(spec.column, spec.row);
+    const QPoint at = FieldPlace(entry.column, entry.row);
     QWidget *widget = nullptr;
-    if (spec.kind == Kind::Spin) {
-        widget = new SpinEdit(Text(spec.caption), spec.minimum, spec.maximum, spec.step,
-            Text(spec.text).toInt(), block);
+    if (entry.kind == Kind::Spin) {
+        widget = new SpinEdit(Text(entry.caption), entry.minimum, entry.maximum, entry.step,
+            Text(entry.text).toInt(), block);
     } else {
-        auto *edit = new LabeledEdit(Text(spec.caption), block);
-        edit->setText(Text(spec.text));
-        edit->setReadOnly(spec.kind != Kind::Disabled);
-        edit->setEnabled(spec.kind != Kind::Disabled);
-        if (spec.kind == Kind::Disabled)
+        auto *edit = new LabeledEdit(Text(entry.caption), block);
+        edit->setText(Text(entry.text));
+        edit->setReadOnly(entry.kind != Kind::Disabled);
+        edit->setEnabled(entry.kind != Kind::Disabled);
+        if (entry.kind == Kind::Disabled)
             edit->setBackground(block->palette().color(QPalette::Button));
         widget = edit;
     }
-    widget->setObjectName(spec.name);
-    widget->setGeometry(at.x(), at.y(), spec.width, FieldHeight);
-    if (spec.hint)
-        widget->setToolTip(Text(spec.hint));
-    if (spec.upDown) {
-        auto *upDown = new UpDown(
-            static_cast<LabeledEdit *>(widget), spec.minimum, spec.maximum, spec.step, spec.wraps);
-        upDown->setObjectName(spec.upDown);
-        upDown->setEnabled(spec.kind != Kind::Disabled);
+    widget->setObjectName(entry.name);
+    widget->setGeometry(at.x(), at.y(), entry.width, FieldHeight);
+    if (entry.hint)
+        widget->setToolTip(Text(entry.hint));
+    if (entry.upDown) {
+        auto *upDown = new UpDown(static_cast<LabeledEdit *>(widget), entry.minimum, entry.maximum,
+            entry.step, entry.wraps);
+        upDown->setObjectName(entry.upDown);
+        upDown->setEnabled(entry.kind != Kind::Disabled);
     }
     return widget;
 }
@@ -278,14 +278,14 @@ void TForm1::buildControls(QWidget *client)
 
     std::array<QGroupBox *, std::size(Blocks)> blocks {};
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-        const BlockSpec &spec = Blocks[i];
-        auto *block = new QGroupBox(Text(spec.caption), client);
-        block->setObjectName(spec.name);
-        block->setGeometry(spec.frame);
+        const BlockEntry &entry = Blocks[i];
+        auto *block = new QGroupBox(Text(entry.caption), client);
+        block->setObjectName(entry.name);
+        block->setGeometry(entry.frame);
         blocks[i] = block;
     }
-    for (const FieldSpec &spec : Fields)
-        MakeField(spec, blocks[static_cast<std::size_t>(spec.block)]);
+    for (const FieldEntry &entry : Fields)
+        MakeField(entry, blocks[static_cast<std::size_t>(entry.block)]);
     m_spinEdit2 = client->findChild<SpinEdit *>("SpinEdit2");
     m_spinEdit2->setAcceptsOutOfRangeTyping(true);
 
