@@ -50,13 +50,22 @@ TickCycle::TickCycle(FireControlState &state, Board &board, ConsolePort &console
 template<typename Step>
 void TickCycle::runHandler(Step step)
 {
-    ++m_handlerDepth;
+    // Counts the handlers now running, also when one leaves by an exception.
+    struct Depth
+    {
+        explicit Depth(int &depth)
+            : m_depth(++depth)
+            , m_counter(depth)
+        { }
+        ~Depth() { --m_counter; }
+        const int m_depth;
+        int &m_counter;
+    } depth(m_handlerDepth);
+
     try {
         step();
-        --m_handlerDepth;
     } catch (const NumericFault &fault) {
-        --m_handlerDepth;
-        if (m_handlerDepth > 0) {
+        if (depth.m_depth > 1) {
             // Nested in another handler through a control's change notification: the outer
             // handler stops too, and reports it once.
             m_nestedFault = fault;

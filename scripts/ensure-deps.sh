@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make
-    qt6-base-dev libqt6test6 qt6-qpa-plugins
+    qt6-base-dev libqt6test6 qt6-qpa-plugins qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     xvfb xdotool x11-utils

@@ -1,0 +1,38 @@
+#include "program_windows.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+
+#include <cfenv>
+
+namespace varmet {
+
+ProgramWindows::ToolkitSetup::ToolkitSetup()
+{
+    // Reals round to nearest with ties to even; faults of the arithmetic are reported by the
+    // model's own checks rather than by traps.
+    std::fesetround(FE_TONEAREST);
+
+    QFont font(QStringLiteral("DejaVu Sans"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font);
+    // The toolkit's own texts (dialog buttons, file dialog) in Russian.
+    if (toolkitTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
+}
+
+ProgramWindows::ProgramWindows()
+{
+    Form1 = &form;
+    Form2 = &help;
+    form.setHelpWindow(&help);
+}
+
+ProgramWindows::~ProgramWindows()
+{
+    Form1 = nullptr;
+    Form2 = nullptr;
+}
+
+} // namespace varmet

@@ -1,0 +1,37 @@
+#pragma once
+
+// The program's two windows as the program creates them: the toolkit set up for them (rounding,
+// font, the toolkit's own texts in Russian), the main window, then the help window, hidden until
+// the operator asks for it. The program and the scenario driver both start this way.
+
+#include "ugredit.h"
+#include "unit2.h"
+
+#include <QTranslator>
+
+namespace varmet {
+
+class ProgramWindows
+{
+public:
+    // Needs the application object.
+    ProgramWindows();
+    ~ProgramWindows();
+
+    ProgramWindows(const ProgramWindows &) = delete;
+    ProgramWindows &operator=(const ProgramWindows &) = delete;
+
+private:
+    struct ToolkitSetup
+    {
+        ToolkitSetup();
+        QTranslator toolkitTexts;
+    };
+    ToolkitSetup m_setup; // before the windows, which use it
+
+public:
+    TForm1 form;
+    TForm2 help;
+};
+
+} // namespace varmet

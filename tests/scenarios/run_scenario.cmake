@@ -1,0 +1,29 @@
+# Runs one scenario script through the driver and compares what it prints with the golden file.
+# -DDRIVER=... -DSCRIPT=... -DEXPECTED=... [-DEXPECTED_STATUS=2] -DWORKDIR=...
+file(REMOVE_RECURSE "${WORKDIR}")
+file(MAKE_DIRECTORY "${WORKDIR}")
+execute_process(
+    COMMAND "${DRIVER}" "${SCRIPT}"
+    WORKING_DIRECTORY "${WORKDIR}"
+    OUTPUT_VARIABLE output
+    ERROR_VARIABLE errors
+    RESULT_VARIABLE status)
+if(NOT DEFINED EXPECTED_STATUS)
+    set(EXPECTED_STATUS 0)
+endif()
+if(NOT status EQUAL EXPECTED_STATUS)
+    message(FATAL_ERROR "exit status ${status}, expected ${EXPECTED_STATUS}\n${errors}")
+endif()
+if(NOT EXPECTED_STATUS EQUAL 0)
+    # A refused script: what counts is the line on standard error.
+    string(REGEX MATCH "line [0-9]+: [^\n]*" output "${errors}")
+    set(output "${output}\n")
+endif()
+# The ship's clock shows whatever the clock says.
+string(REGEX REPLACE "Label19=[0-9]+:[0-9][0-9]:[0-9][0-9]" "Label19=<clock>" output "${output}")
+file(READ "${EXPECTED}" expected)
+if(NOT output STREQUAL expected)
+    file(WRITE "${WORKDIR}/actual.out" "${output}")
+    execute_process(COMMAND diff -u "${EXPECTED}" "${WORKDIR}/actual.out" OUTPUT_VARIABLE diff)
+    message(FATAL_ERROR "output differs from ${EXPECTED}:\n${diff}")
+endif()
