@@ -90,14 +90,17 @@ int UpDown::stepped(int value, int steps) const
 int UpDown::currentValue() const
 {
     // The field normally holds a whole number; anything else counts as the nearest one, and text
-    // that is no number at all as the minimum.
+    // that is no number at all as the minimum. A value outside the range (slot selection writes
+    // "0" into "Номер цели" for a slot never used) is brought into it by the step itself, so
+    // the first step up from 0 gives 1.
     const std::string text = m_associate->text().toStdString();
     long double value = m_minimum;
     if (const auto whole = ParseWhole(text))
         value = static_cast<long double>(*whole);
     else if (const auto real = ParseReal(text); real && std::isfinite(*real))
         value = std::nearbyint(*real);
-    return static_cast<int>(std::clamp<long double>(value, m_minimum, m_maximum));
+    constexpr long double reach = 1'000'000'000.0L;
+    return static_cast<int>(std::clamp<long double>(value, -reach, reach));
 }
 
 void UpDown::step(Direction direction)

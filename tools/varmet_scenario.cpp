@@ -66,6 +66,7 @@ public:
         // The driver ticks the timers' handlers itself.
         for (const char *name : {"Timer1", "Timer2"})
             m_form.findChild<QTimer *>(QString::fromLatin1(name))->stop();
+        m_form.show(); // on the offscreen platform: nothing appears, but focus and keys work
         m_form.showMessage = [](const QString &message) { print("message: " + message); };
         m_form.askFileName = [this](const TForm1::FileRequest &) {
             const QString answer = m_fileAnswer.value_or(QString());
@@ -109,6 +110,7 @@ private:
             {"pixel", &Driver::printPixel},
             {"board", &Driver::saveBoard},
             {"helptext", &Driver::printHelpText},
+            {"window", &Driver::saveWindow},
         };
         return table;
     }
@@ -444,6 +446,16 @@ private:
             fail("missing path");
         Q_UNUSED(words);
         if (!m_form.board().canvas().picture().save(path, "PNG"))
+            fail("cannot write " + path);
+    }
+
+    // Not a control command: a picture of the whole main window as the operator sees it.
+    void saveWindow(const QStringList &, const QString &line)
+    {
+        const QString path = restOfLine(line, 1);
+        if (path.isEmpty())
+            fail("missing path");
+        if (!m_form.grab().save(path, "PNG"))
             fail("cannot write " + path);
     }
 
