@@ -5,12 +5,13 @@
 #include "console/program_windows.h"
 #include "console/up_down.h"
 
+#include "../tests/support/resident_memory.h"
+
 #include "console/labeled_edit.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 
 #include <benchmark/benchmark.h>
@@ -18,17 +19,7 @@
 namespace varmet {
 namespace {
 
-long residentKilobytes()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    }
-    return -1;
-}
+using testing::residentKilobytes;
 
 // Five targets entered through the arrows, as an operator would, the window shown (offscreen).
 struct Session

@@ -288,9 +288,7 @@ void TickCycle::bearingEntry()
     }
 
     slot.FixBearing = static_cast<long double>(bearing);
-    PlaceAtFix(slot);
-    showTrack(*number);
-    showTorpedoPair(*number);
+    placeAtFix(*number);
 }
 
 void TickCycle::distanceEntry()
@@ -301,9 +299,15 @@ void TickCycle::distanceEntry()
     const std::int64_t distance = wholeNumber(Control::LabeledEdit8);
     TargetSlot &slot = m_state.Slots[*number];
     slot.FixDistance = static_cast<long double>(distance);
-    PlaceAtFix(slot);
-    showTrack(*number);
-    showTorpedoPair(*number);
+    placeAtFix(*number);
+}
+
+void TickCycle::placeAtFix(int number)
+{
+    PlaceAtFix(m_state.Slots[number]);
+    // The figures hanging on the target's position move with it.
+    showTrack(number);
+    showTorpedoPair(number);
 }
 
 void TickCycle::RedrawOwnShipVector()
@@ -346,24 +350,26 @@ void TickCycle::showTorpedoPair(int number)
         TorpedoPair(m_state.Slots[number], m_state.MaxRun));
 }
 
-std::int64_t TickCycle::wholeNumber(Control control) const
+template<typename Number>
+Number TickCycle::readNumber(
+    Control control, std::optional<Number> (*parse)(std::string_view)) const
 {
     const QString text = m_console.text(control);
-    const std::optional<std::int64_t> value = ParseWhole(text.toStdString());
+    const std::optional<Number> value = parse(text.toStdString());
     if (!value)
         throw NumericFault(FaultKind::BadNumberText,
             QStringLiteral("«%1» в поле %2").arg(text, objectName(control)).toStdString());
     return *value;
 }
 
+std::int64_t TickCycle::wholeNumber(Control control) const
+{
+    return readNumber(control, &ParseWhole);
+}
+
 long double TickCycle::realNumber(Control control) const
 {
-    const QString text = m_console.text(control);
-    const std::optional<long double> value = ParseReal(text.toStdString());
-    if (!value)
-        throw NumericFault(FaultKind::BadNumberText,
-            QStringLiteral("«%1» в поле %2").arg(text, objectName(control)).toStdString());
-    return *value;
+    return readNumber(control, &ParseReal);
 }
 
 std::optional<int> TickCycle::selectedSlot() const

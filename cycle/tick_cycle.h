@@ -10,6 +10,7 @@
 #include "model/state.h"
 
 #include <optional>
+#include <string_view>
 
 namespace varmet {
 
@@ -48,10 +49,14 @@ private:
     void applyRestrictions(const TargetSlot &slot);
     void bearingEntry();
     void distanceEntry();
+    void placeAtFix(int number);
     void showTrack(int number);
     void showMedian(int number);
     void showTorpedoPair(int number);
 
+    // A field's text as a number; text that is none is a fault.
+    template<typename Number>
+    Number readNumber(Control control, std::optional<Number> (*parse)(std::string_view)) const;
     std::int64_t wholeNumber(Control control) const;
     long double realNumber(Control control) const;
     // The selected slot's number, or nothing while "Номер п/п" addresses no slot.

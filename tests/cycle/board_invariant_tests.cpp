@@ -6,9 +6,9 @@
 
 #include "model/figures.h"
 
-#include <gtest/gtest.h>
+#include "../support/resident_memory.h"
 
-#include <QFile>
+#include <gtest/gtest.h>
 
 #include <random>
 
@@ -143,18 +143,6 @@ TEST_F(BoardOverTheCycle, RandomSessionsLeaveOnlyThePermanentMarks)
     board.figures().clear();
     EXPECT_TRUE(board.canvas().picture() == reference.canvas().picture());
     EXPECT_TRUE(board.canvas().permanentPicture() == reference.canvas().permanentPicture());
-}
-
-long residentKilobytes()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    }
-    return -1;
 }
 
 TEST_F(BoardOverTheCycle, ADayOfFiveMovingTargets)
