@@ -1,5 +1,6 @@
 #include "form_port.h"
 
+#include "control_look.h"
 #include "fault_guard.h"
 #include "labeled_edit.h"
 #include "spin_edit.h"
@@ -28,14 +29,7 @@ QWidget *FormPort::widget(Control control) const
 
 QString FormPort::text(Control control) const
 {
-    QWidget *w = widget(control);
-    if (auto *edit = qobject_cast<QLineEdit *>(w))
-        return edit->text();
-    if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
-        return spin->text();
-    if (auto *label = qobject_cast<QLabel *>(w))
-        return label->text();
-    return {};
+    return shownText(widget(control));
 }
 
 void FormPort::setText(Control control, const QString &text)
@@ -62,10 +56,7 @@ bool FormPort::isChecked(Control control) const
 
 QRgb FormPort::background(Control control) const
 {
-    QWidget *w = widget(control);
-    if (auto *edit = qobject_cast<LabeledEdit *>(w))
-        return edit->background().rgb();
-    return w->palette().color(w->backgroundRole()).rgb();
+    return shownBackground(widget(control));
 }
 
 void FormPort::setBackground(Control control, QRgb colour)

@@ -4,6 +4,7 @@
 // standard error for a script it cannot run.
 
 #include "console/board_view.h"
+#include "console/control_look.h"
 #include "console/labeled_edit.h"
 #include "console/program_windows.h"
 #include "console/spin_edit.h"
@@ -361,19 +362,6 @@ private:
         QTest::keyClick(&m_form, combination.key(), combination.keyboardModifiers());
     }
 
-    static QString shownText(QWidget *w)
-    {
-        if (auto *edit = qobject_cast<QLineEdit *>(w))
-            return edit->text();
-        if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
-            return spin->text();
-        if (auto *label = qobject_cast<QLabel *>(w))
-            return label->text();
-        if (auto *button = qobject_cast<QAbstractButton *>(w))
-            return button->text();
-        return {};
-    }
-
     void printTexts(const QStringList &words, const QString &)
     {
         argument(words, 1, "control");
@@ -401,10 +389,7 @@ private:
         argument(words, 1, "control");
         for (int i = 1; i < words.size(); ++i) {
             QWidget *w = control(words[i]);
-            const QRgb colour = qobject_cast<LabeledEdit *>(w)
-                ? qobject_cast<LabeledEdit *>(w)->background().rgb()
-                : w->palette().color(w->backgroundRole()).rgb();
-            print(words[i] + ".color=" + hexColour(colour));
+            print(words[i] + ".color=" + hexColour(shownBackground(w)));
         }
     }
 
