@@ -120,28 +120,6 @@ TEST_F(CycleTest, WorkedGeometryShowsTheAngularSolution)
     EXPECT_FALSE(console.visible[Control::Label13]);
 }
 
-TEST_F(CycleTest, LinearSolutionWithAndWithoutSecondTurn)
-{
-    step(Control::LabeledEdit16, "1000");
-    setUpCrossingTarget();
-    EXPECT_EQ(shown(Control::LabeledEdit34), "79");
-    EXPECT_EQ(shown(Control::LabeledEdit35), "82");
-    EXPECT_EQ(shown(Control::LabeledEdit28), "9445");
-    EXPECT_EQ(shown(Control::LabeledEdit29), "9359");
-    EXPECT_EQ(shown(Control::LabeledEdit32), "-11");
-    EXPECT_EQ(shown(Control::LabeledEdit33), "-8");
-    EXPECT_EQ(shown(Control::LabeledEdit30), "0");
-
-    console.spins[Control::SpinEdit3] = 1000;
-    ticks(2);
-    EXPECT_EQ(shown(Control::LabeledEdit34), "79");
-    EXPECT_EQ(shown(Control::LabeledEdit35), "81");
-    EXPECT_EQ(shown(Control::LabeledEdit28), "10469");
-    EXPECT_EQ(shown(Control::LabeledEdit29), "10381");
-    EXPECT_EQ(shown(Control::LabeledEdit30), "-169");
-    EXPECT_EQ(shown(Control::LabeledEdit31), "-171");
-}
-
 TEST_F(CycleTest, AbsentSolutionShowsDashesAndDrawsNoTorpedoFigures)
 {
     console.checks[Control::CheckBox1] = true;
@@ -371,37 +349,6 @@ TEST_F(RestrictionTest, UnarmedTargetColoursRunFieldsOnly)
     EXPECT_EQ(colour(Control::LabeledEdit22), Red);
     EXPECT_EQ(colour(Control::LabeledEdit28), Red);
     EXPECT_EQ(colour(Control::LabeledEdit21), White);
-}
-
-TEST_F(RestrictionTest, MeetingAngleLimitsAtTheBoundaries)
-{
-    // Тетта = КУц + Fi; with the target heading straight across, turning its course moves both.
-    struct Case
-    {
-        const char *course;
-        bool broken;
-    };
-    for (const Case &c : {Case {"0", false}, Case {"60", true}, Case {"300", false}}) {
-        step(Control::LabeledEdit9, c.course);
-        ticks(2);
-        const long long theta = shown(Control::LabeledEdit25).toLongLong();
-        const bool expected = std::llabs(theta) < 30 || std::llabs(theta) > 150;
-        EXPECT_EQ(colour(Control::LabeledEdit25) == Red, expected) << "Тетта " << theta;
-        EXPECT_EQ(expected, c.broken) << "course " << c.course << " gives Тетта " << theta;
-    }
-}
-
-TEST_F(RestrictionTest, NothingIsCheckedWithBothDisplayBoxesUnticked)
-{
-    console.checks[Control::CheckBox1] = false;
-    console.checks[Control::CheckBox2] = false;
-    step(Control::LabeledEdit15, "0");
-    ticks(1);
-    EXPECT_FALSE(banner());
-    for (Control c : {Control::LabeledEdit21, Control::LabeledEdit22, Control::LabeledEdit25,
-             Control::LabeledEdit26, Control::LabeledEdit27, Control::LabeledEdit28,
-             Control::LabeledEdit29})
-        EXPECT_EQ(colour(c), White) << objectName(c);
 }
 
 TEST_F(CycleTest, UnreadableFieldEndsTheTickAndIsReportedOnce)
