@@ -1,12 +1,15 @@
 #pragma once
 
-// Small helpers shared by the board tests: pixel access and pixel sets.
+// Small helpers shared by the board tests: pixel access, pixel sets and the pixels of a stroke.
 
 #include "board/board_canvas.h"
 #include "board/line_raster.h"
 
 #include <QImage>
 
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <set>
 #include <utility>
 
@@ -24,32 +27,39 @@ inline PixelSet differences(const QImage &a, const QImage &b)
 {
     PixelSet changed;
     for (int y = 0; y < a.height(); ++y) {
-        const auto *rowA = reinterpret_cast<const QRgb *>(a.constScanLine(y));
-        const auto *rowB = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), a.bytesPerLine()) == 0)
+            continue;
         for (int x = 0; x < a.width(); ++x) {
-            if (((rowA[x] ^ rowB[x]) & 0x00ffffff) != 0)
+            if (rgb(a, x, y) != rgb(b, x, y))
                 changed.insert({x, y});
         }
     }
     return changed;
 }
 
-// The pixels of a stroke on a board-sized surface, with a count of how often each was visited.
-struct Visits
+// The pixels of a stroke on the board. Every call also checks that each pixel is visited once
+// and that the rectangle reported is exactly the one holding them.
+inline PixelSet rasterise(const Stroke &stroke)
 {
     PixelSet pixels;
-    int calls = 0;
-};
-
-inline Visits rasterise(const Stroke &stroke, QSize bounds = {650, 650})
-{
-    LineRaster raster;
-    Visits visits;
-    raster.forEachPixel(stroke, bounds, [&](int x, int y) {
-        visits.pixels.insert({x, y});
-        ++visits.calls;
+    QRect holding;
+    int visits = 0;
+    const QRect area = LineRaster().forEachPixel(stroke, {650, 650}, [&](int x, int y) {
+        pixels.insert({x, y});
+        holding |= QRect(x, y, 1, 1);
+        ++visits;
     });
-    return visits;
+    EXPECT_EQ(visits, static_cast<int>(pixels.size()));
+    EXPECT_EQ(area, holding);
+    return pixels;
+}
+
+inline StrokeList strokesOf(std::initializer_list<Stroke> strokes)
+{
+    StrokeList list;
+    for (const Stroke &stroke : strokes)
+        list.add(stroke);
+    return list;
 }
 
 } // namespace varmet::test

@@ -4,54 +4,104 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
 #include <vector>
 
 namespace varmet::test {
 namespace {
 
-constexpr QRgb RgbOf(QRgb colour)
+// End points around the centre: all up to 9 px away, rays to the rim and beyond, one very far.
+std::vector<PixelPoint> sweepEnds()
 {
-    return colour & 0x00ffffff;
+    std::vector<PixelPoint> ends;
+    for (int i = 0; i < 19 * 19; ++i)
+        ends.push_back({316 + i % 19, 316 + i / 19});
+    for (int angle = 0; angle < 360; angle += 7) {
+        const long double a = angle * std::numbers::pi_v<long double> / 180;
+        for (const int length : {300, 900})
+            ends.push_back({325 + std::llrintl(length * std::cos(a)),
+                325 + std::llrintl(length * std::sin(a))});
+    }
+    ends.push_back({4'000'000'000'000'000, 640});
+    return ends;
 }
 
-std::vector<Stroke> sweepStrokes(int width)
+// A thin line runs from its start (included) up to its end (excluded), every pixel within half a
+// pixel of the ideal line; a wider line is the union of w x w squares stamped on the thin one.
+TEST(LineRaster, ThinLineFollowsTheIdealLineAndWideLinesStampSquaresOnIt)
 {
-    std::vector<Stroke> strokes;
-    for (int angle = 0; angle < 360; angle += 7) {
-        for (const int length : {0, 1, 2, 5, 40, 300, 900}) {
-            const long double a = angle * 3.14159265358979L / 180;
-            strokes.push_back({{325, 325},
-                {325 + std::llrintl(length * std::cos(a)),
-                    325 + std::llrintl(length * std::sin(a))},
-                width});
+    for (const PixelPoint &end : sweepEnds()) {
+        const std::int64_t dx = end.x - 325;
+        const std::int64_t dy = end.y - 325;
+        if (std::llabs(dx) > 300 || std::llabs(dy) > 300)
+            continue; // off the board
+        SCOPED_TRACE(testing::Message() << "to " << end.x << "," << end.y);
+        const PixelSet thin = rasterise({{325, 325}, end, 1});
+        const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+        EXPECT_EQ(thin.size(), static_cast<std::size_t>(steps));
+        EXPECT_EQ(thin.count({325, 325}), thin.empty() ? 0u : 1u);
+        EXPECT_EQ(thin.count({static_cast<int>(end.x), static_cast<int>(end.y)}), 0u);
+        for (const auto &[x, y] : thin) // off the ideal line by at most half a pixel
+            EXPECT_LE(2 * std::llabs((x - 325) * dy - (y - 325) * dx), steps) << x << "," << y;
+        for (const int width : {2, 3, 5}) {
+            PixelSet stamped;
+            for (const auto &[x, y] : thin) {
+                for (int i = 0; i < width * width; ++i)
+                    stamped.insert({x - width / 2 + i % width, y - width / 2 + i / width});
+            }
+            EXPECT_EQ(rasterise({{325, 325}, end, width}), stamped) << "width " << width;
         }
     }
-    strokes.push_back({{-5'000'000'000'000'000, 17}, {4'000'000'000'000'000, 640}, width});
-    strokes.push_back({{600, 10}, {600, 10}, width});
-    return strokes;
 }
 
-class StrokeOverGrid : public testing::TestWithParam<int>
+TEST(LineRaster, FarEndPointsAreClippedToTheBoardWithoutLosingTheLine)
 {
-};
+    constexpr std::int64_t Far = 1'000'000'000'000'000;
+    PixelSet diagonal, row;
+    for (int i = 0; i < 650; ++i) {
+        row.insert({i, 100});
+        if (i >= 325)
+            diagonal.insert({i, i});
+    }
+    EXPECT_EQ(rasterise({{325, 325}, {Far, Far}, 1}), diagonal);
+    EXPECT_EQ(rasterise({{-Far, 100}, {Far, 100}, 1}), row);
+    const Stroke steep {
+        {-3'000'000'000'000, -7'000'000'000'001}, {3'000'000'000'017, 7'000'000'000'000}, 3};
+    EXPECT_FALSE(rasterise(steep).empty());
+    EXPECT_TRUE(rasterise({{-Far, -5}, {Far, -6}, 3}).empty());
+}
 
-// An inverting stroke flips each of its pixels once, and the same call again restores the board.
-TEST_P(StrokeOverGrid, DrawnTwiceLeavesEveryPixelAsItWas)
+// An inverting stroke flips each of its pixels once, within the area it reports changed, and the
+// same call again restores the board.
+TEST(BoardCanvas, StrokeDrawnTwiceLeavesEveryPixelAsItWas)
 {
     Board board;
     BoardCanvas &canvas = board.canvas();
     const QImage grid = canvas.picture();
-    for (const Stroke &stroke : sweepStrokes(GetParam())) {
-        canvas.invertStroke(stroke, BoardColour::Magenta);
-        EXPECT_EQ(differences(grid, canvas.picture()), rasterise(stroke).pixels);
-        canvas.invertStroke(stroke, BoardColour::Magenta);
-        ASSERT_EQ(canvas.picture(), grid) << stroke.to.x << "," << stroke.to.y;
+    for (const int width : {1, 2, 3}) {
+        for (const PixelPoint &end : sweepEnds()) {
+            const Stroke stroke {{325, 325}, end, width};
+            SCOPED_TRACE(testing::Message()
+                << "width " << width << " to " << stroke.to.x << "," << stroke.to.y);
+            canvas.takeChangedArea();
+            canvas.invertStroke(stroke, BoardColour::Magenta);
+            const PixelSet changed = differences(grid, canvas.picture());
+            EXPECT_EQ(changed, rasterise(stroke));
+            const QRect area = canvas.takeChangedArea();
+            EXPECT_TRUE(std::ranges::all_of(
+                changed, [&](auto p) { return area.contains(p.first, p.second); }));
+            canvas.invertStroke(stroke, BoardColour::Magenta);
+            ASSERT_EQ(canvas.picture(), grid);
+        }
     }
+    canvas.takeChangedArea();
+    EXPECT_TRUE(canvas.takeChangedArea().isNull());
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, StrokeOverGrid, testing::Values(1, 2, 3));
-
-TEST(BoardCanvas, NotXorPenPaintsItsColourOnWhiteAndTheInverseOnBlack)
+TEST(BoardCanvas, NotXorRedIsRedOnWhiteAndCyanOnBlackAndAWhitePenChangesNothing)
 {
     BoardCanvas canvas;
     canvas.setBrushColor(BoardColour::Black);
@@ -60,153 +110,57 @@ TEST(BoardCanvas, NotXorPenPaintsItsColourOnWhiteAndTheInverseOnBlack)
     canvas.setPenColor(BoardColour::Red);
     canvas.moveTo(10, 0);
     canvas.lineTo(10, 650);
-    EXPECT_EQ(rgb(canvas.picture(), 10, 50), 0x00ffffu); // cyan over black
-    EXPECT_EQ(rgb(canvas.picture(), 10, 300), RgbOf(BoardColour::Red));
-
+    EXPECT_EQ(rgb(canvas.picture(), 10, 50), 0x00ffffu);
+    EXPECT_EQ(rgb(canvas.picture(), 10, 300), 0xff0000u);
     const QImage before = canvas.picture();
     canvas.setPenColor(BoardColour::White);
-    canvas.moveTo(0, 0);
     canvas.lineTo(640, 640);
     EXPECT_EQ(canvas.picture(), before);
     EXPECT_EQ(canvas.penPosition(), (PixelPoint {640, 640}));
 }
 
-TEST(BoardCanvas, CopyPenPaintsUnderTheLiveStrokes)
-{
-    BoardCanvas canvas;
-    const Stroke live {{0, 200}, {650, 200}, 3};
-    canvas.invertStroke(live, BoardColour::Blue);
-    canvas.setPenWidth(2);
-    canvas.moveTo(300, 0);
-    canvas.lineTo(300, 650);
-    canvas.setBrushColor(BoardColour::Yellow);
-    canvas.fillRect(100, 195, 110, 205);
-    EXPECT_EQ(rgb(canvas.picture(), 300, 200), 0xffff00u); // black under a blue not-xor stroke
-    EXPECT_EQ(rgb(canvas.picture(), 105, 200), 0u); // NOT(yellow XOR blue)
-
-    canvas.invertStroke(live, BoardColour::Blue);
-    EXPECT_EQ(canvas.picture(), canvas.permanentPicture());
-    EXPECT_EQ(rgb(canvas.picture(), 300, 200), 0u);
-    EXPECT_EQ(rgb(canvas.picture(), 105, 200), RgbOf(BoardColour::Yellow));
-}
-
-class Ring : public testing::TestWithParam<int>
-{
-};
-
 // The ellipse's rectangle corners are its extreme points: each ring is centred on (325, 325).
-TEST_P(Ring, CrossesTheCentreRowAndColumnAtItsRadius)
+TEST(BoardCanvas, GridRingsCrossTheCentreRowAndColumnAtTheirRadius)
 {
-    const int inset = GetParam();
-    BoardCanvas canvas;
-    canvas.ellipse(inset, inset, 650 - inset, 650 - inset);
-    std::vector<int> rowHits;
-    std::vector<int> columnHits;
-    for (int i = 0; i < 650; ++i) {
-        if (rgb(canvas.picture(), i, 325) == 0)
-            rowHits.push_back(i);
-        if (rgb(canvas.picture(), 325, i) == 0)
-            columnHits.push_back(i);
+    for (const int inset : {25, 125, 225}) {
+        BoardCanvas canvas;
+        canvas.ellipse(inset, inset, 650 - inset, 650 - inset);
+        std::vector<int> row, column;
+        for (int i = 0; i < 650; ++i) {
+            if (rgb(canvas.picture(), i, 325) == 0)
+                row.push_back(i);
+            if (rgb(canvas.picture(), 325, i) == 0)
+                column.push_back(i);
+        }
+        EXPECT_EQ(row, (std::vector {inset, 650 - inset}));
+        EXPECT_EQ(column, (std::vector {inset, 650 - inset}));
     }
-    EXPECT_EQ(rowHits, (std::vector<int> {inset, 650 - inset}));
-    EXPECT_EQ(columnHits, (std::vector<int> {inset, 650 - inset}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Grid, Ring, testing::Values(25, 125, 225));
-
-TEST(BoardCanvas, FillsWithASolidBrushOnly)
+TEST(BoardText, LabelsArePlainBlackAndTheBrushPaintsOnlyWhenSolid)
 {
-    BoardCanvas canvas;
+    Board board;
+    BoardCanvas &canvas = board.canvas();
+    canvas.replacePicture(BoardCanvas().picture()); // a blank sheet
     const QImage white = canvas.picture();
+    canvas.setBrushColor(BoardColour::Yellow);
     canvas.setBrushStyle(BrushStyle::Clear);
     canvas.fillRect(10, 10, 20, 20);
-    EXPECT_EQ(canvas.picture(), white);
-    canvas.setBrushColor(BoardColour::Blue); // also makes the brush solid
-    EXPECT_EQ(canvas.brushStyle(), BrushStyle::Solid);
-    canvas.fillRect(10, 10, 20, 30);
-    PixelSet expected;
-    for (int x = 10; x < 20; ++x) {
-        for (int y = 10; y < 30; ++y)
-            expected.insert({x, y});
+    board.drawTargetLabel(QStringLiteral("7"), {100, 300});
+    const PixelSet glyphs = differences(white, canvas.picture());
+    BoardCanvas sign; // the label is the number after a number sign
+    sign.textOut(100, 300, QStringLiteral("№7"));
+    EXPECT_EQ(differences(white, sign.picture()), glyphs);
+    EXPECT_FALSE(glyphs.empty());
+    for (const auto &[x, y] : glyphs) { // no grey edge pixels, no box, no fill
+        EXPECT_EQ(rgb(canvas.picture(), x, y), 0u) << x << "," << y;
+        EXPECT_TRUE(x >= 100 && y >= 300) << x << "," << y;
     }
-    EXPECT_EQ(differences(white, canvas.picture()), expected);
-}
-
-TEST(BoardCanvas, FocusRectangleIsADottedBorderThatTheSameCallRemoves)
-{
-    BoardCanvas canvas;
-    const QImage white = canvas.picture();
-    canvas.drawFocusRect(94, 194, 106, 206);
-    const PixelSet dots = differences(white, canvas.picture());
-    int left = 0, right = 0, top = 0, bottom = 0;
-    for (const auto &[x, y] : dots) {
-        EXPECT_TRUE(x == 94 || x == 105 || y == 194 || y == 205) << x << "," << y;
-        EXPECT_EQ(rgb(canvas.picture(), x, y), 0u);
-        left += x == 94;
-        right += x == 105;
-        top += y == 194;
-        bottom += y == 205;
-    }
-    EXPECT_GE(std::min({left, right, top, bottom}), 5);
-    EXPECT_LT(dots.size(), 44u); // dotted, not solid
-    canvas.drawFocusRect(94, 194, 106, 206);
-    EXPECT_EQ(canvas.picture(), white);
-}
-
-TEST(BoardCanvas, TextBoxTakesTheBrushOnlyWhenSolid)
-{
-    BoardCanvas canvas;
-    canvas.setBrushColor(BoardColour::Yellow);
-    canvas.textOut(100, 100, QStringLiteral("№7"));
-    EXPECT_EQ(rgb(canvas.picture(), 100, 100), RgbOf(BoardColour::Yellow));
-    EXPECT_EQ(rgb(canvas.picture(), 99, 100), RgbOf(BoardColour::White));
-
-    canvas.setBrushStyle(BrushStyle::Clear);
-    canvas.textOut(100, 300, QStringLiteral("№7"));
-    const PixelSet changed = differences(BoardCanvas().picture(), canvas.picture());
-    bool glyph = false;
-    for (const auto &[x, y] : changed) {
-        if (y >= 300) {
-            // Plain black glyphs: no grey edge pixels, no box.
-            EXPECT_EQ(rgb(canvas.picture(), x, y), RgbOf(BoardColour::Black));
-            EXPECT_GE(x, 100);
-            glyph = true;
-        }
-    }
-    EXPECT_TRUE(glyph);
-}
-
-TEST(BoardCanvas, ReplacingThePictureKeepsLiveStrokesFromTheTopLeftAndResetsTheState)
-{
-    BoardCanvas canvas;
-    const Stroke live {{600, 20}, {640, 20}, 1};
-    canvas.invertStroke(live, BoardColour::Red);
-    canvas.setPenWidth(3);
-    canvas.setBrushStyle(BrushStyle::Clear);
-    QImage larger(800, 500, QImage::Format_ARGB32);
-    larger.fill(Qt::green);
-    canvas.replacePicture(larger);
-    EXPECT_EQ(canvas.size(), QSize(800, 500));
-    EXPECT_EQ(canvas.penWidth(), 1);
-    EXPECT_EQ(canvas.brushStyle(), BrushStyle::Solid);
-    EXPECT_EQ(rgb(canvas.picture(), 620, 20), 0x0000ffu); // NOT(green XOR red)
-    EXPECT_EQ(canvas.takeChangedArea(), QRect(0, 0, 800, 650));
-    canvas.invertStroke(live, BoardColour::Red);
-    EXPECT_EQ(canvas.picture(), canvas.permanentPicture());
-}
-
-TEST(BoardCanvas, ChangedAreaHoldsEveryChange)
-{
-    BoardCanvas canvas;
-    canvas.takeChangedArea();
-    for (const Stroke &stroke : sweepStrokes(3)) {
-        const QImage before = canvas.picture();
-        canvas.invertStroke(stroke, BoardColour::Blue);
-        const QRect area = canvas.takeChangedArea();
-        for (const auto &[x, y] : differences(before, canvas.picture()))
-            ASSERT_TRUE(area.contains(x, y)) << x << "," << y;
-    }
-    EXPECT_TRUE(canvas.takeChangedArea().isNull());
+    canvas.setBrushColor(BoardColour::Yellow); // also makes the brush solid
+    board.drawTargetLabel(QStringLiteral("7"), {120, 60}); // its box's top-left corner there
+    EXPECT_EQ(rgb(canvas.picture(), 120, 60), 0xffff00u);
+    EXPECT_EQ(rgb(canvas.picture(), 119, 60), 0xffffffu);
+    EXPECT_EQ(rgb(canvas.picture(), 120, 59), 0xffffffu);
 }
 
 } // namespace
