@@ -138,6 +138,7 @@ TEST_F(ConsoleTest, EveryControlHasItsCaptionAndHint)
 }
 
 // Each up-down with its field, range, increment and wrapping, and one step that shows them.
+// The step also shows that a field's fault is reported once and the program goes on.
 TEST_F(ConsoleTest, UpDownsStepTheirFieldsWithinTheirRanges)
 {
     const struct
@@ -149,7 +150,7 @@ TEST_F(ConsoleTest, UpDownsStepTheirFieldsWithinTheirRanges)
         UpDown::Direction direction;
         const char *stepped;
     } ranges[] = {
-        {"UpDown13", "LabeledEdit4", 1, 10, 1, false, "10", Up, "10"},
+        {"UpDown13", "LabeledEdit4", 1, 10, 1, false, "x", Up, "2"}, // unreadable: the minimum
         {"UpDown7", "LabeledEdit7", 0, 359, 1, true, "359", Up, "0"},
         {"UpDown3", "LabeledEdit8", 0, 300, 1, false, "300", Up, "300"},
         {"UpDown1", "LabeledEdit9", 0, 359, 1, true, "0", Down, "359"},
@@ -157,11 +158,11 @@ TEST_F(ConsoleTest, UpDownsStepTheirFieldsWithinTheirRanges)
         {"UpDown4", "LabeledEdit5", 0, 359, 1, true, "359", Up, "0"},
         {"UpDown5", "LabeledEdit6", 0, 50, 1, false, "50", Up, "50"},
         {"UpDown8", "LabeledEdit14", 0, 200, 1, false, "200", Up, "200"},
-        {"UpDown9", "LabeledEdit15", 0, 32000, 1000, false, "9999", Up, "10999"}, // plain digits
+        {"UpDown9", "LabeledEdit15", 0, 32000, 1000, false, "9999", Up, "10999"}, // no grouping
         {"UpDown10", "LabeledEdit16", 0, 4000, 100, false, "3950", Up, "4000"},
         {"UpDown11", "LabeledEdit17", 0, 700, 50, false, "0", Up, "50"},
         {"UpDown6", "LabeledEdit18", -45, 45, 1, false, "-45", Down, "-45"},
-        {"UpDown12", "LabeledEdit19", 0, 15000, 1, false, "", Up, "1"}, // unreadable: the minimum
+        {"UpDown12", "LabeledEdit19", 0, 15000, 1, false, "15000", Up, "15000"},
     };
     for (const auto &e : ranges) {
         SCOPED_TRACE(e.upDown);
@@ -177,19 +178,17 @@ TEST_F(ConsoleTest, UpDownsStepTheirFieldsWithinTheirRanges)
         EXPECT_EQ(u->associate()->text(), e.stepped);
         EXPECT_EQ(changes.count(), QLatin1String(e.start) == e.stepped ? 0 : 1);
     }
-    EXPECT_TRUE(messages.isEmpty());
-    const struct
-    {
-        const char *name;
-        int minimum, maximum, step;
-    } spins[]
-        = {{"SpinEdit1", -150, 150, 10}, {"SpinEdit2", 1, 5, 1}, {"SpinEdit3", 0, 10000, 100}};
-    for (const auto &e : spins) {
-        const SpinEdit *s = spin(e.name);
-        EXPECT_EQ(std::tuple(s->minimum(), s->maximum(), s->singleStep(), s->wrapping()),
-            std::tuple(e.minimum, e.maximum, e.step, false))
-            << e.name;
-    }
+    // Only the unreadable "Номер цели" was refused, once; the field works on.
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_FALSE(messages[0].isEmpty());
+    EXPECT_EQ(form->state().Slots[1].TargetNumber, 2);
+    const auto spinRange = [this](const char *name) {
+        const SpinEdit *s = spin(name);
+        return std::tuple(s->minimum(), s->maximum(), s->singleStep(), s->wrapping());
+    };
+    EXPECT_EQ(spinRange("SpinEdit1"), std::tuple(-150, 150, 10, false));
+    EXPECT_EQ(spinRange("SpinEdit2"), std::tuple(1, 5, 1, false));
+    EXPECT_EQ(spinRange("SpinEdit3"), std::tuple(0, 10000, 100, false));
     QSignalSpy thetaChanges(spin("SpinEdit1"), &SpinEdit::fieldTextChanged);
     for (int i = 0; i < 7; ++i)
         spin("SpinEdit1")->stepUp();
@@ -262,47 +261,26 @@ TEST_F(ConsoleTest, HelpItemShowsTheHelpWindow)
     EXPECT_TRUE(help.isVisible());
 }
 
-TEST_F(ConsoleTest, AFaultInAHandlerIsShownOnceAndTheProgramGoesOn)
+TEST(ConsoleWindow, AtMostOneTimeButtonIsDownAndTheLastClickSetsTheTimeMode)
 {
-    edit("LabeledEdit4")->setText(QStringLiteral("x"));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_FALSE(messages[0].isEmpty());
-    upDown("UpDown13")->click(Up); // the field is read as its minimum
-    EXPECT_EQ(text("LabeledEdit4"), "2");
-    EXPECT_EQ(form->state().Slots[1].TargetNumber, 2);
-    EXPECT_EQ(messages.size(), 1);
+    const struct
+    {
+        const char *clicks; // in order: 1 for SpeedButton1, 2 for SpeedButton2
+        bool down1, down2;
+        int timeMode;
+    } cases[] = {{"", true, false, 1}, {"1", false, false, 1}, {"2", false, true, 0},
+        {"22", false, false, 0}, {"21", true, false, 1}, {"11", true, false, 1},
+        {"1221", true, false, 1}};
+    for (const auto &c : cases) {
+        TForm1 window;
+        auto *button1 = window.findChild<QToolButton *>("SpeedButton1");
+        auto *button2 = window.findChild<QToolButton *>("SpeedButton2");
+        for (const char *click = c.clicks; *click; ++click)
+            QTest::mouseClick(*click == '1' ? button1 : button2, Qt::LeftButton);
+        EXPECT_EQ(std::tuple(button1->isChecked(), button2->isChecked(), window.state().TimeMode),
+            std::tuple(c.down1, c.down2, c.timeMode))
+            << "clicks " << c.clicks;
+    }
 }
-
-// The time buttons: at most one is down, and the last click sets the time mode.
-struct TimeButtonsCase
-{
-    const char *clicks; // in order: 1 for SpeedButton1, 2 for SpeedButton2
-    bool down1, down2;
-    int timeMode;
-};
-
-class TimeButtons : public ConsoleTest, public ::testing::WithParamInterface<TimeButtonsCase>
-{
-};
-
-TEST_P(TimeButtons, AtMostOneIsDownAndTheLastClickSetsTheTimeMode)
-{
-    const TimeButtonsCase c = GetParam();
-    for (const char *button = c.clicks; *button; ++button)
-        QTest::mouseClick(
-            get<QToolButton>(*button == '1' ? "SpeedButton1" : "SpeedButton2"), Qt::LeftButton);
-    EXPECT_EQ(get<QToolButton>("SpeedButton1")->isChecked(), c.down1);
-    EXPECT_EQ(get<QToolButton>("SpeedButton2")->isChecked(), c.down2);
-    EXPECT_EQ(form->state().TimeMode, c.timeMode);
-}
-
-INSTANTIATE_TEST_SUITE_P(Clicks, TimeButtons,
-    ::testing::Values(TimeButtonsCase {"", true, false, 1}, TimeButtonsCase {"1", false, false, 1},
-        TimeButtonsCase {"2", false, true, 0}, TimeButtonsCase {"22", false, false, 0},
-        TimeButtonsCase {"21", true, false, 1}, TimeButtonsCase {"11", true, false, 1},
-        TimeButtonsCase {"1221", true, false, 1}),
-    [](const auto &info) {
-        return "Clicks" + std::string(*info.param.clicks ? info.param.clicks : "None");
-    });
 
 } // namespace
