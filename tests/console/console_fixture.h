@@ -14,6 +14,15 @@
 
 #include <memory>
 
+// Failures show texts as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+constexpr auto Up = varmet::UpDown::Direction::Up;
+constexpr auto Down = varmet::UpDown::Direction::Down;
+
 class ConsoleTest : public ::testing::Test
 {
 protected:
@@ -25,8 +34,11 @@ protected:
             fileRequests.push_back(request);
             return fileAnswer;
         };
-        for (QTimer *timer : form->findChildren<QTimer *>())
-            timer->stop();
+        for (QTimer *each : form->findChildren<QTimer *>()) {
+            if (each->isActive())
+                runningAtStart << each->objectName();
+            each->stop();
+        }
     }
 
     template<class T = QWidget>
@@ -40,9 +52,11 @@ protected:
     varmet::SpinEdit *spin(const char *name) const { return get<varmet::SpinEdit>(name); }
     varmet::UpDown *upDown(const char *name) const { return get<varmet::UpDown>(name); }
     QString text(const char *name) const { return edit(name)->text(); }
+    QTimer *timer(const char *name) const { return get<QTimer>(name); }
 
     std::unique_ptr<varmet::TForm1> form;
     QStringList messages;
     std::vector<varmet::TForm1::FileRequest> fileRequests;
     QString fileAnswer; // empty: the dialog is cancelled
+    QStringList runningAtStart; // the timers that ran before the test stopped them
 };

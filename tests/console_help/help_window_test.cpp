@@ -13,127 +13,68 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <numeric>
-#include <string>
-#include <vector>
+#include <iterator>
 
 namespace varmet {
 namespace {
 
-// The manual cut into its numbered sections: number -> the section's text, in order of
-// appearance (the numbers as found, duplicates and gaps included).
-struct ManualSections
+// The manual cut before each "N.<tab>" head: the title, then the sections in order.
+QStringList Sections()
 {
-    std::vector<int> numbers;
-    std::map<int, QString> text;
-};
+    static const QRegularExpression head(QStringLiteral("\n(?=\\d+\\.\\t)"));
+    return operatorManualText().split(head);
+}
 
-ManualSections splitSections(const QString &manual)
+// The sections numbered 1 to 19 in order, each with the phrases that mark its topic ("|" between
+// them; "!" before one that must not appear) and whether it holds a list.
+TEST(ManualText, NineteenSectionsInOrderEachOnItsTopic)
 {
-    static const QRegularExpression head(QStringLiteral("^(\\d+)\\.\\t"));
-    ManualSections sections;
-    int current = 0;
-    for (const QString &line : manual.split(u'\n')) {
-        const QRegularExpressionMatch match = head.match(line);
-        if (match.hasMatch()) {
-            current = match.captured(1).toInt();
-            sections.numbers.push_back(current);
+    const struct
+    {
+        const char *phrases;
+        bool hasList;
+    } topics[] = {{"любительской", false}, {"подбора", true}, {"до пяти целей", false},
+        {"Слева", true}, {"«Параметры движения цели»", true}, {"«Параметры движения ПЛ»", false},
+        {"«Относительные Кц и Vц»", false}, {"«Данные для стрельбы»", true},
+        {"по угловым величинам", true}, {"по линейным величинам", true},
+        {"«Оперативное время»", false}, {"«Обновление сетки»", false},
+        {"«Выкл. движение цели»", false}, {"ластика", false}, {"«Файл»", true},
+        // the limits the system applies
+        {"«СТРЕЛЬБА ЗАПРЕЩЕНА»|160°|0,68|меньше 30°|больше 150°|«—»", true},
+        // the display boxes may be switched at any time, not only at the start of work
+        {"«Отображение»|в любой момент|!в начале работы", true}, {"Порядок работы", true},
+        {"разработчику", false}};
+    const QStringList sections = Sections();
+    ASSERT_EQ(sections.size(), 1 + qsizetype(std::size(topics)));
+    for (int number = 1; number < sections.size(); ++number) {
+        SCOPED_TRACE(number);
+        EXPECT_TRUE(sections[number].startsWith(QString::number(number) + ".\t"));
+        for (const QString &phrase : QString::fromUtf8(topics[number - 1].phrases).split(u'|')) {
+            const bool absent = phrase.startsWith(u'!');
+            EXPECT_NE(sections[number].contains(phrase.mid(absent ? 1 : 0)), absent)
+                << phrase.toStdString();
         }
-        if (current != 0)
-            sections.text[current] += line + u'\n';
+        EXPECT_EQ(sections[number].contains(QStringLiteral("\n·\t")), topics[number - 1].hasList);
     }
-    return sections;
 }
 
-TEST(ManualText, HasNineteenSectionsNumberedInOrder)
+TEST(ManualText, WritesTabbedHeadsAndItemsNamesControlsByCaptionAndNoAddress)
 {
-    const ManualSections sections = splitSections(operatorManualText());
-    std::vector<int> expected(19);
-    std::iota(expected.begin(), expected.end(), 1);
-    EXPECT_EQ(sections.numbers, expected);
-}
-
-TEST(ManualText, NumbersAndListItemsUseTheTabForms)
-{
+    const QString manual = operatorManualText();
     // A section number or a list marker in any other form than "N.<tab>" or "·<tab>".
-    static const QRegularExpression looseNumber(QStringLiteral("^\\d+\\.(?!\\t)"));
-    static const QRegularExpression looseItem(QStringLiteral("^\\s*[·•*\\-–—](?!\\t)"));
+    static const QRegularExpression loose(QStringLiteral("^(\\d+\\.|\\s*[·•*\\-–—])(?!\\t)"));
     int items = 0;
-    for (const QString &line : operatorManualText().split(u'\n')) {
-        EXPECT_FALSE(looseNumber.match(line).hasMatch()) << line.toStdString();
-        EXPECT_FALSE(looseItem.match(line).hasMatch()) << line.toStdString();
-        if (line.startsWith(QStringLiteral("·\t")))
-            ++items;
+    for (const QString &line : manual.split(u'\n')) {
+        EXPECT_FALSE(loose.match(line).hasMatch()) << line.toStdString();
+        items += line.startsWith(QStringLiteral("·\t"));
     }
     EXPECT_GT(items, 30);
-}
-
-TEST(ManualText, NamesNoAddress)
-{
     static const QRegularExpression address(
         QStringLiteral("@|https?:|www\\.|e-?mail|mailto|\\.(ru|com|org|net)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = address.match(operatorManualText());
+    const QRegularExpressionMatch match = address.match(manual);
     EXPECT_FALSE(match.hasMatch()) << match.captured().toStdString();
-}
 
-// Each section with a phrase that marks its topic; a section moved or left out fails here.
-struct SectionTopic
-{
-    int number;
-    const char *phrase;
-    bool hasList;
-};
-
-class ManualSectionTopic : public testing::TestWithParam<SectionTopic>
-{
-};
-
-TEST_P(ManualSectionTopic, CoversItsTopic)
-{
-    const SectionTopic topic = GetParam();
-    const QString section = splitSections(operatorManualText()).text[topic.number];
-    EXPECT_TRUE(section.contains(QString::fromUtf8(topic.phrase))) << section.toStdString();
-    EXPECT_EQ(section.contains(QStringLiteral("\n·\t")), topic.hasList);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sections, ManualSectionTopic,
-    testing::Values(SectionTopic {1, "любительской", false}, SectionTopic {2, "подбора", true},
-        SectionTopic {3, "до пяти целей", false}, SectionTopic {4, "Слева", true},
-        SectionTopic {5, "«Параметры движения цели»", true},
-        SectionTopic {6, "«Параметры движения ПЛ»", false},
-        SectionTopic {7, "«Относительные Кц и Vц»", false},
-        SectionTopic {8, "«Данные для стрельбы»", true},
-        SectionTopic {9, "по угловым величинам", true},
-        SectionTopic {10, "по линейным величинам", true},
-        SectionTopic {11, "«Оперативное время»", false},
-        SectionTopic {12, "«Обновление сетки»", false},
-        SectionTopic {13, "«Выкл. движение цели»", false}, SectionTopic {14, "ластика", false},
-        SectionTopic {15, "«Файл»", true}, SectionTopic {16, "«СТРЕЛЬБА ЗАПРЕЩЕНА»", true},
-        SectionTopic {17, "«Отображение»", true}, SectionTopic {18, "Порядок работы", true},
-        SectionTopic {19, "разработчику", false}),
-    [](const testing::TestParamInfo<SectionTopic> &info) {
-        return "Section" + std::to_string(info.param.number);
-    });
-
-TEST(ManualText, RestrictionsCarryTheLimitsTheSystemApplies)
-{
-    const QString section = splitSections(operatorManualText()).text[16];
-    for (const char *limit : {"160°", "0,68", "меньше 30°", "больше 150°", "«—»"})
-        EXPECT_TRUE(section.contains(QString::fromUtf8(limit))) << limit;
-}
-
-TEST(ManualText, DisplayBoxesMaySwitchAtAnyTime)
-{
-    const QString section = splitSections(operatorManualText()).text[17];
-    EXPECT_FALSE(section.contains(QStringLiteral("в начале работы")));
-    EXPECT_TRUE(section.contains(QStringLiteral("в любой момент")));
-}
-
-TEST(ManualText, NamesTheFieldsByTheirCaptions)
-{
-    const QString manual = operatorManualText();
     for (const char *caption :
         {"«Номер п/п»", "«Номер цели»", "«№»", "«П акустический»", "«Д до цели (кбт)»",
             "«П автоматный»", "«Д автоматная»", "«Delta П»", "«Delta Д»", "«ВИП»", "«Кц»",
@@ -147,15 +88,10 @@ TEST(ManualText, NamesTheFieldsByTheirCaptions)
         EXPECT_TRUE(manual.contains(QString::fromUtf8(caption))) << caption;
 }
 
-class HelpWindow : public testing::Test
+TEST(HelpWindow, FrameAndControls)
 {
-protected:
     TForm2 form;
-    QPlainTextEdit *memo() const { return form.Memo1(); }
-};
-
-TEST_F(HelpWindow, FrameAndControls)
-{
+    QPlainTextEdit *memo = form.Memo1();
     EXPECT_EQ(form.objectName(), QStringLiteral("Form2"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Справка по работе программы"));
     EXPECT_FALSE(form.isVisible());
@@ -167,13 +103,14 @@ TEST_F(HelpWindow, FrameAndControls)
     form.showHelp();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_EQ(form.frameGeometry(), QRect(172, 31, 819, 686));
-
-    EXPECT_EQ(memo()->objectName(), QStringLiteral("Memo1"));
-    EXPECT_EQ(memo()->geometry(), QRect(0, 0, 809, 601));
-    EXPECT_EQ(memo()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(memo()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    EXPECT_FALSE(memo()->isReadOnly());
-    EXPECT_EQ(memo()->toPlainText(), operatorManualText());
+    EXPECT_EQ(memo->objectName(), QStringLiteral("Memo1"));
+    EXPECT_EQ(memo->geometry(), QRect(0, 0, 809, 601));
+    EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_FALSE(memo->isReadOnly());
+    EXPECT_EQ(memo->toPlainText(), operatorManualText());
+    // Long lines wrap instead of scrolling sideways.
+    EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(memo->verticalScrollBar()->maximum(), 0);
 
     QPushButton *button = form.Button1();
     EXPECT_EQ(button->objectName(), QStringLiteral("Button1"));
@@ -181,89 +118,59 @@ TEST_F(HelpWindow, FrameAndControls)
     EXPECT_EQ(button->geometry(), QRect(345, 616, 113, 25));
 }
 
-TEST_F(HelpWindow, LongLinesWrapInsteadOfScrollingSideways)
-{
-    form.showHelp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_EQ(memo()->horizontalScrollBar()->maximum(), 0);
-    EXPECT_GT(memo()->verticalScrollBar()->maximum(), 0);
-}
-
-// Both ways of closing only hide the window.
+// Both ways of closing only hide the window and leave the program running.
 enum class CloseWay { Button, CloseBox };
 
-class HelpWindowClosing : public HelpWindow, public testing::WithParamInterface<CloseWay>
+class HelpWindowClosing : public testing::TestWithParam<CloseWay>
 {
-protected:
-    void closeIt()
-    {
-        if (GetParam() == CloseWay::Button)
-            QTest::mouseClick(form.Button1(), Qt::LeftButton);
-        else
-            form.close();
-    }
 };
 
-TEST_P(HelpWindowClosing, HidesTheWindow)
+TEST_P(HelpWindowClosing, HidesTheWindowAndShowingAgainKeepsEditsAndScrollPosition)
 {
+    QWidget mainWindow;
+    TForm2 form;
+    QPlainTextEdit *memo = form.Memo1();
+    mainWindow.show();
     form.showHelp();
-    ASSERT_TRUE(form.isVisible());
-    closeIt();
-    EXPECT_FALSE(form.isVisible());
-}
-
-TEST_P(HelpWindowClosing, ShowingAgainKeepsEditsAndScrollPosition)
-{
-    form.showHelp();
+    form.showHelp(); // chosen again while shown
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    memo()->moveCursor(QTextCursor::End);
-    QTest::keyClicks(memo(), QStringLiteral(" note 17"));
-    QScrollBar *bar = memo()->verticalScrollBar();
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, QStringLiteral(" note 17"));
+    QScrollBar *bar = memo->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 20);
     bar->setValue(bar->maximum() / 2);
     const int position = bar->value();
 
-    closeIt();
-    form.showHelp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-
-    EXPECT_TRUE(memo()->toPlainText().endsWith(QStringLiteral(" note 17")));
-    EXPECT_EQ(bar->value(), position);
-}
-
-TEST_P(HelpWindowClosing, LeavesTheProgramRunning)
-{
-    QWidget mainWindow;
-    mainWindow.show();
-    form.showHelp();
-    QTimer::singleShot(0, &form, [this] { closeIt(); });
-    // Runs only if the loop outlives the closing.
-    QTimer::singleShot(50, qApp, [] { qApp->exit(7); });
+    QTimer::singleShot(0, &form, [this, &form] {
+        if (GetParam() == CloseWay::Button)
+            QTest::mouseClick(form.Button1(), Qt::LeftButton);
+        else
+            form.close();
+    });
+    QTimer::singleShot(50, qApp, [] { qApp->exit(7); }); // runs only if the program goes on
     EXPECT_EQ(qApp->exec(), 7);
     EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_FALSE(form.isVisible());
+
+    form.showHelp();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(memo->toPlainText().endsWith(QStringLiteral(" note 17")));
+    EXPECT_EQ(bar->value(), position);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, HelpWindowClosing,
     testing::Values(CloseWay::Button, CloseWay::CloseBox),
-    [](const testing::TestParamInfo<CloseWay> &info) {
-        return info.param == CloseWay::Button ? "Button1" : "CloseBox";
-    });
+    [](const auto &info) { return info.param == CloseWay::Button ? "Button1" : "CloseBox"; });
 
-TEST_F(HelpWindow, ClosingTheMainWindowEndsTheProgramWhileHelpIsShown)
+TEST(HelpWindow, ClosingTheMainWindowEndsTheProgramWhileHelpIsShown)
 {
     QWidget mainWindow;
+    TForm2 form;
     mainWindow.show();
     form.showHelp();
     QTimer::singleShot(0, &mainWindow, &QWidget::close);
     QTimer::singleShot(5000, qApp, [] { qApp->exit(7); }); // the program kept running
     EXPECT_EQ(qApp->exec(), 0);
-}
-
-TEST_F(HelpWindow, ChoosingHelpWhileShownKeepsItShown)
-{
-    form.showHelp();
-    form.showHelp();
-    EXPECT_TRUE(form.isVisible());
 }
 
 } // namespace
