@@ -42,6 +42,7 @@ TEST(TorpedoPairTest, WorkedCrossing)
     s.deltaEtMetres = 1000;
     slot = Solve(s);
     EXPECT_EQ(Displayed(slot), (PairDisplay {79, 10469, 79, -11, -169, 81, 10381, 81, -9, -171}));
+    EXPECT_TRUE(TorpedoPair(slot, 0).empty()); // no run at all admits no first leg
     const StrokeList turned = TorpedoPair(slot, 19000);
     ASSERT_EQ(turned.size(), 4u);
     EXPECT_EQ(turned[0].from, (PixelPoint {325, 325}));
