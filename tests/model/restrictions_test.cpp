@@ -3,201 +3,81 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <optional>
+#include <set>
+#include <sstream>
+#include <string>
 
 namespace varmet {
 namespace {
 
-// A solved slot well inside every limit, fixed 10 cables out.
-TargetSlot QuietSlot()
-{
-    TargetSlot slot;
-    slot.HasSolution = true;
-    slot.FixDistance = 10;
-    slot.Omega = 20;
-    slot.Omega1 = 20;
-    slot.Omega2 = 25;
-    slot.TorpedoPathPx = 50;
-    slot.WakePath1Px = 50;
-    slot.WakePath2Px = 50;
-    return slot;
-}
-
-RestrictionInputs BothShown()
-{
-    RestrictionInputs in;
-    in.angularShown = true;
-    in.linearShown = true;
-    in.theta = 90;
-    in.maxRun = 19000;
-    return in;
-}
-
-long double MetresToPx(long double metres)
+long double Px(long double metres)
 {
     return metres / PathMetresPerCable * 2;
 }
 
-TEST(RestrictionsTest, QuietSlotRaisesNothing)
+// The red marks named by their fields: "W", "et", "W1", "W2", "et1", "et2", "theta", and "banner".
+RestrictionMarks Marks(const std::string &names)
 {
-    EXPECT_EQ(CheckRestrictions(QuietSlot(), BothShown()), RestrictionMarks {});
+    std::istringstream words(names);
+    const std::set<std::string> red {std::istream_iterator<std::string>(words), {}};
+    const auto has = [&](const char *field) { return red.contains(field); };
+    return {has("banner"), has("W"), has("et"), has("W1"), has("W2"), has("et1"), has("et2"),
+        has("theta")};
 }
 
-TEST(RestrictionsTest, NeitherBoxTickedRaisesNothing)
+// A slot fixed `fix` cables out; omega and metres are those of the median and torpedo 1, omega2
+// and metres2 those of torpedo 2. 0.68 of the maximum run of 19000 m is 12920 m.
+TEST(RestrictionsTest, MarksAndBanner)
 {
-    TargetSlot slot = QuietSlot();
-    slot.Omega = slot.Omega1 = slot.Omega2 = 170;
-    slot.HasSolution = false;
-    RestrictionInputs in = BothShown();
-    in.angularShown = in.linearShown = false;
-    in.theta = 10;
-    EXPECT_EQ(CheckRestrictions(slot, in), RestrictionMarks {});
-}
-
-struct OmegaCase
-{
-    double omega;
-    bool broken;
-};
-
-class OmegaLimitTest : public ::testing::TestWithParam<OmegaCase>
-{
-};
-
-TEST_P(OmegaLimitTest, BrokenFrom160)
-{
-    TargetSlot slot = QuietSlot();
-    slot.Omega = slot.Omega1 = slot.Omega2 = GetParam().omega;
-    const RestrictionMarks marks = CheckRestrictions(slot, BothShown());
-    EXPECT_EQ(marks.omega, GetParam().broken);
-    EXPECT_EQ(marks.omega1, GetParam().broken);
-    EXPECT_EQ(marks.omega2, GetParam().broken);
-    EXPECT_EQ(marks.banner, GetParam().broken);
-}
-
-INSTANTIATE_TEST_SUITE_P(Boundary, OmegaLimitTest,
-    ::testing::Values(OmegaCase {159.9, false}, OmegaCase {-159.9, false}, OmegaCase {160, true},
-        OmegaCase {-160, true}, OmegaCase {-180, true}));
-
-struct RunCase
-{
-    long double metres;
-    std::int32_t maxRun;
-    bool broken;
-};
-
-class RunLimitTest : public ::testing::TestWithParam<RunCase>
-{
-};
-
-TEST_P(RunLimitTest, BrokenFromTheUsableRun)
-{
-    TargetSlot slot = QuietSlot();
-    slot.TorpedoPathPx = slot.WakePath1Px = slot.WakePath2Px = MetresToPx(GetParam().metres);
-    RestrictionInputs in = BothShown();
-    in.maxRun = GetParam().maxRun;
-    const RestrictionMarks marks = CheckRestrictions(slot, in);
-    EXPECT_EQ(marks.path, GetParam().broken);
-    EXPECT_EQ(marks.path1, GetParam().broken);
-    EXPECT_EQ(marks.path2, GetParam().broken);
-    EXPECT_EQ(marks.banner, GetParam().broken);
-}
-
-INSTANTIATE_TEST_SUITE_P(Boundary, RunLimitTest,
-    ::testing::Values(RunCase {12919.99L, 19000, false}, RunCase {12920, 19000, true},
-        RunCase {12920.01L, 19000, true}, RunCase {0, 0, true}, RunCase {1, 1, true},
-        RunCase {0.67L, 1, false}));
-
-struct ThetaCase
-{
-    std::optional<std::int64_t> theta;
-    bool broken;
-};
-
-class MeetingAngleTest : public ::testing::TestWithParam<ThetaCase>
-{
-};
-
-TEST_P(MeetingAngleTest, AllowedFrom30To150EitherWay)
-{
-    const RestrictionMarks marks = CheckRestrictions(QuietSlot(), [] {
-        RestrictionInputs in = BothShown();
-        in.theta = GetParam().theta;
-        return in;
-    }());
-    EXPECT_EQ(marks.theta, GetParam().broken);
-    EXPECT_EQ(marks.banner, GetParam().broken);
-}
-
-INSTANTIATE_TEST_SUITE_P(Boundary, MeetingAngleTest,
-    ::testing::Values(ThetaCase {30, false}, ThetaCase {-30, false}, ThetaCase {150, false},
-        ThetaCase {-150, false}, ThetaCase {29, true}, ThetaCase {-29, true}, ThetaCase {151, true},
-        ThetaCase {-151, true}, ThetaCase {0, true}, ThetaCase {std::nullopt, false}));
-
-// A fix of 1 cable or less arms nothing: the run fields may still turn red, nothing else.
-TEST(RestrictionsTest, FixOfOneCableIsNotArmed)
-{
-    for (const long double fix : {0.0L, 1.0L}) {
-        TargetSlot slot = QuietSlot();
-        slot.FixDistance = fix;
-        slot.Omega = slot.Omega1 = slot.Omega2 = 170;
-        slot.TorpedoPathPx = slot.WakePath1Px = slot.WakePath2Px = MetresToPx(20000);
-        RestrictionInputs in = BothShown();
-        in.theta = 10;
-        RestrictionMarks expected;
-        expected.path = expected.path1 = expected.path2 = true;
-        EXPECT_EQ(CheckRestrictions(slot, in), expected) << static_cast<double>(fix);
+    const struct
+    {
+        double omega, omega2;
+        long double metres, metres2, fix;
+        bool solved, angular, linear;
+        std::int32_t secondTurnPath;
+        std::optional<std::int64_t> theta;
+        std::int32_t maxRun;
+        const char *marks;
+    } cases[] = {{20, 20, 9000, 9000, 10, true, true, true, 0, 90, 19000, ""},
+        {159.9, 159.9, 9000, 9000, 10, true, true, true, 0, 90, 19000, ""},
+        {160, 160, 9000, 9000, 10, true, true, true, 0, 90, 19000, "banner W W1 W2"},
+        {-160, -160, 9000, 9000, 10, true, true, true, 0, 90, 19000, "banner W W1 W2"},
+        {20, 20, 12919.99L, 12919.99L, 10, true, true, true, 0, 90, 19000, ""},
+        {20, 20, 12920, 12920, 10, true, true, true, 0, 90, 19000, "banner et et1 et2"},
+        {20, 20, 0, 0, 10, true, true, true, 0, 90, 0, "banner et et1 et2"},
+        {20, 20, 9000, 9000, 10, true, true, true, 0, 30, 19000, ""},
+        {20, 20, 9000, 9000, 10, true, true, true, 0, -150, 19000, ""},
+        {20, 20, 9000, 9000, 10, true, true, true, 0, std::nullopt, 19000, ""},
+        {20, 20, 9000, 9000, 10, true, true, true, 0, 29, 19000, "banner theta"},
+        {20, 20, 9000, 9000, 10, true, true, true, 0, -151, 19000, "banner theta"},
+        // Nothing is examined without a ticked box.
+        {170, 170, 20000, 20000, 10, false, false, false, 0, 10, 19000, ""},
+        // A fix of 1 cable arms nothing: the run fields may still turn red, nothing else.
+        {170, 170, 20000, 20000, 1, true, true, true, 0, 10, 19000, "et et1 et2"},
+        // After a second turn the linear solution leaves the meeting angle out of the banner.
+        {20, 20, 9000, 9000, 10, true, false, true, 500, 10, 19000, "theta"},
+        // Torpedo 2 raises no banner.
+        {20, 165, 9000, 13000, 10, true, true, true, 0, 90, 19000, "W2 et2"},
+        // Each box examines its own solution.
+        {170, 20, 9000, 9000, 10, true, false, true, 0, 90, 19000, "banner W1"},
+        {170, 20, 9000, 9000, 10, true, true, false, 0, 90, 19000, "banner W"},
+        // A slot without a solution counts as a broken omega and run of both.
+        {20, 20, 9000, 9000, 10, false, true, true, 0, 90, 19000, "banner W et W1 W2 et1 et2"},
+        {20, 20, 9000, 9000, 1, false, true, true, 0, 90, 19000, "et et1 et2"}};
+    for (const auto &c : cases) {
+        TargetSlot slot;
+        slot.HasSolution = c.solved;
+        slot.FixDistance = c.fix;
+        slot.Omega = slot.Omega1 = c.omega;
+        slot.Omega2 = c.omega2;
+        slot.TorpedoPathPx = slot.WakePath1Px = Px(c.metres);
+        slot.WakePath2Px = Px(c.metres2);
+        const RestrictionMarks marks
+            = CheckRestrictions(slot, {c.angular, c.linear, c.secondTurnPath, c.theta, c.maxRun});
+        EXPECT_EQ(marks, Marks(c.marks)) << "case " << &c - cases << ", expected " << c.marks;
     }
-}
-
-TEST(RestrictionsTest, SecondTurnPathSilencesTheLinearMeetingAngle)
-{
-    RestrictionInputs in = BothShown();
-    in.angularShown = false;
-    in.secondTurnPathShown = 500;
-    in.theta = 10;
-    RestrictionMarks expected;
-    expected.theta = true;
-    EXPECT_EQ(CheckRestrictions(QuietSlot(), in), expected);
-}
-
-TEST(RestrictionsTest, OnlyTorpedoOneRaisesTheBanner)
-{
-    TargetSlot slot = QuietSlot();
-    slot.Omega2 = 165;
-    slot.WakePath2Px = MetresToPx(13000);
-    RestrictionMarks expected;
-    expected.omega2 = true;
-    expected.path2 = true;
-    EXPECT_EQ(CheckRestrictions(slot, BothShown()), expected);
-}
-
-TEST(RestrictionsTest, EachBoxExaminesItsOwnSolution)
-{
-    TargetSlot slot = QuietSlot();
-    slot.Omega = 170;
-    RestrictionInputs in = BothShown();
-    in.angularShown = false;
-    EXPECT_EQ(CheckRestrictions(slot, in), RestrictionMarks {});
-    in.angularShown = true;
-    in.linearShown = false;
-    RestrictionMarks expected;
-    expected.banner = expected.omega = true;
-    EXPECT_EQ(CheckRestrictions(slot, in), expected);
-}
-
-TEST(RestrictionsTest, AbsentSolutionBreaksOmegaAndRun)
-{
-    TargetSlot slot; // no solution: every result 0
-    slot.FixDistance = 10;
-    RestrictionMarks all;
-    all.banner = all.omega = all.path = all.omega1 = all.omega2 = all.path1 = all.path2 = true;
-    EXPECT_EQ(CheckRestrictions(slot, BothShown()), all);
-
-    slot.FixDistance = 1; // not armed: only the run fields
-    RestrictionMarks runs;
-    runs.path = runs.path1 = runs.path2 = true;
-    EXPECT_EQ(CheckRestrictions(slot, BothShown()), runs);
 }
 
 } // namespace

@@ -13,24 +13,28 @@
 
 namespace varmet::test {
 
+// Distances are board px and the metre inputs as the fields show them.
 struct Scenario
 {
-    long double posX = 0;
-    long double posY = 0;
-    long double targetCourse = 0;
-    long double targetSpeed = 0;
-    long double correctionDegrees = 0;
-    long double wakeMetres = 0;
-    long double thetaSet = 0;
-    std::int32_t deltaEtMetres = 0; // as "Delta ет (м)" shows it
-    std::int32_t ownCourse = 0;
-    std::int32_t torpedoSpeed = 0;
+    long double posX = 0, posY = 0, targetCourse = 0, targetSpeed = 0, correctionDegrees = 0;
+    long double wakeMetres = 0, thetaSet = 0;
+    std::int32_t deltaEtMetres = 0, ownCourse = 0, torpedoSpeed = 45;
 };
 
-// The slot after range and bearing, lead angle, angular and linear solution.
-inline TargetSlot Solve(const Scenario &s)
+// A target `distancePx` out at `bearing` on `course` at `speed` knots.
+inline Scenario Target(
+    long double bearing, long double distancePx, long double course = 0, long double speed = 0)
 {
-    TargetSlot slot;
+    const BoardPointF p = PointAt(BoardCenter, BoardCenter, bearing, distancePx);
+    return {.posX = p.x, .posY = p.y, .targetCourse = course, .targetSpeed = speed};
+}
+
+// The worked geometry: a target 50 cables to starboard on course 0 at 10 knots, torpedo 45 knots.
+inline const Scenario Crossing = Target(90, 100, 0, 10);
+
+// `slot` after range and bearing, lead angle, angular and linear solution for the scenario.
+inline TargetSlot Solve(const Scenario &s, TargetSlot slot = {})
+{
     slot.PosX = s.posX;
     slot.PosY = s.posY;
     slot.TargetCourse = s.targetCourse;
@@ -54,22 +58,6 @@ inline std::int64_t Shown(long double value)
 inline std::int64_t ShownMetres(long double px)
 {
     return RoundToInt64(PathMetres(px));
-}
-inline std::int64_t ShownFi(const TargetSlot &slot)
-{
-    return RoundToInt64(slot.LeadAngleCorr * DisplayRadiansToDegrees);
-}
-
-// The worked geometry: a target 50 cables to starboard on course 0 at 10 knots, torpedo 45 knots.
-inline Scenario StarboardCrossing()
-{
-    Scenario s;
-    s.posX = 425;
-    s.posY = 325;
-    s.targetCourse = 0;
-    s.targetSpeed = 10;
-    s.torpedoSpeed = 45;
-    return s;
 }
 
 } // namespace varmet::test
