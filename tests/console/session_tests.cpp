@@ -223,11 +223,11 @@ TEST_P(TypedSlotNumber, AddressesASlotOnlyWithinTheRange)
     EXPECT_EQ(changes.count(), c.notifiedWhileTyping);
     const int addressed = c.typedValue >= 1 && c.typedValue <= SlotCount ? c.typedValue : 0;
     EXPECT_EQ(text("LabeledEdit9"), QString::number(10 * (addressed ? addressed : c.start)));
-    // "Номер цели" reads the 0 loaded as its minimum 1, steps to 2 and stores it into the
+    // "Номер цели" steps from the 0 loaded to its first value 1 and stores it into the
     // addressed slot only.
     upDown("UpDown13")->click(Up);
     for (int number = 1; number <= SlotCount; ++number)
-        EXPECT_EQ(form->state().Slots[number].TargetNumber, number == addressed ? 2 : 0) << number;
+        EXPECT_EQ(form->state().Slots[number].TargetNumber, number == addressed ? 1 : 0) << number;
 
     QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(field, &focusOut);
