@@ -62,6 +62,9 @@ QRgb FormPort::background(Control control) const
 void FormPort::setBackground(Control control, QRgb colour)
 {
     QWidget *w = widget(control);
+    // The tick sets the colours every second; a palette change costs a repaint and a relayout.
+    if (shownBackground(w) == colour)
+        return;
     if (auto *edit = qobject_cast<LabeledEdit *>(w)) {
         edit->setBackground(QColor::fromRgb(colour));
         return;
@@ -74,7 +77,9 @@ void FormPort::setBackground(Control control, QRgb colour)
 
 void FormPort::setVisible(Control control, bool visible)
 {
-    widget(control)->setVisible(visible);
+    QWidget *w = widget(control);
+    if (w->isVisibleTo(w->window()) != visible)
+        w->setVisible(visible);
 }
 
 QString FormPort::localTimeText() const
