@@ -16,9 +16,8 @@ const PixelPoint Centre {BoardCenter, BoardCenter};
 // The rounded offset of `length` px along a navigation direction (degrees).
 PixelPoint offset(const PixelPoint &from, long double direction, long double length)
 {
-    const long double screenAngle = direction - 90;
-    return {from.x + RoundToInt64(CosDegrees(screenAngle) * length),
-        from.y + RoundToInt64(SinDegrees(screenAngle) * length)};
+    const SinCos screen = SinCosDegrees(direction - 90);
+    return {from.x + RoundToInt64(screen.cos * length), from.y + RoundToInt64(screen.sin * length)};
 }
 
 // The meeting point M: where the target will be when the torpedo arrives.
@@ -122,9 +121,9 @@ StrokeList OwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity)
     // The barbs take K + 135 and K + 45 as screen angles directly: they point backward, 45
     // degrees to either side of the reverse course, along one of the eight principal directions.
     for (const int turn : {135, 45}) {
-        const long double screenAngle = ownCourse + turn;
-        const PixelPoint barbEnd {tip.x + 5 * RoundToInt64(CosDegrees(screenAngle)),
-            tip.y + 5 * RoundToInt64(SinDegrees(screenAngle))};
+        const SinCos screen = SinCosDegrees(ownCourse + turn);
+        const PixelPoint barbEnd {
+            tip.x + 5 * RoundToInt64(screen.cos), tip.y + 5 * RoundToInt64(screen.sin)};
         strokes.add({tip, barbEnd, 2});
     }
     return strokes;
