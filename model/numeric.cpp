@@ -60,7 +60,7 @@ long double RoundHalfEven(long double x)
     return std::rint(Checked(x, "округление"));
 }
 
-std::int64_t RoundToInt64(long double x)
+std::int64_t RoundToInt64Checked(long double x)
 {
     const long double r = RoundHalfEven(x);
     // 2^63 is exact in long double; anything at or beyond it does not fit.

@@ -4,6 +4,7 @@
 // real-to-integer conversion rounds half to even, and a division by zero, an invalid operation
 // or an overflow is reported as a NumericFault instead of leaving a NaN or an infinity behind.
 
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -36,7 +37,13 @@ long double RoundHalfEven(long double x);
 
 // The same rounding as an integer. Throws InvalidOperation when x is not finite or the result
 // does not fit the target type.
-std::int64_t RoundToInt64(long double x);
+std::int64_t RoundToInt64Checked(long double x);
+inline std::int64_t RoundToInt64(long double x)
+{
+    // Every pixel coordinate takes this way: below 2^62 x is finite and its rounding fits, so
+    // the checks are needed only beyond.
+    return std::fabs(x) < 0x1p62L ? std::llrint(x) : RoundToInt64Checked(x);
+}
 std::int32_t RoundToInt32(long double x);
 
 // Returns x when it is finite; otherwise throws (NaN: InvalidOperation, infinity: Overflow).
