@@ -16,7 +16,8 @@ constexpr long double HalfPi3 = 0x1.98a2e03707344a4p-77L;
 constexpr long double TwoOverPi = 0.636619772367581343075535053490057448L;
 constexpr long double QuarterPi = 0.785398163397448309615660845819875721L;
 
-// Beyond this the quadrant count no longer keeps k * P1 exact; the library takes over there.
+// The reduction is kept to angles well inside what the split serves exactly; beyond this, where
+// no angle of the board goes, the library takes over.
 constexpr long double ReductionReach = 1024;
 
 // x - quadrant pi/2 = hi + tail, with |hi| about pi/4 at most.

@@ -4,7 +4,7 @@
 // library functions reduce the argument by the slow exact method meant for huge angles; the
 // angles of the board are at most a few tens of radians, so the reduction here is done by a
 // cheap method that is exact enough for them, and the library is asked only for |r| <= pi/4.
-// The results agree with std::sin and std::cos to within an ulp or so.
+// The results agree with std::sin and std::cos to within one ulp.
 
 namespace varmet {
 
