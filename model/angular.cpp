@@ -2,6 +2,7 @@
 
 #include "angles.h"
 #include "numeric.h"
+#include "trig.h"
 #include "units.h"
 
 #include <algorithm>
@@ -63,13 +64,13 @@ std::optional<Meeting> meetAlongLineOfSight(
 std::optional<Meeting> meetAcrossTrack(const TargetSlot &slot, long double q)
 {
     const long double qr = DegreesToRadians(q);
-    const long double crossing = std::sin(Pi - (qr + slot.LeadAngleCorr));
+    const long double crossing = SinRadians(Pi - (qr + slot.LeadAngleCorr));
     if (std::fabs(crossing) < ParallelTolerance)
         return std::nullopt;
     const long double path = (SinDegrees(q) * slot.DistancePx) / crossing;
     if (!(std::isfinite(path) && path > 0))
         return std::nullopt; // the median crosses the track astern of own ship
-    return Meeting {path, (std::sin(slot.LeadAngle) * slot.DistancePx) / crossing};
+    return Meeting {path, (SinRadians(slot.LeadAngle) * slot.DistancePx) / crossing};
 }
 
 void clearSolution(TargetSlot &slot)
@@ -93,7 +94,7 @@ void ComputeLeadAngle(TargetSlot &slot, std::int32_t torpedoSpeed)
     // lead angle of some 1e-17 rad, enough to show a median of 0 as 360.
     if (torpedoSpeed > 0 && !alongLineOfSight(q)) {
         const long double argument
-            = std::sin(q * LeadDegreesToRadians) * (slot.TargetSpeed / torpedoSpeed);
+            = SinRadians(q * LeadDegreesToRadians) * (slot.TargetSpeed / torpedoSpeed);
         if (std::fabs(argument) <= 1)
             slot.LeadAngle = arcSin(argument);
         else

@@ -13,24 +13,28 @@ namespace {
 
 const PixelPoint Centre {BoardCenter, BoardCenter};
 
-// The rounded offset of `length` px along a navigation direction (degrees).
-PixelPoint offset(const PixelPoint &from, long double direction, long double length)
+// cos and sin of the screen angle of a navigation direction (degrees).
+SinCos screenAngle(long double direction)
 {
-    const long double screenAngle = direction - 90;
-    return {from.x + RoundToInt64(CosDegrees(screenAngle) * length),
-        from.y + RoundToInt64(SinDegrees(screenAngle) * length)};
+    return SinCosDegrees(direction - 90);
+}
+
+// The rounded offset of `length` px along a screen angle.
+PixelPoint offset(const PixelPoint &from, const SinCos &screen, long double length)
+{
+    return {from.x + RoundToInt64(screen.cos * length), from.y + RoundToInt64(screen.sin * length)};
 }
 
 // The meeting point M: where the target will be when the torpedo arrives.
-PixelPoint meetingPoint(const TargetSlot &slot)
+PixelPoint meetingPoint(const TargetSlot &slot, const PixelPoint &plotted)
 {
-    return offset(PlottedPosition(slot), slot.TargetCourse, slot.TargetRunPx);
+    return offset(plotted, screenAngle(slot.TargetCourse), slot.TargetRunPx);
 }
 
-// The wake point of a torpedo as drawn: `share` px behind the meeting point.
-PixelPoint wakePoint(const TargetSlot &slot, const PixelPoint &meeting, long double share)
+// The direction of the wake, back along the target's course.
+SinCos astern(const TargetSlot &slot)
 {
-    return offset(meeting, slot.TargetCourse - 180, share);
+    return screenAngle(slot.TargetCourse - 180);
 }
 
 } // namespace
@@ -61,10 +65,10 @@ StrokeList TrackAndWake(const TargetSlot &slot)
 {
     StrokeList strokes;
     const PixelPoint start = PlottedPosition(slot);
-    const PixelPoint meeting = meetingPoint(slot);
+    const PixelPoint meeting = meetingPoint(slot, start);
     strokes.add({start, meeting, 1});
     if (slot.TargetSpeed > 0) // the wake runs from the meeting point back along the course
-        strokes.add({meeting, wakePoint(slot, meeting, slot.WakeLengthPx), 3});
+        strokes.add({meeting, offset(meeting, astern(slot), slot.WakeLengthPx), 3});
     return strokes;
 }
 
@@ -72,7 +76,8 @@ StrokeList MedianLine(const TargetSlot &slot, std::int32_t maxRun)
 {
     StrokeList strokes;
     if (slot.HasSolution && IsDrawable(slot.Omega, slot.TorpedoPathPx, maxRun))
-        strokes.add({Centre, offset(Centre, slot.SalvoMedianRaw, slot.TorpedoPathPx), 1});
+        strokes.add(
+            {Centre, offset(Centre, screenAngle(slot.SalvoMedianRaw), slot.TorpedoPathPx), 1});
     return strokes;
 }
 
@@ -82,7 +87,11 @@ StrokeList TorpedoPair(const TargetSlot &slot, std::int32_t maxRun)
     if (!slot.HasSolution)
         return strokes;
 
-    const PixelPoint meeting = meetingPoint(slot);
+    const PixelPoint meeting = meetingPoint(slot, PlottedPosition(slot));
+    // Both torpedoes share the wake's direction and that of the leg after the second turn.
+    const SinCos wakeDirection = astern(slot);
+    const SinCos turnDirection
+        = slot.DeltaEtPx == 0 ? SinCos {} : screenAngle(slot.TargetCourse + slot.ThetaSet);
     struct Torpedo
     {
         long double wakeShare;
@@ -97,16 +106,17 @@ StrokeList TorpedoPair(const TargetSlot &slot, std::int32_t maxRun)
             slot.Omega2},
     };
     for (const Torpedo &torpedo : torpedoes) {
-        const PixelPoint wake = wakePoint(slot, meeting, torpedo.wakeShare);
+        const PixelPoint wake = offset(meeting, wakeDirection, torpedo.wakeShare);
         if (slot.DeltaEtPx == 0) {
             if (IsDrawable(torpedo.omega, torpedo.wakePath, maxRun)) {
-                const PixelPoint courseEnd = offset(Centre, torpedo.course, torpedo.wakePath);
+                const PixelPoint courseEnd
+                    = offset(Centre, screenAngle(torpedo.course), torpedo.wakePath);
                 strokes.add({Centre, courseEnd, 1});
                 strokes.add({courseEnd, wake, 1});
             }
         } else if (IsDrawable(torpedo.omega, torpedo.turnPath, maxRun)) {
             // First leg to the turn point, last leg from there into the wake.
-            const PixelPoint turn = offset(wake, slot.TargetCourse + slot.ThetaSet, slot.DeltaEtPx);
+            const PixelPoint turn = offset(wake, turnDirection, slot.DeltaEtPx);
             strokes.add({Centre, turn, 1});
             strokes.add({turn, wake, 1});
         }
@@ -122,9 +132,9 @@ StrokeList OwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity)
     // The barbs take K + 135 and K + 45 as screen angles directly: they point backward, 45
     // degrees to either side of the reverse course, along one of the eight principal directions.
     for (const int turn : {135, 45}) {
-        const long double screenAngle = ownCourse + turn;
-        const PixelPoint barbEnd {tip.x + 5 * RoundToInt64(CosDegrees(screenAngle)),
-            tip.y + 5 * RoundToInt64(SinDegrees(screenAngle))};
+        const SinCos screen = SinCosDegrees(ownCourse + turn);
+        const PixelPoint barbEnd {
+            tip.x + 5 * RoundToInt64(screen.cos), tip.y + 5 * RoundToInt64(screen.sin)};
         strokes.add({tip, barbEnd, 2});
     }
     return strokes;

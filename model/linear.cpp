@@ -1,6 +1,7 @@
 #include "linear.h"
 
 #include "angles.h"
+#include "trig.h"
 #include "units.h"
 
 #include <algorithm>
@@ -52,26 +53,21 @@ void clear(TorpedoFields t)
 // wake, and the directions of the target's course, its wake and the turn points.
 struct PairGeometry
 {
-    long double meetingCos;
-    long double meetingSin;
-    long double courseCos, courseSin; // screen angle Kц - 90
-    long double wakeCos, wakeSin; // Kц - 270, back along the course
-    long double turnCos, turnSin; // (Kц - 90) + Theta, from the wake point to the turn point
+    SinCos meeting;
+    SinCos course; // screen angle Kц - 90
+    SinCos wake; // Kц - 270, back along the course
+    SinCos turn; // (Kц - 90) + Theta, from the wake point to the turn point
 
     explicit PairGeometry(const TargetSlot &slot)
     {
         const long double qr = DegreesToRadians((slot.AcousticBearing - 180) - slot.TargetCourse);
         // The meeting angle takes the lead angle without correction.
         const long double meetingAngle = Pi - (qr + slot.LeadAngle);
-        meetingCos = std::cos(meetingAngle);
-        meetingSin = std::sin(meetingAngle);
+        meeting = SinCosRadians(meetingAngle);
         const long double kc = slot.TargetCourse;
-        courseCos = CosDegrees(kc - 90);
-        courseSin = SinDegrees(kc - 90);
-        wakeCos = CosDegrees(kc - 270);
-        wakeSin = SinDegrees(kc - 270);
-        turnCos = CosDegrees((kc - 90) + slot.ThetaSet);
-        turnSin = SinDegrees((kc - 90) + slot.ThetaSet);
+        course = SinCosDegrees(kc - 90);
+        wake = SinCosDegrees(kc - 270);
+        turn = SinCosDegrees((kc - 90) + slot.ThetaSet);
     }
 };
 
@@ -82,13 +78,13 @@ void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ow
     const long double a = wake.share;
 
     // Law of cosines in the triangle own ship, meeting point, wake point.
-    const long double squared = et * et + a * a - g.meetingCos * (wake.doubledShare * et);
+    const long double squared = et * et + a * a - g.meeting.cos * (wake.doubledShare * et);
     t.wakePath = std::sqrt(std::max(0.0L, squared));
 
-    const long double wakeX = slot.PosX + g.courseCos * slot.TargetRunPx + g.wakeCos * a;
-    const long double wakeY = slot.PosY + g.courseSin * slot.TargetRunPx + g.wakeSin * a;
-    const long double turnX = wakeX + g.turnCos * slot.DeltaEtPx;
-    const long double turnY = wakeY + g.turnSin * slot.DeltaEtPx;
+    const long double wakeX = slot.PosX + g.course.cos * slot.TargetRunPx + g.wake.cos * a;
+    const long double wakeY = slot.PosY + g.course.sin * slot.TargetRunPx + g.wake.sin * a;
+    const long double turnX = wakeX + g.turn.cos * slot.DeltaEtPx;
+    const long double turnY = wakeY + g.turn.sin * slot.DeltaEtPx;
     t.turnDx = turnX - BoardCenter;
     t.turnDy = turnY - BoardCenter;
     t.turnPath = std::sqrt(t.turnDy * t.turnDy + t.turnDx * t.turnDx);
@@ -96,8 +92,8 @@ void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ow
     // Law of sines: the angle at own ship between the meeting point and the wake point. A zero
     // path keeps the previous course, and a zero turn path the previous bearing.
     if (t.wakePath > 0) {
-        t.salvoMedian
-            = slot.SalvoMedianRaw - arcSin(g.meetingSin * a / t.wakePath) * DisplayRadiansToDegrees;
+        t.salvoMedian = slot.SalvoMedianRaw
+            - arcSin(g.meeting.sin * a / t.wakePath) * DisplayRadiansToDegrees;
     }
     if (t.turnPath != 0)
         t.turnBearing = VectorDirection(t.turnDx, t.turnDy);

@@ -11,26 +11,24 @@ namespace varmet {
 namespace {
 
 // cos and sin of the screen angle of a navigation direction.
-long double screenCos(long double direction)
+SinCos screenAngle(long double direction)
 {
-    return CosDegrees(direction - 90);
-}
-long double screenSin(long double direction)
-{
-    return SinDegrees(direction - 90);
+    return SinCosDegrees(direction - 90);
 }
 
 } // namespace
 
 WholeVector OwnVelocity(std::int32_t course, std::int32_t speed)
 {
-    return {RoundToInt32(speed * screenCos(course)), RoundToInt32(speed * screenSin(course))};
+    const SinCos screen = screenAngle(course);
+    return {RoundToInt32(speed * screen.cos), RoundToInt32(speed * screen.sin)};
 }
 
 void UpdateTargetVelocity(TargetSlot &slot)
 {
-    slot.TargetVelX = RoundHalfEven(screenCos(slot.TargetCourse) * slot.TargetSpeed);
-    slot.TargetVelY = RoundHalfEven(screenSin(slot.TargetCourse) * slot.TargetSpeed);
+    const SinCos screen = screenAngle(slot.TargetCourse);
+    slot.TargetVelX = RoundHalfEven(screen.cos * slot.TargetSpeed);
+    slot.TargetVelY = RoundHalfEven(screen.sin * slot.TargetSpeed);
 }
 
 void UpdateRelativeMotion(TargetSlot &slot, WholeVector ownVelocity)
@@ -46,12 +44,11 @@ void UpdateRelativeMotion(TargetSlot &slot, WholeVector ownVelocity)
 
 void AdvancePosition(TargetSlot &slot)
 {
-    slot.PosX
-        = Checked(slot.PosX + screenCos(slot.RelCourse) * slot.RelSpeed / SecondsPerPxAtOneKnot,
-            "счисление места цели");
-    slot.PosY
-        = Checked(slot.PosY + screenSin(slot.RelCourse) * slot.RelSpeed / SecondsPerPxAtOneKnot,
-            "счисление места цели");
+    const SinCos screen = screenAngle(slot.RelCourse);
+    slot.PosX = Checked(
+        slot.PosX + screen.cos * slot.RelSpeed / SecondsPerPxAtOneKnot, "счисление места цели");
+    slot.PosY = Checked(
+        slot.PosY + screen.sin * slot.RelSpeed / SecondsPerPxAtOneKnot, "счисление места цели");
 }
 
 void UpdateRangeAndBearing(TargetSlot &slot)
@@ -66,8 +63,9 @@ void UpdateRangeAndBearing(TargetSlot &slot)
 void PlaceAtFix(TargetSlot &slot)
 {
     const long double distancePx = slot.FixDistance * PxPerCable;
-    slot.PosX = BoardCenter + RoundHalfEven(distancePx * screenCos(slot.FixBearing));
-    slot.PosY = BoardCenter + RoundHalfEven(distancePx * screenSin(slot.FixBearing));
+    const SinCos screen = screenAngle(slot.FixBearing);
+    slot.PosX = BoardCenter + RoundHalfEven(distancePx * screen.cos);
+    slot.PosY = BoardCenter + RoundHalfEven(distancePx * screen.sin);
 }
 
 } // namespace varmet

@@ -36,31 +36,13 @@ NumericFault::NumericFault(FaultKind kind, const std::string &operation)
     , m_kind(kind)
 { }
 
-long double Checked(long double x, const char *operation)
+void ThrowNotFinite(long double x, const char *operation)
 {
-    if (std::isnan(x))
-        throw NumericFault(FaultKind::InvalidOperation, operation);
-    if (std::isinf(x))
-        throw NumericFault(FaultKind::Overflow, operation);
-    return x;
+    throw NumericFault(
+        std::isnan(x) ? FaultKind::InvalidOperation : FaultKind::Overflow, operation);
 }
 
-long double Divide(long double a, long double b, const char *operation)
-{
-    if (b == 0)
-        throw NumericFault(FaultKind::DivisionByZero, operation);
-    return Checked(a / b, operation);
-}
-
-long double RoundHalfEven(long double x)
-{
-    // rintl rounds in the current mode, which is to nearest, ties to even. Unlike nearbyintl it
-    // may raise the inexact flag, which no one reads, and it does not save and restore the whole
-    // floating-point environment, which made every rounding ten times as slow.
-    return std::rint(Checked(x, "округление"));
-}
-
-std::int64_t RoundToInt64(long double x)
+std::int64_t RoundToInt64Checked(long double x)
 {
     const long double r = RoundHalfEven(x);
     // 2^63 is exact in long double; anything at or beyond it does not fit.

@@ -17,8 +17,7 @@ public:
     {
         for (int degrees = -TableReach; degrees <= TableReach; ++degrees) {
             const long double radians = DegreesToRadians(degrees);
-            m_cos[index(degrees)] = std::cos(radians);
-            m_sin[index(degrees)] = std::sin(radians);
+            m_values[index(degrees)] = {std::sin(radians), std::cos(radians)};
         }
     }
 
@@ -37,34 +36,26 @@ public:
         return whole == degrees ? index(static_cast<int>(whole)) : -1;
     }
 
-    long double cosAt(int i) const { return m_cos[static_cast<std::size_t>(i)]; }
-    long double sinAt(int i) const { return m_sin[static_cast<std::size_t>(i)]; }
+    const SinCos &at(int i) const { return m_values[static_cast<std::size_t>(i)]; }
 
 private:
     static int index(int degrees) { return degrees + TableReach; }
 
-    std::array<long double, 2 * TableReach + 1> m_cos {};
-    std::array<long double, 2 * TableReach + 1> m_sin {};
+    std::array<SinCos, 2 * TableReach + 1> m_values {};
 };
 
 } // namespace
 
-long double CosDegrees(long double degrees)
+SinCos SinCosDegrees(long double degrees)
 {
     const int i = WholeDegreeTable::find(degrees);
-    return i >= 0 ? WholeDegreeTable::instance().cosAt(i) : std::cos(DegreesToRadians(degrees));
-}
-
-long double SinDegrees(long double degrees)
-{
-    const int i = WholeDegreeTable::find(degrees);
-    return i >= 0 ? WholeDegreeTable::instance().sinAt(i) : std::sin(DegreesToRadians(degrees));
+    return i >= 0 ? WholeDegreeTable::instance().at(i) : SinCosRadians(DegreesToRadians(degrees));
 }
 
 BoardPointF PointAt(long double x0, long double y0, long double direction, long double distancePx)
 {
-    const long double screenAngle = direction - 90;
-    return {x0 + distancePx * CosDegrees(screenAngle), y0 + distancePx * SinDegrees(screenAngle)};
+    const SinCos screen = SinCosDegrees(direction - 90);
+    return {x0 + distancePx * screen.cos, y0 + distancePx * screen.sin};
 }
 
 } // namespace varmet

@@ -4,6 +4,8 @@
 // centre; x grows to the right and y downward; a direction B (clockwise from north) is drawn at the
 // screen angle B - 90 degrees; 2 px are one cable.
 
+#include "trig.h"
+
 #include <cstdint>
 #include <numbers>
 
@@ -57,9 +59,16 @@ inline long double PxToInputMetres(long double px)
 // cos and sin of an angle in degrees: std::cos(DegreesToRadians(degrees)) and std::sin(...).
 // Whole degrees within two turns, which nearly every direction of the board is, come from a table
 // filled once with that same expression, at a fraction of the cost of the extended-precision
-// functions.
-long double CosDegrees(long double degrees);
-long double SinDegrees(long double degrees);
+// functions; other angles agree with the expression to within an ulp.
+SinCos SinCosDegrees(long double degrees);
+inline long double CosDegrees(long double degrees)
+{
+    return SinCosDegrees(degrees).cos;
+}
+inline long double SinDegrees(long double degrees)
+{
+    return SinCosDegrees(degrees).sin;
+}
 
 struct BoardPointF
 {
