@@ -31,8 +31,8 @@ private:
     FaultKind m_kind;
 };
 
-// The same rounding as an integer. Throws InvalidOperation when x is not finite or the result
-// does not fit the target type.
+// x rounded half to even, as an integer. Throws when x is not finite (NaN: InvalidOperation, an
+// infinity: Overflow) or its rounding does not fit the target type (InvalidOperation).
 std::int64_t RoundToInt64Checked(long double x);
 inline std::int64_t RoundToInt64(long double x)
 {
