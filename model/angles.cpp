@@ -9,10 +9,15 @@ namespace varmet {
 
 long double VectorDirection(long double dx, long double dy)
 {
-    const long double r = std::sqrt(dx * dx + dy * dy);
-    // |dx| <= r, so the quotient never leaves -1..1; r is 0 only for the zero vector, which
-    // callers exclude.
-    const long double a = RoundHalfEven(std::asin(Divide(dx, r, "направление вектора")) * 180 / Pi);
+    return VectorDirection(dx, dy, std::sqrt(dx * dx + dy * dy));
+}
+
+long double VectorDirection(long double dx, long double dy, long double length)
+{
+    // |dx| <= length, so the quotient never leaves -1..1; the length is 0 only for the zero
+    // vector, which callers exclude.
+    const long double a
+        = RoundHalfEven(std::asin(Divide(dx, length, "направление вектора")) * 180 / Pi);
     if (dy < 0 && dx >= 0)
         return a == 0 ? 0 : a; // a negative zero dx must not give a direction of -0
     if (dy >= 0)

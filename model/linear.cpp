@@ -96,7 +96,7 @@ void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ow
             - arcSin(g.meeting.sin * a / t.wakePath) * DisplayRadiansToDegrees;
     }
     if (t.turnPath != 0)
-        t.turnBearing = VectorDirection(t.turnDx, t.turnDy);
+        t.turnBearing = VectorDirection(t.turnDx, t.turnDy, t.turnPath);
 
     // Without a second turn the torpedo runs its straight course; with one it first heads for
     // its turn point.

@@ -57,7 +57,7 @@ void UpdateRangeAndBearing(TargetSlot &slot)
     const long double dy = slot.PosY - BoardCenter;
     slot.DistancePx = Checked(std::sqrt(dx * dx + dy * dy), "дистанция до цели");
     if (slot.DistancePx != 0)
-        slot.AcousticBearing = VectorDirection(dx, dy);
+        slot.AcousticBearing = VectorDirection(dx, dy, slot.DistancePx);
 }
 
 void PlaceAtFix(TargetSlot &slot)

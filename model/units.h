@@ -6,6 +6,9 @@
 
 #include "trig.h"
 
+#include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <numbers>
 
@@ -56,11 +59,47 @@ inline long double PxToInputMetres(long double px)
     return px * InputMetresPerCable / 2;
 }
 
+// The sin and cos of every whole degree within two turns, which covers every sum of a course, a
+// meeting angle and a screen offset, filled once with std::sin(DegreesToRadians(degrees)) and
+// std::cos(...). Nearly every direction of the board is such a degree, and a lookup costs a
+// fraction of the extended-precision functions, so it stays inline.
+class WholeDegreeTable
+{
+public:
+    static constexpr int Reach = 720;
+
+    static const WholeDegreeTable &instance()
+    {
+        static const WholeDegreeTable table;
+        return table;
+    }
+
+    // The entry of `degrees` if it is a whole number within reach; nullptr otherwise.
+    const SinCos *find(long double degrees) const
+    {
+        if (!(degrees >= -Reach && degrees <= Reach))
+            return nullptr;
+        const long long whole = std::llrint(degrees);
+        if (whole != degrees)
+            return nullptr;
+        return &m_values[static_cast<std::size_t>(whole + Reach)];
+    }
+
+private:
+    WholeDegreeTable();
+
+    std::array<SinCos, 2 * Reach + 1> m_values {};
+};
+
 // cos and sin of an angle in degrees: std::cos(DegreesToRadians(degrees)) and std::sin(...).
-// Whole degrees within two turns, which nearly every direction of the board is, come from a table
-// filled once with that same expression, at a fraction of the cost of the extended-precision
-// functions; other angles agree with the expression to within an ulp.
-SinCos SinCosDegrees(long double degrees);
+// Whole degrees within reach of the table come from it; other angles agree with the expression
+// to within an ulp.
+inline SinCos SinCosDegrees(long double degrees)
+{
+    if (const SinCos *entry = WholeDegreeTable::instance().find(degrees))
+        return *entry;
+    return SinCosRadians(DegreesToRadians(degrees));
+}
 inline long double CosDegrees(long double degrees)
 {
     return SinCosDegrees(degrees).cos;
