@@ -97,6 +97,9 @@ void TickCycle::runTick()
     canvas.setPenWidth(1);
     canvas.setPenColor(BoardColour::Blue);
     m_console.setText(Control::Label19, m_console.localTimeText());
+    // Own ship's true track moves by the course and speed as entered, not by the board's whole-knot
+    // velocity.
+    s.OwnTrack.Advance(s.TickCount, realNumber(Control::LabeledEdit5), realNumber(Control::LabeledEdit6));
 
     for (s.SlotIndex = 1; s.SlotIndex <= SlotCount; ++s.SlotIndex)
         slotTurn(s.SlotIndex);

@@ -3,6 +3,9 @@
 // All state of the fire-control model: five target slots and the program-wide scalars. Every
 // item starts at zero except TimeMode, which starts at 1. Nothing is saved between runs.
 
+#include "fix_log.h"
+#include "own_track.h"
+
 #include <array>
 #include <cstdint>
 
@@ -116,6 +119,11 @@ struct FireControlState
     std::int32_t SlotIndex = 0; // slot the tick is processing
     std::uint8_t HeldStepper = 0; // held up-down button, 0 none, 1..4
     std::int32_t HoldTicks = 0;
+
+    // For the bearing analysis and the exercises: each slot's log of fixes (by slot number - 1)
+    // and own ship's true track.
+    std::array<FixLog, SlotCount> FixLogs {};
+    OwnShipTrack OwnTrack;
 };
 
 } // namespace varmet

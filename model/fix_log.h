@@ -1,0 +1,47 @@
+#pragma once
+
+// The operator's fixes of one target: the bearings and distances the operator settled on, with the
+// tick of each, for the bearing analysis. The log belongs to its slot and survives slot switching.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+namespace varmet {
+
+enum class FixKind : std::uint8_t { Bearing, Distance };
+
+struct Fix
+{
+    std::int32_t Tick = 0; // TickCount of the entry
+    FixKind Kind = FixKind::Bearing;
+    long double Value = 0; // degrees (0..359) or cables, as entered
+    // The computed bearing ("П автоматный", degrees) or distance (cables) just before the fix moved
+    // the target: what the trial solution expected there.
+    long double Expected = 0;
+};
+
+class FixLog
+{
+public:
+    static constexpr std::size_t Capacity = 500;
+
+    // Appends a fix; at capacity the oldest one goes.
+    void Add(const Fix &fix);
+    // Removes the fix at `index` (an outlier); an index past the end does nothing.
+    void Remove(std::size_t index);
+    void Clear();
+
+    const std::deque<Fix> &Fixes() const { return m_fixes; }
+    std::optional<Fix> LatestOf(FixKind kind) const;
+
+    // "Новый галс": the tick from which the fixes describe the target's present leg; the fixes
+    // before it are kept but not used by the fit.
+    std::optional<std::int32_t> NewLegTick;
+
+private:
+    std::deque<Fix> m_fixes;
+};
+
+} // namespace varmet
