@@ -26,8 +26,8 @@ void FixLog::Clear()
 
 std::optional<Fix> FixLog::LatestOf(FixKind kind) const
 {
-    const auto found = std::find_if(m_fixes.rbegin(), m_fixes.rend(),
-        [kind](const Fix &fix) { return fix.Kind == kind; });
+    const auto found = std::find_if(
+        m_fixes.rbegin(), m_fixes.rend(), [kind](const Fix &fix) { return fix.Kind == kind; });
     if (found == m_fixes.rend())
         return std::nullopt;
     return *found;

@@ -44,7 +44,8 @@ long double SeaDistance(SeaPoint from, SeaPoint to)
 
 void OwnShipTrack::Advance(std::int32_t tick, long double courseDegrees, long double speedKnots)
 {
-    if (m_legs.empty() || m_legs.back().Course != courseDegrees || m_legs.back().Speed != speedKnots)
+    if (m_legs.empty() || m_legs.back().Course != courseDegrees
+        || m_legs.back().Speed != speedKnots)
         m_legs.push_back({m_lastTick, PositionAt(m_lastTick), courseDegrees, speedKnots});
     m_lastTick = tick;
 }
@@ -62,9 +63,8 @@ SeaPoint OwnShipTrack::PositionAt(long double tick) const
 bool OwnShipTrack::ManoeuvredBetween(std::int32_t fromTick, std::int32_t toTick) const
 {
     // A leg that starts strictly inside the span changed course or speed there.
-    return std::any_of(m_legs.begin(), m_legs.end(), [&](const OwnLeg &leg) {
-        return leg.StartTick > fromTick && leg.StartTick < toTick;
-    });
+    return std::any_of(m_legs.begin(), m_legs.end(),
+        [&](const OwnLeg &leg) { return leg.StartTick > fromTick && leg.StartTick < toTick; });
 }
 
 OwnShipTrack OwnShipTrack::FromLegs(std::vector<OwnLeg> legs, std::int32_t lastTick)

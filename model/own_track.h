@@ -1,9 +1,9 @@
 #pragma once
 
 // Own ship's true track at sea, for the bearing analysis and the exercises. It is kept apart from
-// the board's own-ship vector: each tick moves own ship by the course and speed that tick reads from
-// "К пл" and "V пл (узл)" as entered, not rounded to whole knots. Positions are cables east and
-// north of where own ship stood at tick 0; speed V knots is V / 360 cables per second.
+// the board's own-ship vector: each tick moves own ship by the course and speed that tick reads
+// from "К пл" and "V пл (узл)" as entered, not rounded to whole knots. Positions are cables east
+// and north of where own ship stood at tick 0; speed V knots is V / 360 cables per second.
 
 #include <cstdint>
 #include <vector>
@@ -52,7 +52,8 @@ private:
 // The velocity of a course and speed in cables per second (east, north).
 SeaPoint SeaVelocity(long double courseDegrees, long double speedKnots);
 
-// Bearing (degrees, 0 <= b < 360) and distance (cables) from `from` to `to`; bearing 0 when they coincide.
+// Bearing (degrees, 0 <= b < 360) and distance (cables) from `from` to `to`; bearing 0 when they
+// coincide.
 long double SeaBearing(SeaPoint from, SeaPoint to);
 long double SeaDistance(SeaPoint from, SeaPoint to);
 

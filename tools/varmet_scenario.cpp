@@ -1,50 +1,19 @@
 // varmet-scenario: runs a scripted operator session against the real main window on Qt's
-// offscreen platform, through its controls and handlers only, and prints what it is asked to.
-// One command a line; see usage() for the commands. Exit status 2 and "line N: WHAT" on
-// standard error for a script it cannot run.
+// offscreen platform and prints what it is asked to. Exit status 2 and "line N: WHAT" on standard
+// error for a script it cannot run.
 
-#include "console/board_view.h"
-#include "console/control_look.h"
-#include "console/labeled_edit.h"
 #include "console/program_windows.h"
-#include "console/spin_edit.h"
-#include "console/up_down.h"
+#include "console/script_runner.h"
 
-#include "board/board.h"
-
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QFile>
-#include <QKeySequence>
-#include <QLabel>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QRegularExpression>
-#include <QTest>
 #include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
-#include <map>
-#include <optional>
-#include <stdexcept>
 
 namespace varmet {
 namespace {
-
-// A script line that cannot be run; the message names what is wrong.
-struct ScriptError : std::runtime_error
-{
-    using std::runtime_error::runtime_error;
-};
-
-[[noreturn]] void fail(const QString &what)
-{
-    throw ScriptError(what.toStdString());
-}
 
 void print(const QString &line)
 {
@@ -52,422 +21,14 @@ void print(const QString &line)
     std::fputc('\n', stdout);
 }
 
-QString hexColour(QRgb colour)
-{
-    return QStringLiteral("#%1").arg(colour & 0xffffff, 6, 16, QLatin1Char('0'));
-}
-
-class Driver
-{
-public:
-    explicit Driver(ProgramWindows &windows)
-        : m_windows(windows)
-        , m_form(windows.form)
-    {
-        // The driver ticks the timers' handlers itself.
-        for (const char *name : {"Timer1", "Timer2"})
-            m_form.findChild<QTimer *>(QString::fromLatin1(name))->stop();
-        m_form.show(); // on the offscreen platform: nothing appears, but focus and keys work
-        m_form.showMessage = [](const QString &message) { print("message: " + message); };
-        m_form.askFileName = [this](const TForm1::FileRequest &) {
-            const QString answer = m_fileAnswer.value_or(QString());
-            m_fileAnswer.reset();
-            return answer;
-        };
-    }
-
-    void run(const QStringList &words, const QString &line)
-    {
-        const QString command = words.front();
-        const auto handler = commands().find(command);
-        if (handler == commands().end())
-            fail("unknown command \"" + command + "\"");
-        (this->*(handler->second))(words, line);
-    }
-
-private:
-    using Command = void (Driver::*)(const QStringList &, const QString &);
-
-    static const std::map<QString, Command> &commands()
-    {
-        static const std::map<QString, Command> table {
-            {"tick", &Driver::tick},
-            {"holdtick", &Driver::holdTick},
-            {"step", &Driver::step},
-            {"press", &Driver::press},
-            {"repeat", &Driver::repeat},
-            {"release", &Driver::release},
-            {"type", &Driver::type},
-            {"check", &Driver::check},
-            {"select", &Driver::select},
-            {"click", &Driver::click},
-            {"mouse", &Driver::mouse},
-            {"menu", &Driver::menu},
-            {"key", &Driver::key},
-            {"print", &Driver::printTexts},
-            {"color", &Driver::printColours},
-            {"visible", &Driver::printVisible},
-            {"down", &Driver::printDown},
-            {"pixel", &Driver::printPixel},
-            {"board", &Driver::saveBoard},
-            {"helptext", &Driver::printHelpText},
-            {"window", &Driver::saveWindow},
-        };
-        return table;
-    }
-
-    // --- arguments
-
-    static QString argument(const QStringList &words, int index, const char *what)
-    {
-        if (index >= words.size())
-            fail(QStringLiteral("missing %1").arg(QLatin1String(what)));
-        return words[index];
-    }
-
-    static int number(const QStringList &words, int index, const char *what)
-    {
-        bool ok = false;
-        const int value = argument(words, index, what).toInt(&ok);
-        if (!ok)
-            fail(QStringLiteral("%1 is not a whole number: \"%2\"")
-                     .arg(QLatin1String(what), words[index]));
-        return value;
-    }
-
-    static int count(const QStringList &words, int index)
-    {
-        if (index >= words.size())
-            return 1;
-        const int n = number(words, index, "count");
-        if (n < 0)
-            fail("negative count");
-        return n;
-    }
-
-    static void noMoreThan(const QStringList &words, int size)
-    {
-        if (words.size() > size)
-            fail("unexpected argument \"" + words[size] + "\"");
-    }
-
-    // The text after the first `wordsBefore` words of the line, as written (blanks inside kept).
-    static QString restOfLine(const QString &line, int wordsBefore)
-    {
-        QString rest = line.trimmed();
-        for (int i = 0; i < wordsBefore; ++i) {
-            const qsizetype blank = rest.indexOf(QRegularExpression(QStringLiteral("\\s")));
-            if (blank < 0)
-                return {};
-            rest = rest.mid(blank).trimmed();
-        }
-        return rest;
-    }
-
-    QWidget *control(const QString &name) const
-    {
-        if (QWidget *w = m_form.findChild<QWidget *>(name))
-            return w;
-        if (m_windows.help.objectName() == name)
-            return &m_windows.help;
-        if (QWidget *w = m_windows.help.findChild<QWidget *>(name))
-            return w;
-        fail("unknown control \"" + name + "\"");
-    }
-
-    template<class T>
-    T *controlAs(const QString &name, const char *kind) const
-    {
-        if (auto *w = qobject_cast<T *>(control(name)))
-            return w;
-        fail(QStringLiteral("%1 is not %2").arg(name, QLatin1String(kind)));
-    }
-
-    // The up-down arrows that step a field.
-    UpDown *arrowsOf(const QString &name) const
-    {
-        control(name);
-        for (UpDown *upDown : m_form.findChildren<UpDown *>()) {
-            if (upDown->associate()->objectName() == name)
-                return upDown;
-        }
-        fail(name + " has no arrows");
-    }
-
-    static UpDown::Direction direction(const QStringList &words, int index)
-    {
-        const QString word = argument(words, index, "up or down");
-        if (word == "up")
-            return UpDown::Direction::Up;
-        if (word == "down")
-            return UpDown::Direction::Down;
-        fail("expected up or down, not \"" + word + "\"");
-    }
-
-    static bool onOff(const QStringList &words, int index)
-    {
-        const QString word = argument(words, index, "on or off");
-        if (word == "on")
-            return true;
-        if (word == "off")
-            return false;
-        fail("expected on or off, not \"" + word + "\"");
-    }
-
-    // --- commands
-
-    void tick(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 2);
-        for (int i = count(words, 1); i > 0; --i)
-            m_form.Timer1Timer();
-    }
-
-    void holdTick(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 2);
-        for (int i = count(words, 1); i > 0; --i)
-            m_form.Timer2Timer();
-    }
-
-    void step(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 4);
-        const QString name = argument(words, 1, "control");
-        const UpDown::Direction way = direction(words, 2);
-        const int n = count(words, 3);
-        if (auto *spin = qobject_cast<SpinEdit *>(control(name))) {
-            for (int i = 0; i < n; ++i)
-                way == UpDown::Direction::Up ? spin->stepUp() : spin->stepDown();
-            return;
-        }
-        UpDown *arrows = arrowsOf(name);
-        for (int i = 0; i < n; ++i)
-            arrows->click(way);
-    }
-
-    void press(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 3);
-        UpDown *arrows = arrowsOf(argument(words, 1, "control"));
-        arrows->press(direction(words, 2));
-    }
-
-    void repeat(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 3);
-        UpDown *arrows = arrowsOf(argument(words, 1, "control"));
-        if (!arrows->isHeld())
-            fail("no arrow is held on " + words[1]);
-        for (int i = count(words, 2); i > 0; --i)
-            arrows->repeat();
-    }
-
-    void release(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 2);
-        UpDown *arrows = arrowsOf(argument(words, 1, "control"));
-        if (!arrows->isHeld())
-            fail("no arrow is held on " + words[1]);
-        arrows->release();
-    }
-
-    void type(const QStringList &words, const QString &line)
-    {
-        const QString name = argument(words, 1, "control");
-        const QString text = restOfLine(line, 2);
-        QWidget *w = control(name);
-        if (auto *spin = qobject_cast<SpinEdit *>(w)) {
-            spin->typeText(text);
-            return;
-        }
-        auto *edit = qobject_cast<QLineEdit *>(w);
-        if (!edit || edit->isReadOnly() || !edit->isEnabled())
-            fail(name + " cannot be typed into");
-        edit->setText(text);
-    }
-
-    void check(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 3);
-        auto *box = controlAs<QCheckBox>(argument(words, 1, "control"), "a check box");
-        if (box->isChecked() != onOff(words, 2))
-            box->click();
-    }
-
-    void select(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 2);
-        auto *radio = controlAs<QRadioButton>(argument(words, 1, "control"), "a radio button");
-        if (!radio->isChecked())
-            radio->click();
-    }
-
-    void click(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 2);
-        auto *button = controlAs<QAbstractButton>(argument(words, 1, "control"), "a button");
-        button->click();
-    }
-
-    void mouse(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 5);
-        const QString kind = argument(words, 1, "down, move or up");
-        const int x = number(words, 2, "X");
-        const int y = number(words, 3, "Y");
-        Qt::MouseButton button = Qt::LeftButton;
-        if (words.size() > 4) {
-            if (words[4] == "right")
-                button = Qt::RightButton;
-            else if (words[4] != "left")
-                fail("expected left or right, not \"" + words[4] + "\"");
-        }
-        auto *board = m_form.findChild<BoardView *>(QStringLiteral("Image3"));
-        const QPointF at(x, y);
-        const QPointF global = board->mapToGlobal(at);
-        std::optional<QMouseEvent> event;
-        if (kind == "down")
-            event.emplace(QEvent::MouseButtonPress, at, global, button, button, Qt::NoModifier);
-        else if (kind == "move")
-            event.emplace(QEvent::MouseMove, at, global, Qt::NoButton, button, Qt::NoModifier);
-        else if (kind == "up")
-            event.emplace(
-                QEvent::MouseButtonRelease, at, global, button, Qt::NoButton, Qt::NoModifier);
-        else
-            fail("expected down, move or up, not \"" + kind + "\"");
-        QApplication::sendEvent(board, &*event);
-    }
-
-    void menu(const QStringList &words, const QString &line)
-    {
-        const QString name = argument(words, 1, "menu item");
-        auto *action = m_form.findChild<QAction *>(name);
-        if (!action)
-            fail("unknown menu item \"" + name + "\"");
-        const QString path = restOfLine(line, 2);
-        if (!path.isEmpty())
-            m_fileAnswer = path;
-        action->trigger();
-        m_fileAnswer.reset();
-    }
-
-    void key(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 2);
-        const QKeySequence sequence = QKeySequence::fromString(argument(words, 1, "key"));
-        if (sequence.isEmpty() || sequence.count() != 1)
-            fail("unknown key \"" + words[1] + "\"");
-        const QKeyCombination combination = sequence[0];
-        QTest::keyClick(&m_form, combination.key(), combination.keyboardModifiers());
-    }
-
-    void printTexts(const QStringList &words, const QString &)
-    {
-        argument(words, 1, "control");
-        if (words.size() == 2 && words[1] == "all") {
-            std::map<QString, QString> texts;
-            for (QWidget *w : m_form.findChildren<QWidget *>()) {
-                const bool textual = qobject_cast<QLineEdit *>(w)
-                    || qobject_cast<QAbstractSpinBox *>(w) || qobject_cast<QLabel *>(w);
-                // The toolkit's own inner parts ("qt_...") are no controls of the program.
-                const QString name = w->objectName();
-                if (textual && !name.isEmpty() && !name.startsWith(QLatin1String("qt_"))
-                    && !shownText(w).isEmpty())
-                    texts[name] = shownText(w);
-            }
-            for (const auto &[name, text] : texts)
-                print(name + "=" + text);
-            return;
-        }
-        for (int i = 1; i < words.size(); ++i)
-            print(words[i] + "=" + shownText(control(words[i])));
-    }
-
-    void printColours(const QStringList &words, const QString &)
-    {
-        argument(words, 1, "control");
-        for (int i = 1; i < words.size(); ++i) {
-            QWidget *w = control(words[i]);
-            print(words[i] + ".color=" + hexColour(shownBackground(w)));
-        }
-    }
-
-    void printVisible(const QStringList &words, const QString &)
-    {
-        argument(words, 1, "control");
-        for (int i = 1; i < words.size(); ++i) {
-            QWidget *w = control(words[i]);
-            // Shown as far as the program is concerned: not hidden itself nor by a parent.
-            const bool shown = w->isWindow() ? w->isVisible() : w->isVisibleTo(w->window());
-            print(words[i] + ".visible=" + (shown ? "1" : "0"));
-        }
-    }
-
-    void printDown(const QStringList &words, const QString &)
-    {
-        argument(words, 1, "control");
-        for (int i = 1; i < words.size(); ++i) {
-            auto *button = controlAs<QAbstractButton>(words[i], "a button");
-            print(words[i] + ".down=" + (button->isChecked() ? "1" : "0"));
-        }
-    }
-
-    void printPixel(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 3);
-        const int x = number(words, 1, "X");
-        const int y = number(words, 2, "Y");
-        const QImage &picture = m_form.board().canvas().picture();
-        if (!picture.valid(x, y))
-            fail(QStringLiteral("pixel %1 %2 is off the board").arg(x).arg(y));
-        print(QStringLiteral("pixel %1 %2=%3").arg(x).arg(y).arg(hexColour(picture.pixel(x, y))));
-    }
-
-    void saveBoard(const QStringList &words, const QString &line)
-    {
-        const QString path = restOfLine(line, 1);
-        if (path.isEmpty())
-            fail("missing path");
-        Q_UNUSED(words);
-        if (!m_form.board().canvas().picture().save(path, "PNG"))
-            fail("cannot write " + path);
-    }
-
-    // Not a control command: a picture of the whole main window as the operator sees it.
-    void saveWindow(const QStringList &, const QString &line)
-    {
-        const QString path = restOfLine(line, 1);
-        if (path.isEmpty())
-            fail("missing path");
-        if (!m_form.grab().save(path, "PNG"))
-            fail("cannot write " + path);
-    }
-
-    void printHelpText(const QStringList &words, const QString &)
-    {
-        noMoreThan(words, 1);
-        auto *memo = m_windows.help.findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
-        print(memo->toPlainText());
-    }
-
-    ProgramWindows &m_windows;
-    TForm1 &m_form;
-    std::optional<QString> m_fileAnswer;
-};
-
-int runScript(QTextStream &script, Driver &driver)
+int runScript(QTextStream &script, ScriptRunner &runner)
 {
     int lineNumber = 0;
     while (!script.atEnd()) {
         const QString line = script.readLine();
         ++lineNumber;
-        const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith('#'))
-            continue;
-        const QStringList words = trimmed.split(QRegularExpression(QStringLiteral("\\s+")));
         try {
-            driver.run(words, trimmed);
+            runner.runLine(line);
         } catch (const ScriptError &error) {
             std::fflush(stdout);
             std::fprintf(stderr, "line %d: %s\n", lineNumber, error.what());
@@ -491,6 +52,10 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     varmet::ProgramWindows windows;
+    // The script ticks the timers' handlers itself.
+    for (const char *name : {"Timer1", "Timer2"})
+        windows.form.findChild<QTimer *>(QString::fromLatin1(name))->stop();
+    windows.form.show(); // on the offscreen platform: nothing appears, but focus and keys work
 
     QFile file;
     if (argc == 2) {
@@ -504,6 +69,6 @@ int main(int argc, char *argv[])
         return 2;
     }
     QTextStream script(&file);
-    varmet::Driver driver(windows);
-    return varmet::runScript(script, driver);
+    varmet::ScriptRunner runner(windows, varmet::print);
+    return varmet::runScript(script, runner);
 }
