@@ -4,11 +4,13 @@
 // target (bearing, distance and course entries), between the model, the board and the console.
 
 #include "console_port.h"
+#include "fix_recorder.h"
 
 #include "board/board.h"
 #include "model/numeric.h"
 #include "model/state.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -36,6 +38,16 @@ public:
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();
 
+    // The operator's fixes. A bearing or distance entry becomes the slot's pending fix, which
+    // enters the slot's log once the field has stood through two ticks. A typed value that the
+    // operator confirms enters at once: call this right after its entry.
+    void CommitPendingFixes();
+    // The selected slot's log was cleared: its pending fixes go too.
+    void ForgetPendingFixes(int number);
+    // Runs `writes`, whose entries are the program's own (slot selection loading the fields, a
+    // computed solution put into them): they move the target as ever but are no fixes.
+    void RunAsProgram(const std::function<void()> &writes);
+
 private:
     template<typename Step>
     void runHandler(Step step);
@@ -50,6 +62,7 @@ private:
     void bearingEntry();
     void distanceEntry();
     void placeAtFix(int number);
+    void recordFix(int number, FixKind kind, long double value, long double expected);
     void showTrack(int number);
     void showMedian(int number);
     void showTorpedoPair(int number);
@@ -65,6 +78,9 @@ private:
     FireControlState &m_state;
     Board &m_board;
     ConsolePort &m_console;
+    FixRecorder m_fixes;
+    // Entries running now are the program's own writes, not the operator's fixes.
+    bool m_programWrites = false;
     bool m_ticking = false;
     int m_handlerDepth = 0;
     // A fault of a handler that ran nested inside another one, to stop the outer one as well.
