@@ -95,7 +95,7 @@ struct FitSolution
     long double SdBearing = 0;
     long double Misfit = 0; // cost / (N - 4); the cost itself for N <= 4
     std::size_t Used = 0; // fixes used
-    bool ManoeuvreSuspected = false; // misfit above 9: the target has probably turned
+    bool ManoeuvreSuspected = false; // misfit above 9: the target has probably manoeuvred
 };
 
 enum class FitFailure {
@@ -104,6 +104,9 @@ enum class FitFailure {
     DistanceUncertain, // the distance's standard deviation exceeds 30 % of the distance
     Singular, // JᵀWJ singular or ill-conditioned at the optimum
     InvalidSettings, // a standard deviation not above zero
+    // No straight course fits (misfit above 9) and the best one cannot be backed either: the
+    // target has probably manoeuvred within the fixes used ("Новый галс").
+    TargetManoeuvred,
 };
 
 using FitResult = std::variant<FitSolution, FitFailure>;
