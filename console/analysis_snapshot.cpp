@@ -1,6 +1,6 @@
 #include "analysis_snapshot.h"
 
-#include <algorithm>
+#include <cmath>
 
 namespace varmet {
 
@@ -14,22 +14,33 @@ double minutes(long double tick)
     return static_cast<double>(tick / 60);
 }
 
+// Degrees to a hundredth: finer than any chart shows, so that a prediction that did not really
+// change gives the same points and the chart is left alone.
+double shown(long double degrees)
+{
+    return static_cast<double>(std::rint(degrees * 100) / 100);
+}
+
+// A prediction sampled at whole multiples of a step from `fromTick`, and at `toTick`.
 QList<QPointF> predictedLine(const TargetMotion &motion, const OwnShipTrack &own,
     std::int32_t fromTick, std::int32_t toTick, long double reference)
 {
     QList<QPointF> line;
     if (toTick < fromTick)
         return line;
-    const std::int32_t span = toTick - fromTick;
-    const std::int32_t points = std::min(span, MaxLinePoints - 1) + 1;
-    line.reserve(points);
-    for (std::int32_t i = 0; i < points; ++i) {
-        const long double tick
-            = points == 1 ? fromTick : fromTick + static_cast<long double>(span) * i / (points - 1);
-        const long double bearing = PredictedBearing(motion, own, tick);
-        line.append(
-            {minutes(tick), static_cast<double>(reference + FoldBearing(bearing - reference))});
+    std::int32_t step = 1;
+    for (const std::int32_t s : {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1800, 3600}) {
+        step = s;
+        if ((toTick - fromTick) / s < MaxLinePoints)
+            break;
     }
+    const auto add = [&](std::int32_t tick) {
+        const long double bearing = PredictedBearing(motion, own, tick);
+        line.append({minutes(tick), shown(reference + FoldBearing(bearing - reference))});
+    };
+    for (std::int32_t tick = fromTick; tick < toTick; tick += step)
+        add(tick);
+    add(toTick);
     return line;
 }
 
@@ -60,18 +71,21 @@ AnalysisSnapshot TakeSnapshot(const TargetSlot &slot, const FixLog &log, const O
         if (fix.Kind != FixKind::Bearing)
             continue;
         const double x = minutes(fix.Tick);
-        const QPointF dot(x, static_cast<double>(reference + FoldBearing(fix.Value - reference)));
+        const QPointF dot(x, shown(reference + FoldBearing(fix.Value - reference)));
         (row.used ? shot.chart.usedFixes : shot.chart.unusedFixes).append(dot);
         if (row.trialResidual)
-            shot.chart.trialResiduals.append({x, static_cast<double>(*row.trialResidual)});
+            shot.chart.trialResiduals.append({x, shown(*row.trialResidual)});
         if (row.fitResidual)
-            shot.chart.fitResiduals.append({x, static_cast<double>(*row.fitResidual)});
+            shot.chart.fitResiduals.append({x, shown(*row.fitResidual)});
     }
     if (!latest)
         return shot;
-    shot.chart.trialLine = predictedLine(trial, own, *firstTick, nowTick, reference);
+    // Over the times of the fixes: tick after tick the lines stand until a fix or the trial
+    // solution changes.
+    const std::int32_t lastTick = log.Fixes().back().Tick;
+    shot.chart.trialLine = predictedLine(trial, own, *firstTick, lastTick, reference);
     if (fit && firstUsedTick)
-        shot.chart.fitLine = predictedLine(fit->Motion, own, *firstUsedTick, nowTick, reference);
+        shot.chart.fitLine = predictedLine(fit->Motion, own, *firstUsedTick, lastTick, reference);
     return shot;
 }
 

@@ -61,6 +61,13 @@ QPushButton *button(const char *name, const QString &text, const QString &hint)
     return b;
 }
 
+// A label left alone when its text stays: a new text lays out and repaints the window around it.
+void showText(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
 QLabel *wrappingLabel(const char *name)
 {
     auto *label = new QLabel;
@@ -239,10 +246,11 @@ void AnalysisWindow::showSnapshot(int number)
     const FireControlState &state = m_form.state();
     const FixLog &fixes = state.FixLogs[static_cast<std::size_t>(number - 1)];
     const TargetSlot &target = state.Slots[number];
-    m_caption->setText(QStringLiteral("Цель п/п %1 (№ %2), замеров в журнале: %3")
-                           .arg(number)
-                           .arg(target.TargetNumber)
-                           .arg(fixes.Fixes().size()));
+    showText(m_caption,
+        QStringLiteral("Цель п/п %1 (№ %2), замеров в журнале: %3")
+            .arg(number)
+            .arg(target.TargetNumber)
+            .arg(fixes.Fixes().size()));
     AnalysisSnapshot shot
         = TakeSnapshot(target, fixes, state.OwnTrack, state.TickCount, solution());
     m_charts->showPoints(shot.chart);
@@ -251,34 +259,38 @@ void AnalysisWindow::showSnapshot(int number)
     if (grew)
         m_fixTable->scrollToBottom();
 
-    QPalette palette = m_light->palette();
-    palette.setColor(QPalette::Window,
-        shot.summary ? lightColour(shot.summary->Light) : this->palette().color(QPalette::Button));
-    m_light->setPalette(palette);
-    m_summary->setText(shot.summary ? SummaryText(*shot.summary)
-                                    : QStringLiteral("Пеленгов для оценки пробного решения нет"));
+    const QColor light
+        = shot.summary ? lightColour(shot.summary->Light) : palette().color(QPalette::Button);
+    if (m_light->palette().color(QPalette::Window) != light) {
+        QPalette lit = m_light->palette();
+        lit.setColor(QPalette::Window, light);
+        m_light->setPalette(lit);
+    }
+    showText(m_summary,
+        shot.summary ? SummaryText(*shot.summary)
+                     : QStringLiteral("Пеленгов для оценки пробного решения нет"));
 }
 
 void AnalysisWindow::showSolution()
 {
     const std::optional<int> number = slot();
     if (!number) {
-        m_caption->setText(QStringLiteral("«Номер п/п» не указывает цель"));
-        m_solutionText->clear();
-        m_warning->clear();
+        showText(m_caption, QStringLiteral("«Номер п/п» не указывает цель"));
+        showText(m_solutionText, {});
+        showText(m_warning, {});
         return;
     }
     const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
     if (!fit) {
-        m_solutionText->setText(QStringLiteral("Расчет не выполнялся"));
-        m_warning->clear();
+        showText(m_solutionText, QStringLiteral("Расчет не выполнялся"));
+        showText(m_warning, {});
     } else if (const auto *failure = std::get_if<FitFailure>(&fit->result)) {
-        m_solutionText->setText(FailureText(*failure));
-        m_warning->clear();
+        showText(m_solutionText, FailureText(*failure));
+        showText(m_warning, {});
     } else {
         const auto &found = std::get<FitSolution>(fit->result);
-        m_solutionText->setText(SolutionText(found, fit->tick));
-        m_warning->setText(ManoeuvreText(found));
+        showText(m_solutionText, SolutionText(found, fit->tick));
+        showText(m_warning, ManoeuvreText(found));
     }
 }
 

@@ -37,6 +37,27 @@ std::optional<Range> span(std::initializer_list<const QList<QPointF> *> lists, C
     return range;
 }
 
+// A range widened to whole steps of 1, 2 or 5 times a power of ten, some five steps in all; the
+// axis is only touched when that changes, since a new range lays out and repaints the chart.
+void setNiceRange(QValueAxis *axis, double low, double high)
+{
+    const double raw = std::max((high - low) / 5, 1e-9);
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * power;
+        if (step >= raw)
+            break;
+    }
+    const double niceLow = std::floor(low / step) * step;
+    const double niceHigh = std::ceil(high / step) * step;
+    const int ticks = static_cast<int>(std::lrint((niceHigh - niceLow) / step)) + 1;
+    if (axis->min() != niceLow || axis->max() != niceHigh)
+        axis->setRange(niceLow, niceHigh);
+    if (axis->tickCount() != ticks)
+        axis->setTickCount(ticks);
+}
+
 QScatterSeries *dots(const QString &name, const QColor &colour, double size)
 {
     auto *series = new QScatterSeries;
@@ -134,24 +155,18 @@ void BearingCharts::showPoints(const ChartPoints &points)
     // One time axis for both charts, so that a residual stands under its fix.
     const Range time = span({&points.usedFixes, &points.unusedFixes, &points.trialLine}, x)
                            .value_or(Range {0, 1});
-    const double margin = std::max(0.05 * (time.high - time.low), 0.1);
-    for (QValueAxis *axis : {m_bearingAxes.time, m_residualAxes.time}) {
-        axis->setRange(time.low - margin, time.high + margin);
-        axis->applyNiceNumbers();
-    }
+    for (QValueAxis *axis : {m_bearingAxes.time, m_residualAxes.time})
+        setNiceRange(axis, time.low, std::max(time.high, time.low + 1));
 
     const Range bearing
         = span({&points.usedFixes, &points.unusedFixes, &points.trialLine, &points.fitLine}, y)
               .value_or(Range {0, 360});
-    const double pad = std::max(1.0, 0.1 * (bearing.high - bearing.low));
-    m_bearingAxes.value->setRange(bearing.low - pad, bearing.high + pad);
-    m_bearingAxes.value->applyNiceNumbers();
+    setNiceRange(m_bearingAxes.value, bearing.low - 1, bearing.high + 1);
 
     const Range residual
         = span({&points.trialResiduals, &points.fitResiduals}, y).value_or(Range {0, 0});
-    const double reach
-        = std::ceil(std::max({1.0, std::fabs(residual.low), std::fabs(residual.high)}) * 1.1);
-    m_residualAxes.value->setRange(-reach, reach);
+    const double reach = std::max({1.0, std::fabs(residual.low), std::fabs(residual.high)});
+    setNiceRange(m_residualAxes.value, -reach, reach);
 }
 
 } // namespace varmet

@@ -8,6 +8,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <optional>
 
 namespace varmet {
 
@@ -42,7 +43,18 @@ void FixTableModel::setRows(std::vector<FixRow> rows)
         endResetModel();
         return;
     }
+    // Only the rows whose residuals read differently are repainted.
     const std::size_t old = m_rows.size();
+    std::optional<std::size_t> first;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < old; ++i) {
+        const FixKind kind = rows[i].fix.Kind;
+        if (residualText(m_rows[i].trialResidual, kind) == residualText(rows[i].trialResidual, kind)
+            && residualText(m_rows[i].fitResidual, kind) == residualText(rows[i].fitResidual, kind))
+            continue;
+        first = first.value_or(i);
+        last = i;
+    }
     if (rows.size() > old) {
         beginInsertRows({}, static_cast<int>(old), static_cast<int>(rows.size()) - 1);
         m_rows = std::move(rows);
@@ -50,9 +62,9 @@ void FixTableModel::setRows(std::vector<FixRow> rows)
     } else {
         m_rows = std::move(rows);
     }
-    if (old > 0)
-        emit dataChanged(index(0, TrialResidual), index(static_cast<int>(old) - 1, FitResidual),
-            {Qt::DisplayRole});
+    if (first)
+        emit dataChanged(index(static_cast<int>(*first), TrialResidual),
+            index(static_cast<int>(last), FitResidual), {Qt::DisplayRole});
 }
 
 int FixTableModel::rowCount(const QModelIndex &parent) const

@@ -79,7 +79,9 @@ QString stepsTo(const char *field, int from, int to, int wrap)
         delta -= wrap;
     if (wrap && delta < -wrap / 2)
         delta += wrap;
-    return QStringLiteral("step %1 %2 %3").arg(field, delta < 0 ? "down" : "up").arg(std::abs(delta));
+    return QStringLiteral("step %1 %2 %3")
+        .arg(field, delta < 0 ? "down" : "up")
+        .arg(std::abs(delta));
 }
 
 TEST(AnalysisWindow, ApplyLeavesBoardAndFieldsAsTheEquivalentStepsWould)
