@@ -67,6 +67,9 @@ struct TargetSlot
     // and a corrected median that crosses the target's track ahead of own ship. Without it both
     // solutions are absent: no median line, no torpedo pair, and a true track of length 0.
     bool HasSolution = false;
+
+    // Whether the torpedoes make a second turn: a path after it of 0 means none.
+    bool HasSecondTurn() const { return DeltaEtPx != 0; }
 };
 
 inline constexpr int SlotCount = 5;
