@@ -46,6 +46,12 @@ long double ReduceTurn(long double x)
     return x;
 }
 
+long double ReduceSecondTurn(long double x)
+{
+    const long double once = ReduceTurn(x);
+    return once >= 180 ? ReduceTurn(once) : once;
+}
+
 long double FoldDirection(long double d)
 {
     if (d >= 360)

@@ -20,6 +20,11 @@ long double ReduceOmega(long double d);
 // A turn or a lead angle folded once: x - 360 when x >= 180, x + 360 when x <= -180.
 long double ReduceTurn(long double x);
 
+// A second-turn angle folded into -180 <= x < 180: ReduceTurn, and once more when that leaves
+// 180 or more (a raw turn of -180, or of 540 and more: the last leg's course Kц + Theta + 180
+// reaches 689).
+long double ReduceSecondTurn(long double x);
+
 // A direction brought into 0..360 by one correction: d - 360 when d >= 360, d + 360 when d < 0.
 long double FoldDirection(long double d);
 

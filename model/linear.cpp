@@ -103,11 +103,9 @@ void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ow
     if (secondTurnPathShown == 0) {
         t.secondTurn = 0;
     } else {
-        // The last leg runs on Kц + Theta + 180; a raw turn of 540 or more needs a second fold.
-        long double turn = ReduceTurn((slot.TargetCourse + slot.ThetaSet + 180) - t.turnBearing);
-        if (turn >= 180)
-            turn = ReduceTurn(turn);
-        t.secondTurn = static_cast<double>(turn);
+        // From the first leg onto the last, which runs on Kц + Theta + 180.
+        t.secondTurn = static_cast<double>(
+            ReduceSecondTurn((slot.TargetCourse + slot.ThetaSet + 180) - t.turnBearing));
     }
 }
 

@@ -43,6 +43,8 @@ TEST(AnglesTest, EachFoldsOnceWithItsOwnEnds)
     ExpectFolds("ReduceOmega", ReduceOmega,
         {{179.9L, 179.9L}, {180, -180}, {-180, -180}, {-181, 179}, {495, 135}});
     ExpectFolds("ReduceTurn", ReduceTurn, {{179, 179}, {180, -180}, {-180, 180}, {-179, -179}});
+    ExpectFolds("ReduceSecondTurn", ReduceSecondTurn,
+        {{180, -180}, {-180, -180}, {539, 179}, {540, -180}, {689, -31}});
     ExpectFolds("FoldDirection", FoldDirection, {{370, 10}, {360, 0}, {0, 0}, {-0.5L, 359.5L}});
     ExpectFolds("FoldHeadingAngle", FoldHeadingAngle,
         {{179, 179}, {-180, -180}, {-181, 179}, {-539, -179}});
