@@ -4,7 +4,6 @@
 #include "numeric.h"
 #include "units.h"
 
-#include <algorithm>
 #include <cmath>
 #include <optional>
 
