@@ -3,10 +3,11 @@
 # and checks what it holds: the program and its desktop entry, icon and metadata, consistent with
 # each other, no test tool, and dependencies on the Qt runtime found by dpkg-shlibdeps.
 #
-#   deb.sh CPACK_CONFIG APP_ID
+#   deb.sh CPACK CPACK_CONFIG APP_ID
 set -euo pipefail
-CONFIG=$1
-APP_ID=$2
+CPACK=$1
+CONFIG=$2
+APP_ID=$3
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 status=0
@@ -15,7 +16,7 @@ fail() {
     status=1
 }
 
-if ! cpack -G DEB --config "$CONFIG" -B "$WORK/out" >"$WORK/cpack.log" 2>&1; then
+if ! "$CPACK" -G DEB --config "$CONFIG" -B "$WORK/out" >"$WORK/cpack.log" 2>&1; then
     cat "$WORK/cpack.log" >&2
     fail "cpack could not build the package"
     exit 1
@@ -35,7 +36,14 @@ for file in usr/bin/varmet \
     "usr/share/metainfo/$APP_ID.metainfo.xml"; do
     [[ -f $ROOT/$file ]] || fail "missing /$file"
 done
-[[ -x $ROOT/usr/bin/varmet ]] || fail "/usr/bin/varmet is not executable"
+# The stripped program still loads its libraries and runs: without a display it ends at once.
+if [[ -x $ROOT/usr/bin/varmet ]]; then
+    code=0
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ROOT/usr/bin/varmet" 2>/dev/null || code=$?
+    [[ $code -eq 1 ]] || fail "/usr/bin/varmet without a display: status $code, not 1"
+else
+    fail "/usr/bin/varmet is not executable"
+fi
 others=$(find "$ROOT/usr/bin" -mindepth 1 ! -name varmet)
 [[ -z $others ]] || fail "more than the program in /usr/bin: $others"
 tools=$(find "$ROOT" \( -name 'varmet-scenario' -o -name xshot -o -name '*_tests' -o -name '*_bench' \))
@@ -45,7 +53,8 @@ tools=$(find "$ROOT" \( -name 'varmet-scenario' -o -name xshot -o -name '*_tests
 desktop=$ROOT/usr/share/applications/$APP_ID.desktop
 exec_command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
-[[ -x $ROOT/usr/bin/$exec_command ]] || fail "Exec=$exec_command is not a program in /usr/bin"
+[[ -n $exec_command && -f $ROOT/usr/bin/$exec_command && -x $ROOT/usr/bin/$exec_command ]] \
+    || fail "Exec=$exec_command is not a program in /usr/bin"
 [[ -f $ROOT/usr/share/icons/hicolor/scalable/apps/$icon.svg ]] || fail "Icon=$icon has no icon"
 if ! out=$(appstreamcli validate-tree --no-net --pedantic --no-color "$ROOT" 2>&1); then
     fail "appstreamcli validate-tree"
