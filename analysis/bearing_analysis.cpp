@@ -53,7 +53,7 @@ struct Tolerance
     long double Step;
 };
 // The starts only need to find the right valley; the best of them is then polished.
-constexpr Tolerance QuickSearch {60, 1e-10L, 1e-9L};
+constexpr Tolerance QuickSearch {30, 1e-10L, 1e-9L};
 constexpr Tolerance Polish {100, 1e-15L, 1e-13L};
 
 template<typename Real>
@@ -418,12 +418,7 @@ long double PredictedDistance(const TargetMotion &target, const OwnShipTrack &ow
 
 long double FoldBearing(long double degrees)
 {
-    long double folded = std::fmod(degrees, 360.0L);
-    if (folded > 180)
-        folded -= 360;
-    else if (folded <= -180)
-        folded += 360;
-    return folded;
+    return Fold(degrees);
 }
 
 std::optional<long double> Residual(
@@ -453,7 +448,7 @@ std::optional<ResidualSummary> SummariseBearingResiduals(
     ResidualSummary summary;
     long double sumSquares = 0;
     for (const Fix &fix : log.Fixes()) {
-        if (fix.Kind != FixKind::Bearing)
+        if (fix.Kind != FixKind::Bearing || !FitUses(log, fix))
             continue;
         const std::optional<long double> residual = Residual(fix, target, own);
         if (!residual)

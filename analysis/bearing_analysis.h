@@ -61,7 +61,8 @@ struct ResidualSummary
     std::size_t Count = 0; // bearing fixes summarised
 };
 
-// Over every bearing fix of the log; absent without one.
+// Over the bearing fixes since "Новый галс" (the trial solution describes the target's present
+// leg); absent without one.
 std::optional<ResidualSummary> SummariseBearingResiduals(
     const FixLog &log, const TargetMotion &target, const OwnShipTrack &own);
 

@@ -154,6 +154,9 @@ TEST(Residuals, RightTrialNearZeroWrongOneGrowsWithAge)
         newer = miss;
     }
     EXPECT_EQ(SummariseBearingResiduals(log, wrong, own)->Light, FitLight::Red);
+    FixLog presentLeg = log;
+    presentLeg.NewLegTick = 1140;
+    EXPECT_EQ(SummariseBearingResiduals(presentLeg, wrong, own)->Count, 2u);
 }
 
 TEST(Residuals, SummaryFoldingAndDistances)
