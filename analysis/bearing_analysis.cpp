@@ -32,7 +32,6 @@ constexpr int StartDistances = 24;
 constexpr long double NearestStart = 5;
 constexpr long double FarthestStart = 300;
 
-constexpr int MaxIterations = 200;
 constexpr long double LargestDamping = 1e12L;
 // Below this ratio of the smallest to the largest eigenvalue of the scaled JᵀWJ the covariance
 // cannot be trusted.
@@ -42,14 +41,31 @@ constexpr long double LargestDistanceShare = 0.3L;
 // A speed below this has no course worth stating.
 constexpr long double CourselessSpeed = 1e-9L;
 
-struct Observation
+template<typename Real>
+using Vector = Eigen::Matrix<Real, 4, 1>;
+
+// When a minimisation stops: after so many steps, or when a step lowers the cost or moves every
+// parameter by less than these shares.
+struct Tolerance
 {
-    long double Tau; // cables a knot moves from the reference tick to the fix
-    SeaPoint Own; // own ship at the fix
-    FixKind Kind;
-    long double Value;
-    long double Weight; // 1 / sigma
+    int Iterations;
+    long double CostDecrease;
+    long double Step;
 };
+// The starts only need to find the right valley; the best of them is then polished.
+constexpr Tolerance QuickSearch {30, 1e-10L, 1e-9L};
+constexpr Tolerance Polish {100, 1e-15L, 1e-13L};
+
+template<typename Real>
+Real Fold(Real degrees)
+{
+    Real folded = std::fmod(degrees, Real(360));
+    if (folded > 180)
+        folded -= 360;
+    else if (folded <= -180)
+        folded += 360;
+    return folded;
+}
 
 struct Minimum
 {
@@ -57,11 +73,129 @@ struct Minimum
     long double Cost;
 };
 
-struct Normal
+// The weighted least-squares cost of the used fixes and its Levenberg–Marquardt minimisation, in
+// `double` for the many starts and in `long double` for the last polish and the covariance.
+template<typename Real>
+class Objective
 {
-    Matrix4 JtJ = Matrix4::Zero();
-    Vector4 JtR = Vector4::Zero();
-    long double Cost = 0;
+public:
+    using Vec = Vector<Real>;
+    using Mat = Eigen::Matrix<Real, 4, 4>;
+
+    struct Normal
+    {
+        Mat JtJ = Mat::Zero();
+        Vec JtR = Vec::Zero();
+        Real Cost = 0;
+    };
+
+    void Add(long double tau, SeaPoint own, FixKind kind, long double value, long double weight)
+    {
+        m_observations.push_back({Real(tau), Real(own.East), Real(own.North),
+            kind == FixKind::Bearing, Real(value), Real(weight)});
+    }
+    std::size_t Size() const { return m_observations.size(); }
+
+    Real CostAt(const Vec &x) const
+    {
+        Real cost = 0;
+        for (const Observation &o : m_observations) {
+            const Real r = TermAt(o, x).R;
+            cost += r * r;
+        }
+        return cost;
+    }
+
+    Normal NormalAt(const Vec &x) const
+    {
+        Normal normal;
+        for (const Observation &o : m_observations) {
+            const Term term = TermAt(o, x);
+            const Vec row(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau);
+            normal.JtJ.noalias() += row * row.transpose();
+            normal.JtR += row * term.R;
+            normal.Cost += term.R * term.R;
+        }
+        return normal;
+    }
+
+    // Marquardt's damping, scaled by the diagonal of JᵀJ; absent when the start gives no finite
+    // cost.
+    std::optional<std::pair<Vec, Real>> Minimise(Vec x, const Tolerance &tolerance) const
+    {
+        Normal normal = NormalAt(x);
+        if (!std::isfinite(normal.Cost))
+            return std::nullopt;
+        Real damping = Real(1e-3);
+        for (int iteration = 0; iteration < tolerance.Iterations && normal.Cost > 0; ++iteration) {
+            const Vec diagonal = normal.JtJ.diagonal();
+            const Real floor
+                = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
+            bool stepped = false;
+            bool converged = false;
+            while (damping <= Real(LargestDamping)) {
+                Mat damped = normal.JtJ;
+                for (int i = 0; i < 4; ++i)
+                    damped(i, i) += damping * std::max(diagonal(i), floor);
+                const Vec step = damped.ldlt().solve(-normal.JtR);
+                const Vec next = x + step;
+                const Real cost = step.allFinite() ? CostAt(next) : normal.Cost;
+                if (std::isfinite(cost) && cost < normal.Cost) {
+                    converged = normal.Cost - cost <= Real(tolerance.CostDecrease) * normal.Cost
+                        || (step.array().abs()
+                            <= Real(tolerance.Step) * (next.array().abs() + Real(1e-6)))
+                               .all();
+                    x = next;
+                    normal = NormalAt(x);
+                    damping = std::max(damping / 10, Real(1e-12));
+                    stepped = true;
+                    break;
+                }
+                damping *= 10;
+            }
+            if (!stepped || converged)
+                break;
+        }
+        return std::pair {x, normal.Cost};
+    }
+
+private:
+    struct Observation
+    {
+        Real Tau; // cables a knot moves from the reference tick to the fix
+        Real OwnEast; // own ship at the fix
+        Real OwnNorth;
+        bool Bearing;
+        Real Value;
+        Real Weight; // 1 / sigma
+    };
+
+    // Weighted residual of one observation and its gradient in (east, north) of the target.
+    struct Term
+    {
+        Real R;
+        Real dE;
+        Real dN;
+    };
+
+    static Term TermAt(const Observation &o, const Vec &x)
+    {
+        const Real dE = x(0) + x(2) * o.Tau - o.OwnEast;
+        const Real dN = x(1) + x(3) * o.Tau - o.OwnNorth;
+        const Real rangeSquared = dE * dE + dN * dN;
+        if (rangeSquared == 0)
+            return {o.Weight * (o.Bearing ? Fold(o.Value) : o.Value), 0, 0};
+        if (o.Bearing) {
+            const Real degreesPerRadian = Real(DegreesPerRadian);
+            const Real predicted = degreesPerRadian * std::atan2(dE, dN);
+            const Real k = o.Weight * degreesPerRadian / rangeSquared;
+            return {o.Weight * Fold(o.Value - predicted), -k * dN, k * dE};
+        }
+        const Real range = std::sqrt(rangeSquared);
+        return {o.Weight * (o.Value - range), -o.Weight * dE / range, -o.Weight * dN / range};
+    }
+
+    std::vector<Observation> m_observations;
 };
 
 std::vector<Fix> UsedFixes(const FixLog &log)
@@ -88,12 +222,14 @@ public:
         for (const Fix &fix : used)
             sum += fix.Tick;
         m_referenceTick = sum / static_cast<long double>(used.size());
-        m_observations.reserve(used.size());
         for (const Fix &fix : used) {
-            const bool bearing = fix.Kind == FixKind::Bearing;
-            m_observations.push_back({(fix.Tick - m_referenceTick) / SecondsPerCableAtOneKnot,
-                own.PositionAt(fix.Tick), fix.Kind, fix.Value,
-                1 / (bearing ? settings.SigmaBearingDegrees : settings.SigmaDistanceCables)});
+            const long double tau = (fix.Tick - m_referenceTick) / SecondsPerCableAtOneKnot;
+            const SeaPoint ownThen = own.PositionAt(fix.Tick);
+            const long double weight = 1
+                / (fix.Kind == FixKind::Bearing ? settings.SigmaBearingDegrees
+                                                : settings.SigmaDistanceCables);
+            m_quick.Add(tau, ownThen, fix.Kind, fix.Value, weight);
+            m_exact.Add(tau, ownThen, fix.Kind, fix.Value, weight);
         }
     }
 
@@ -123,20 +259,25 @@ public:
                 starts.push_back(Vector4(east - vE * tau, north - vN * tau, vE, vN));
             }
         }
-        std::optional<Minimum> best;
+        std::optional<std::pair<Vector<double>, double>> best;
         for (const Vector4 &start : starts) {
-            const std::optional<Minimum> found = Minimise(start);
-            if (found && (!best || found->Cost < best->Cost))
+            const auto found = m_quick.Minimise(start.cast<double>(), QuickSearch);
+            if (found && (!best || found->second < best->second))
                 best = found;
         }
-        return best;
+        if (!best)
+            return std::nullopt;
+        const auto polished = m_exact.Minimise(best->first.cast<long double>(), Polish);
+        if (!polished)
+            return std::nullopt;
+        return Minimum {polished->first, polished->second};
     }
 
     FitResult Solution(const Minimum &minimum, const OwnShipTrack &own, std::int32_t nowTick) const
     {
-        const Normal normal = NormalAt(minimum.X);
+        const auto normal = m_exact.NormalAt(minimum.X);
         const std::size_t redundancy
-            = m_observations.size() > Parameters ? m_observations.size() - Parameters : 1;
+            = m_exact.Size() > Parameters ? m_exact.Size() - Parameters : 1;
         const long double misfit = normal.Cost / static_cast<long double>(redundancy);
         // No straight course fits: whatever else fails, the likely reason is the target's turn.
         const bool manoeuvre = misfit > ManoeuvreMisfit;
@@ -191,7 +332,7 @@ public:
         solution.SdDistance = sd(2);
         solution.SdBearing = sd(3);
         solution.Motion = {at, nowTick, solution.Course, solution.Speed};
-        solution.Used = m_observations.size();
+        solution.Used = m_exact.Size();
         solution.Misfit = misfit;
         solution.ManoeuvreSuspected = manoeuvre;
         if (!AllFinite(
@@ -221,92 +362,6 @@ private:
         return latest ? *latest : used.back();
     }
 
-    // Weighted residual of one observation and its gradient in (east, north) of the target.
-    struct Term
-    {
-        long double R;
-        long double dE;
-        long double dN;
-    };
-
-    static Term TermAt(const Observation &o, const Vector4 &x)
-    {
-        const long double dE = x(0) + x(2) * o.Tau - o.Own.East;
-        const long double dN = x(1) + x(3) * o.Tau - o.Own.North;
-        const long double rangeSquared = dE * dE + dN * dN;
-        if (rangeSquared == 0)
-            return {o.Weight * (o.Kind == FixKind::Bearing ? FoldBearing(o.Value) : o.Value), 0, 0};
-        if (o.Kind == FixKind::Bearing) {
-            const long double predicted = DegreesPerRadian * std::atan2(dE, dN);
-            const long double k = o.Weight * DegreesPerRadian / rangeSquared;
-            return {o.Weight * FoldBearing(o.Value - predicted), -k * dN, k * dE};
-        }
-        const long double range = std::sqrt(rangeSquared);
-        return {o.Weight * (o.Value - range), -o.Weight * dE / range, -o.Weight * dN / range};
-    }
-
-    long double CostAt(const Vector4 &x) const
-    {
-        long double cost = 0;
-        for (const Observation &o : m_observations) {
-            const long double r = TermAt(o, x).R;
-            cost += r * r;
-        }
-        return cost;
-    }
-
-    Normal NormalAt(const Vector4 &x) const
-    {
-        Normal normal;
-        for (const Observation &o : m_observations) {
-            const Term term = TermAt(o, x);
-            const Vector4 row(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau);
-            normal.JtJ.noalias() += row * row.transpose();
-            normal.JtR += row * term.R;
-            normal.Cost += term.R * term.R;
-        }
-        return normal;
-    }
-
-    // Marquardt's damping, scaled by the diagonal of JᵀJ.
-    std::optional<Minimum> Minimise(Vector4 x) const
-    {
-        Normal normal = NormalAt(x);
-        if (!std::isfinite(normal.Cost))
-            return std::nullopt;
-        long double damping = 1e-3L;
-        for (int iteration = 0; iteration < MaxIterations; ++iteration) {
-            if (normal.Cost == 0)
-                break;
-            const Vector4 diagonal = normal.JtJ.diagonal();
-            const long double floor
-                = std::max(diagonal.maxCoeff() * 1e-15L, std::numeric_limits<long double>::min());
-            bool stepped = false;
-            bool converged = false;
-            while (damping <= LargestDamping) {
-                Matrix4 damped = normal.JtJ;
-                for (int i = 0; i < 4; ++i)
-                    damped(i, i) += damping * std::max(diagonal(i), floor);
-                const Vector4 step = damped.ldlt().solve(-normal.JtR);
-                const Vector4 next = x + step;
-                const long double cost = step.allFinite() ? CostAt(next) : normal.Cost;
-                if (std::isfinite(cost) && cost < normal.Cost) {
-                    converged = normal.Cost - cost <= 1e-14L * normal.Cost
-                        || (step.array().abs() <= 1e-13L * (next.array().abs() + 1e-6L)).all();
-                    x = next;
-                    normal = NormalAt(x);
-                    damping = std::max(damping / 10, 1e-12L);
-                    stepped = true;
-                    break;
-                }
-                damping *= 10;
-            }
-            if (!stepped || converged)
-                break;
-        }
-        return Minimum {x, normal.Cost};
-    }
-
     // The inverse of JᵀJ, unless it is singular or too ill-conditioned to trust.
     static std::optional<Matrix4> Covariance(const Matrix4 &jtj)
     {
@@ -328,7 +383,8 @@ private:
         return scale.asDiagonal() * inverseScaled * scale.asDiagonal();
     }
 
-    std::vector<Observation> m_observations;
+    Objective<double> m_quick;
+    Objective<long double> m_exact;
     long double m_referenceTick = 0;
 };
 
@@ -362,12 +418,7 @@ long double PredictedDistance(const TargetMotion &target, const OwnShipTrack &ow
 
 long double FoldBearing(long double degrees)
 {
-    long double folded = std::fmod(degrees, 360.0L);
-    if (folded > 180)
-        folded -= 360;
-    else if (folded <= -180)
-        folded += 360;
-    return folded;
+    return Fold(degrees);
 }
 
 std::optional<long double> Residual(
@@ -397,7 +448,7 @@ std::optional<ResidualSummary> SummariseBearingResiduals(
     ResidualSummary summary;
     long double sumSquares = 0;
     for (const Fix &fix : log.Fixes()) {
-        if (fix.Kind != FixKind::Bearing)
+        if (fix.Kind != FixKind::Bearing || !FitUses(log, fix))
             continue;
         const std::optional<long double> residual = Residual(fix, target, own);
         if (!residual)

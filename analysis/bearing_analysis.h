@@ -61,7 +61,8 @@ struct ResidualSummary
     std::size_t Count = 0; // bearing fixes summarised
 };
 
-// Over every bearing fix of the log; absent without one.
+// Over the bearing fixes since "Новый галс" (the trial solution describes the target's present
+// leg); absent without one.
 std::optional<ResidualSummary> SummariseBearingResiduals(
     const FixLog &log, const TargetMotion &target, const OwnShipTrack &own);
 
@@ -84,16 +85,16 @@ struct FitSolution
 {
     TargetMotion Motion; // at nowTick; Motion.Course and Motion.Speed equal Course and Speed
     // The target now (at nowTick), seen from own ship's true position then.
-    long double Course = 0; // degrees 0..360
+    long double Course = 0; // degrees, 0 <= c < 360
     long double Speed = 0; // knots
     long double Distance = 0; // cables
-    long double Bearing = 0; // degrees 0..360
+    long double Bearing = 0; // degrees, 0 <= b < 360
     // Standard deviations from the inverse of JᵀWJ at the optimum.
     long double SdCourse = 0; // degrees (180 where the speed is too small to give a course)
     long double SdSpeed = 0;
     long double SdDistance = 0;
     long double SdBearing = 0;
-    long double Misfit = 0; // cost / (N - 4); the cost itself for N <= 4
+    long double Misfit = 0; // cost / (N - 4); the cost itself at N = 4
     std::size_t Used = 0; // fixes used
     bool ManoeuvreSuspected = false; // misfit above 9: the target has probably manoeuvred
 };
@@ -114,7 +115,10 @@ using FitResult = std::variant<FitSolution, FitFailure>;
 // The maximum-likelihood straight-line motion over the fixes since "Новый галс": minimises the sum
 // of squared folded bearing residuals / σ_b² plus squared distance residuals / σ_d² over the
 // target's position and velocity, by Levenberg–Marquardt started from `trial` and from distances
-// along the latest bearing, keeping the best.
+// of 5 to 300 cables along the latest bearing, keeping the best. The answer is checked in this
+// order: settings, number of fixes, own ship's manoeuvre (only without a distance fix), then the
+// optimum's JᵀWJ and the distance's standard deviation; where either of the last two fails with a
+// misfit above 9, the answer is TargetManoeuvred.
 FitResult Fit(const FixLog &log, const OwnShipTrack &own, const TargetMotion &trial,
     std::int32_t nowTick, const FitSettings &settings = {});
 

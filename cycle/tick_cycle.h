@@ -7,6 +7,7 @@
 #include "fix_recorder.h"
 
 #include "board/board.h"
+#include "model/motion.h"
 #include "model/numeric.h"
 #include "model/state.h"
 
@@ -33,8 +34,6 @@ public:
     // Change of "Д до цели (кбт)": fixes the selected target at the new distance on the bearing
     // of its last fix.
     void LabeledEdit8Change();
-    // Change of "Кц": nothing until the next tick takes the course over.
-    void LabeledEdit9Change() { }
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();
 
@@ -54,6 +53,8 @@ private:
 
     void runTick();
     void slotTurn(int number);
+    // Own course and speed from their fields, and own velocity from them.
+    WholeVector takeOverOwnShip();
     void moveTarget(int number);
     void takeOverInputs(int number);
     void writeDisplays(const TargetSlot &slot);
@@ -70,7 +71,7 @@ private:
     // A field's text as a number; text that is none is a fault.
     template<typename Number>
     Number readNumber(Control control, std::optional<Number> (*parse)(std::string_view)) const;
-    std::int64_t wholeNumber(Control control) const;
+    std::int32_t wholeNumber(Control control) const;
     long double realNumber(Control control) const;
     // The selected slot's number, or nothing while "Номер п/п" addresses no slot.
     std::optional<int> selectedSlot() const;
