@@ -44,6 +44,10 @@ QString FailureText(FitFailure failure)
     case FitFailure::Singular:
         return QStringLiteral("Дистанцию по этим пеленгам найти нельзя: задача вырождена. ПЛ "
                               "должна сменить курс.");
+    case FitFailure::TargetManoeuvred:
+        return QStringLiteral("Решения нет: ни один прямолинейный курс цели не согласуется с "
+                              "пеленгами (невязка больше 9). Цель, вероятно, маневрировала: "
+                              "отметьте «Новый галс» и рассчитайте по замерам после маневра.");
     case FitFailure::InvalidSettings:
         return QStringLiteral("Решения нет: σ пеленга и σ дистанции должны быть больше нуля.");
     }
