@@ -513,19 +513,18 @@ void TForm1::SpinEdit2Change()
     // Each write may run its field's entry, which moves the target: every value is read as the
     // slot stands at that moment. The entries are the program's loading of the slot, no fixes.
     const TargetSlot &slot = m_state.Slots[number];
-    m_cycle->RunAsProgram([&] {
-        writeField("LabeledEdit9", RealText(slot.TargetCourse));
-        writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
-        writeField("LabeledEdit4", RealText(slot.TargetNumber));
-        writeField("LabeledEdit2", RealText(RoundHalfEven(slot.RelSpeed)));
-        writeField("LabeledEdit3", RealText(slot.RelCourse));
-        writeField("LabeledEdit18", RealText(RadiansToDegrees(slot.LeadCorrection)));
-        writeField("LabeledEdit7", RealText(slot.AcousticBearing));
-        writeField("LabeledEdit8", WholeText(slot.DistancePx / 2));
-        writeField("LabeledEdit16", WholeText(PxToInputMetres(slot.WakeLengthPx)));
-        spin("SpinEdit1")->setValue(RoundToInt32(slot.ThetaSet));
-        spin("SpinEdit3")->setValue(RoundToInt32(PxToInputMetres(slot.DeltaEtPx)));
-    });
+    const TickCycle::ProgramWriteScope programWrites = m_cycle->ProgramWrites();
+    writeField("LabeledEdit9", RealText(slot.TargetCourse));
+    writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
+    writeField("LabeledEdit4", RealText(slot.TargetNumber));
+    writeField("LabeledEdit2", RealText(RoundHalfEven(slot.RelSpeed)));
+    writeField("LabeledEdit3", RealText(slot.RelCourse));
+    writeField("LabeledEdit18", RealText(RadiansToDegrees(slot.LeadCorrection)));
+    writeField("LabeledEdit7", RealText(slot.AcousticBearing));
+    writeField("LabeledEdit8", WholeText(slot.DistancePx / 2));
+    writeField("LabeledEdit16", WholeText(PxToInputMetres(slot.WakeLengthPx)));
+    spin("SpinEdit1")->setValue(RoundToInt32(slot.ThetaSet));
+    spin("SpinEdit3")->setValue(RoundToInt32(PxToInputMetres(slot.DeltaEtPx)));
     emit slotSelected();
 }
 
@@ -702,11 +701,10 @@ void TForm1::MBearingsClick()
 void TForm1::ApplyTargetMotion(int course, int speed, int distance)
 {
     handle([&] {
-        m_cycle->RunAsProgram([&] {
-            writeField("LabeledEdit9", WholeText(course));
-            writeField("LabeledEdit1", WholeText(speed));
-            writeField("LabeledEdit8", WholeText(distance));
-        });
+        const TickCycle::ProgramWriteScope programWrites = m_cycle->ProgramWrites();
+        writeField("LabeledEdit9", WholeText(course));
+        writeField("LabeledEdit1", WholeText(speed));
+        writeField("LabeledEdit8", WholeText(distance));
     });
 }
 

@@ -9,8 +9,6 @@
 #include "model/restrictions.h"
 #include "model/units.h"
 
-#include <QScopedValueRollback>
-
 #include <algorithm>
 
 namespace varmet {
@@ -275,7 +273,7 @@ void TickCycle::bearingEntry()
     // distance is the program's, not a fix.
     slot.FixDistance = slot.DistancePx / 2;
     {
-        const QScopedValueRollback programWrites(m_programWrites, true);
+        const ProgramWriteScope programWrites = ProgramWrites();
         m_console.setText(Control::LabeledEdit8, wholeText(slot.DistancePx / 2));
     }
     if (m_nestedFault) {
@@ -319,11 +317,6 @@ void TickCycle::ForgetPendingFixes(int number)
         m_fixes.Forget(number);
 }
 
-void TickCycle::RunAsProgram(const std::function<void()> &writes)
-{
-    const QScopedValueRollback programWrites(m_programWrites, true);
-    writes();
-}
 
 void TickCycle::placeAtFix(int number)
 {

@@ -11,9 +11,9 @@
 #include "model/numeric.h"
 #include "model/state.h"
 
-#include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace varmet {
 
@@ -43,9 +43,25 @@ public:
     void CommitPendingFixes();
     // The selected slot's log was cleared: its pending fixes go too.
     void ForgetPendingFixes(int number);
-    // Runs `writes`, whose entries are the program's own (slot selection loading the fields, a
-    // computed solution put into them): they move the target as ever but are no fixes.
-    void RunAsProgram(const std::function<void()> &writes);
+    // While the scope lives, the entries that run are the program's own writes (slot selection
+    // loading the fields, a computed solution put into them): they move the target as ever but
+    // are no fixes.
+    class ProgramWriteScope
+    {
+    public:
+        explicit ProgramWriteScope(bool &flag)
+            : m_flag(flag)
+            , m_was(std::exchange(flag, true))
+        { }
+        ~ProgramWriteScope() { m_flag = m_was; }
+        ProgramWriteScope(const ProgramWriteScope &) = delete;
+        ProgramWriteScope &operator=(const ProgramWriteScope &) = delete;
+
+    private:
+        bool &m_flag;
+        bool m_was;
+    };
+    [[nodiscard]] ProgramWriteScope ProgramWrites() { return ProgramWriteScope(m_programWrites); }
 
 private:
     template<typename Step>
