@@ -159,6 +159,9 @@ constexpr FieldEntry Fields[] = {
 };
 // clang-format on
 
+// What a display shows while there is no value for it.
+const std::string NoValue = "—";
+
 QString Text(const char *utf8)
 {
     return QString::fromUtf8(utf8);
@@ -173,7 +176,8 @@ QWidget *MakeField(const FieldEntry &entry, QWidget *block)
             Text(entry.text).toInt(), block);
     } else {
         auto *edit = new LabeledEdit(Text(entry.caption), block);
-        edit->setText(Text(entry.text));
+        // The window opens on a slot without a target: no computed values yet.
+        edit->setText(entry.kind == Kind::Display ? QString::fromStdString(NoValue) : Text(entry.text));
         edit->setReadOnly(entry.kind != Kind::Disabled);
         edit->setEnabled(entry.kind != Kind::Disabled);
         if (entry.kind == Kind::Disabled)
@@ -396,6 +400,8 @@ void TForm1::FormCreate()
     m_port = std::make_unique<FormPort>(this, m_guard);
     m_cycle = std::make_unique<TickCycle>(m_state, *m_board, *m_port);
     m_board->canvas().takeChangedArea();
+    // The selected slot holds the target number the window opens with.
+    LabeledEdit4Change();
 }
 
 template<class Sender, class Signal>
@@ -495,11 +501,15 @@ void TForm1::SpinEdit2Change()
     // Each write may run its field's entry, which moves the target: every value is read as the
     // slot stands at that moment.
     const TargetSlot &slot = m_state.Slots[number];
+    // The entries this loading starts re-fix a target where it stands; a slot without one stays
+    // without.
+    const TickCycle::SelectionLoad loading(*m_cycle);
     writeField("LabeledEdit9", RealText(slot.TargetCourse));
     writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
     writeField("LabeledEdit4", RealText(slot.TargetNumber));
-    writeField("LabeledEdit2", RealText(RoundHalfEven(slot.RelSpeed)));
-    writeField("LabeledEdit3", RealText(slot.RelCourse));
+    // Relative motion is computed for a target only.
+    writeField("LabeledEdit2", slot.IsTarget ? RealText(RoundHalfEven(slot.RelSpeed)) : NoValue);
+    writeField("LabeledEdit3", slot.IsTarget ? RealText(slot.RelCourse) : NoValue);
     writeField("LabeledEdit18", RealText(RadiansToDegrees(slot.LeadCorrection)));
     writeField("LabeledEdit7", RealText(slot.AcousticBearing));
     writeField("LabeledEdit8", WholeText(slot.DistancePx / 2));
@@ -614,7 +624,7 @@ void TForm1::Button1Click()
 void TForm1::Button2Click()
 {
     const int number = selectedSlot();
-    if (!TargetSlots::Contains(number))
+    if (!TargetSlots::Contains(number) || !m_state.Slots[number].IsTarget)
         return;
     m_board->drawTargetLabel(field("LabeledEdit4")->text(), PlottedPosition(m_state.Slots[number]));
 }
