@@ -5,6 +5,7 @@
 // the fire-control state, the board and the tick cycle.
 
 #include "fault_guard.h"
+#include "unsaved_changes.h"
 
 #include "model/state.h"
 
@@ -44,14 +45,19 @@ public:
         QString filter; // name filters separated by ";;"
         QString defaultName; // file name offered (saving)
         QString defaultSuffix; // added to a name given without one (saving)
+        QString folder; // where the dialog starts: the folder used last
     };
     std::function<void(const QString &message)> showMessage;
     std::function<QString(const FileRequest &request)> askFileName; // empty: cancelled
+    // A yes / no / cancel question before unsaved work would be lost.
+    std::function<UnsavedChanges::Answer(const QString &question)> askToSave;
 
     // The window that "Справка" shows; none until set.
     void setHelpWindow(QWidget *help) { m_helpWindow = help; }
 
     FireControlState &state() { return m_state; }
+    // Whether the board has changed since it was last saved or opened; closing asks then.
+    UnsavedChanges &unsavedChanges() { return m_unsaved; }
     Board &board() { return *m_board; }
 
     // The selected slot as "Номер п/п" shows it: the integer typed, 1 when it is no whole
@@ -94,10 +100,20 @@ public:
     void MSaveClick();
     void UndoClick();
     void N4Click();
+    // "Файл" → "Выход": closes the window, asking first about unsaved work.
+    void MExitClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls(QWidget *client);
     void buildMenu();
+    void orderTabs();
+    // Opens at the usual place and size where the screen has room, else as large as the screen
+    // allows; where the operator left it last time when that lies on the screen.
+    void placeOnScreen();
     void wireHandlers();
     // Runs a handler with the fault guard, then repaints the board area it changed.
     void handle(const std::function<void()> &handler);
@@ -110,11 +126,20 @@ private:
     void pressHeldStepper(std::uint8_t code);
     void setHeldStepperFast(bool fast);
 
+    // Asks for a file, starting in the folder used last, and keeps the folder chosen.
+    QString chooseFile(FileRequest request);
+    // Saves the board into a file the operator chooses; whether it was saved.
+    bool saveBoard();
+    void boardSavedOrOpened();
+
     void showMessageBox(const QString &message);
     QString showFileDialog(const FileRequest &request);
+    UnsavedChanges::Answer showQuestion(const QString &question);
 
     FireControlState m_state;
     FaultGuard m_guard;
+    UnsavedChanges m_unsaved;
+    bool m_placedOnce = false;
     std::unique_ptr<Board> m_board;
     std::unique_ptr<FormPort> m_port;
     std::unique_ptr<TickCycle> m_cycle;
