@@ -73,7 +73,9 @@ QString TypedEntry::pendingText() const
 
 QString TypedEntry::rangeHint() const
 {
-    return QStringLiteral("Целое число от %1 до %2").arg(m_arrows->minimum()).arg(m_arrows->maximum());
+    return QStringLiteral("Целое число от %1 до %2")
+        .arg(m_arrows->minimum())
+        .arg(m_arrows->maximum());
 }
 
 void TypedEntry::type(const QString &text)

@@ -86,31 +86,43 @@ TEST_F(ConsoleTest, KeysStepAndTypeIntoAFieldWithArrows)
         const char *shown, *pending;
         int changes, refusals;
     } steps[] = {
-        {"d", "359", "", 1, 0},
-        {"p", "4", "", 2, 0},
-        {"nn", "354", "", 4, 0},
-        {"u", "355", "", 5, 0},
-        {"12", "355", "12", 5, 0}, // pending: the field keeps its value
+        {"d", "359", "", 1, 0}, {"p", "4", "", 2, 0}, {"nn", "354", "", 4, 0},
+        {"u", "355", "", 5, 0}, {"12", "355", "12", 5, 0}, // pending: the field keeps its value
         {"0e", "120", "", 6, 0}, // one change for the whole number
         {"45x", "120", "", 6, 0}, // Escape restores
         {"360e", "120", "", 6, 1}, // out of the range
         {"-e", "120", "", 6, 2}, // no number
-        {"007e", "7", "", 7, 2},
-        {"300t", "300", "", 8, 2}, // leaving the field applies
+        {"007e", "7", "", 7, 2}, {"300t", "300", "", 8, 2}, // leaving the field applies
     };
     for (const auto &s : steps) {
         SCOPED_TRACE(s.keys);
         for (const char *key = s.keys; *key; ++key) {
             QWidget *target = QApplication::focusWidget();
             switch (*key) {
-            case 'u': QTest::keyClick(target, Qt::Key_Up); break;
-            case 'd': QTest::keyClick(target, Qt::Key_Down); break;
-            case 'p': QTest::keyClick(target, Qt::Key_PageUp); break;
-            case 'n': QTest::keyClick(target, Qt::Key_PageDown); break;
-            case 'e': QTest::keyClick(target, Qt::Key_Return); break;
-            case 'x': QTest::keyClick(target, Qt::Key_Escape); break;
-            case 't': QTest::keyClick(target, Qt::Key_Tab); break;
-            default: QTest::keyClick(target, *key); break;
+            case 'u':
+                QTest::keyClick(target, Qt::Key_Up);
+                break;
+            case 'd':
+                QTest::keyClick(target, Qt::Key_Down);
+                break;
+            case 'p':
+                QTest::keyClick(target, Qt::Key_PageUp);
+                break;
+            case 'n':
+                QTest::keyClick(target, Qt::Key_PageDown);
+                break;
+            case 'e':
+                QTest::keyClick(target, Qt::Key_Return);
+                break;
+            case 'x':
+                QTest::keyClick(target, Qt::Key_Escape);
+                break;
+            case 't':
+                QTest::keyClick(target, Qt::Key_Tab);
+                break;
+            default:
+                QTest::keyClick(target, *key);
+                break;
             }
         }
         EXPECT_EQ(bearing->text(), s.shown);
@@ -187,11 +199,11 @@ TEST_F(ConsoleTest, NoTwoControlsOverlap)
             controls << w;
     }
     ASSERT_GT(controls.size(), 100);
-    const auto onClient = [client](QWidget *w) {
-        return QRect(w->mapTo(client, QPoint(0, 0)), w->size());
-    };
+    const auto onClient
+        = [client](QWidget *w) { return QRect(w->mapTo(client, QPoint(0, 0)), w->size()); };
     for (QWidget *w : controls) {
-        EXPECT_TRUE(QRect(QPoint(0, 0), client->size()).contains(onClient(w))) << w->objectName().toStdString();
+        EXPECT_TRUE(QRect(QPoint(0, 0), client->size()).contains(onClient(w)))
+            << w->objectName().toStdString();
         if (QWidget *parent = w->parentWidget(); parent != client)
             EXPECT_TRUE(parent->rect().contains(w->geometry())) << w->objectName().toStdString();
     }

@@ -12,7 +12,8 @@ class FakeScreen
 {
 public:
     explicit FakeScreen(QRect available)
-        : m_saved(std::exchange(AvailableScreenArea, [available](const QWidget &) { return available; }))
+        : m_saved(
+            std::exchange(AvailableScreenArea, [available](const QWidget &) { return available; }))
     { }
     ~FakeScreen() { AvailableScreenArea = m_saved; }
     FakeScreen(const FakeScreen &) = delete;
