@@ -187,7 +187,8 @@ QWidget *MakeField(const FieldEntry &entry, QWidget *block)
     } else {
         auto *edit = new LabeledEdit(Text(entry.caption), block);
         // The window opens on a slot without a target: no computed values yet.
-        edit->setText(entry.kind == Kind::Display ? QString::fromStdString(NoValue) : Text(entry.text));
+        edit->setText(
+            entry.kind == Kind::Display ? QString::fromStdString(NoValue) : Text(entry.text));
         edit->setReadOnly(entry.kind != Kind::Disabled);
         edit->setEnabled(entry.kind != Kind::Disabled);
         if (entry.kind == Kind::Disabled)
@@ -442,8 +443,8 @@ void TForm1::buildControls(QWidget *client)
     MakeLabel("Label19", "Label19", {855, 670}, client)->setFixedWidth(130);
     m_speedButton2 = MakeToggle(
         "SpeedButton2", "Отображение на зкране судового времени", {989, 654, 23, 22}, client);
-    for (const auto &[display, caption] : {std::pair {"Label12", "Оперативное время"},
-             std::pair {"Label19", "Судовое время"}})
+    for (const auto &[display, caption] :
+        {std::pair {"Label12", "Оперативное время"}, std::pair {"Label19", "Судовое время"}})
         client->findChild<QLabel *>(display)->setAccessibleName(Text(caption));
 
     // A block caption may be larger than the fields it frames.
@@ -797,9 +798,9 @@ void TForm1::MExitClick()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    const bool closing = m_unsaved.mayClose(
-        [this] { return askToSave(QStringLiteral("Сохранить рисунок?")); },
-        [this] { return saveBoard(); });
+    const bool closing
+        = m_unsaved.mayClose([this] { return askToSave(QStringLiteral("Сохранить рисунок?")); },
+            [this] { return saveBoard(); });
     if (!closing) {
         event->ignore();
         return;

@@ -55,7 +55,8 @@ void TForm2::showEvent(QShowEvent *event)
     const QRect frameNow = frameGeometry(), clientNow = geometry();
     const QMargins frame(clientNow.left() - frameNow.left(), clientNow.top() - frameNow.top(),
         frameNow.right() - clientNow.right(), frameNow.bottom() - clientNow.bottom());
-    const QRect outer = FitOnScreen(OuterSize.shrunkBy(frame), frame, UsualPlace, AvailableScreenArea(*this));
+    const QRect outer
+        = FitOnScreen(OuterSize.shrunkBy(frame), frame, UsualPlace, AvailableScreenArea(*this));
     move(outer.topLeft());
     resize(outer.size().shrunkBy(frame));
 }

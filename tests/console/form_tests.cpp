@@ -219,12 +219,9 @@ TEST(ConsoleWindow, OpensWithItsWholeContentWhereTheScreenAllows)
         QRect screen;
         bool usualPlace, whole;
     } screens[] = {
-        {{0, 0, 1024, 768}, false, true},
-        {{0, 0, 1280, 800}, true, true},
-        {{0, 0, 1366, 768}, true, true},
-        {{0, 0, 1920, 1080}, true, true},
-        {{0, 0, 800, 600}, false, false},
-        {{0, 0, 1024, 700}, false, false},
+        {{0, 0, 1024, 768}, false, true}, {{0, 0, 1280, 800}, true, true},
+        {{0, 0, 1366, 768}, true, true}, {{0, 0, 1920, 1080}, true, true},
+        {{0, 0, 800, 600}, false, false}, {{0, 0, 1024, 700}, false, false},
         {{1920, 30, 1920, 1050}, true, true}, // a second screen, under a panel
     };
     for (const auto &s : screens) {

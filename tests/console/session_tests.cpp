@@ -168,8 +168,7 @@ TEST_F(SlotSelection, UnusedSlotShowsZerosAndStaysWithoutTarget)
     form->Timer1Timer();
     EXPECT_NE(get<QLabel>("Label19")->text(), "Label19"); // the ship's clock runs
     select("3");
-    EXPECT_EQ(
-        loadedTexts(), (QStringList {"0", "0", "0", "—", "—", "0", "0", "0", "0", "0", "0"}));
+    EXPECT_EQ(loadedTexts(), (QStringList {"0", "0", "0", "—", "—", "0", "0", "0", "0", "0", "0"}));
     EXPECT_FALSE(form->state().Slots[3].IsTarget);
     EXPECT_TRUE(form->state().Slots[1].IsTarget);
 }

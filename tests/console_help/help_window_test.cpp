@@ -128,8 +128,7 @@ TEST(HelpWindow, FitsTheScreen)
     {
         QRect screen, frame;
     } cases[] = {
-        {{0, 0, 1024, 768}, {172, 31, 819, 686}},
-        {{0, 0, 800, 600}, {0, 0, 800, 600}},
+        {{0, 0, 1024, 768}, {172, 31, 819, 686}}, {{0, 0, 800, 600}, {0, 0, 800, 600}},
         {{0, 40, 1024, 700}, {172, 54, 819, 686}}, // under a panel, just enough room
     };
     for (const auto &c : cases) {

@@ -67,7 +67,8 @@ TEST_F(CycleTest, SlotNeverFixedIsNoTargetUntilItsFirstEntry)
         EXPECT_EQ(shown(display), "—") << objectName(display);
     EXPECT_FALSE(console.visible[Control::Label13]);
     for (const auto &[control, colour] : console.colours)
-        EXPECT_TRUE(control == Control::Label13 || colour != BoardColour::Red) << objectName(control);
+        EXPECT_TRUE(control == Control::Label13 || colour != BoardColour::Red)
+            << objectName(control);
     EXPECT_EQ(slot(1).TargetSpeed, 20) << "its inputs are still taken over";
 
     step(Control::LabeledEdit6, "0");
