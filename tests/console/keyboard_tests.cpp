@@ -204,8 +204,9 @@ TEST_F(ConsoleTest, NoTwoControlsOverlap)
     for (QWidget *w : controls) {
         EXPECT_TRUE(QRect(QPoint(0, 0), client->size()).contains(onClient(w)))
             << w->objectName().toStdString();
-        if (QWidget *parent = w->parentWidget(); parent != client)
+        if (QWidget *parent = w->parentWidget(); parent != client) {
             EXPECT_TRUE(parent->rect().contains(w->geometry())) << w->objectName().toStdString();
+        }
     }
     for (qsizetype i = 0; i < controls.size(); ++i) {
         for (qsizetype j = i + 1; j < controls.size(); ++j) {
