@@ -35,9 +35,9 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // Everything the window asks of the operator goes through these two hooks, so that a driver
-    // or a test can answer without showing anything. By default: a message box with a stop icon
-    // and OK; the open and save picture dialogs.
+    // Everything the window asks of the operator goes through these hooks, so that a driver or a
+    // test can answer without showing anything. By default: a message box with a stop icon and
+    // OK; the open and save picture dialogs; a question with yes, no and cancel.
     struct FileRequest
     {
         enum class Kind { Open, Save };
