@@ -1,5 +1,6 @@
 #include "board_view.h"
 
+#include "board/scale_labels.h"
 #include "model/units.h"
 
 #include <QImage>
@@ -12,24 +13,6 @@
 namespace varmet {
 
 namespace {
-
-struct ScaleLabel
-{
-    const char *name;
-    const char *text;
-    QPoint at; // board point of the text's top-left corner
-};
-
-// Bearings at the four edges, ring distances in cables right of the centre.
-constexpr ScaleLabel ScaleLabels[] = {
-    {"Label4", "0", {328, 10}},
-    {"Label5", "180", {328, 635}},
-    {"Label8", "90", {628, 327}},
-    {"Label6", "270", {1, 327}},
-    {"Label1", "50", {428, 310}},
-    {"Label2", "100", {528, 310}},
-    {"Label3", "150", {628, 310}},
-};
 
 QPoint BoardPixel(const QMouseEvent *event)
 {
@@ -56,7 +39,7 @@ BoardView::BoardView(QWidget *parent)
         label->setPalette(p);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         label->adjustSize();
-        label->move(mark.at);
+        label->move(mark.x, mark.y);
     }
 }
 

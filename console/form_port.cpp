@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QTime>
 
+#include <stdexcept>
+
 namespace varmet {
 
 FormPort::FormPort(QWidget *window, FaultGuard &guard)
@@ -43,9 +45,10 @@ void FormPort::setText(Control control, const QString &text)
 
 int FormPort::spinValue(Control control) const
 {
-    if (auto *spin = qobject_cast<SpinEdit *>(widget(control)))
-        return spin->typedValue();
-    return 0;
+    auto *spin = qobject_cast<SpinEdit *>(widget(control));
+    if (!spin)
+        throw std::logic_error("spinValue: the control is no spin field");
+    return spin->typedValue();
 }
 
 bool FormPort::isChecked(Control control) const

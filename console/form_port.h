@@ -33,8 +33,6 @@ public:
 private:
     QWidget *widget(Control control) const;
 
-    static constexpr std::size_t ControlCount
-        = static_cast<std::size_t>(Control::LabeledEdit35) + 1;
     std::array<QWidget *, ControlCount> m_widgets {};
     FaultGuard &m_guard;
 };

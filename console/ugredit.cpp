@@ -9,6 +9,7 @@
 #include "screen_fit.h"
 #include "spin_edit.h"
 #include "typed_entry.h"
+#include "unit2.h"
 #include "up_down.h"
 
 #include "board/board.h"
@@ -530,15 +531,10 @@ void TForm1::wireHandlers()
     wire(m_spinEdit2, &SpinEdit::fieldTextChanged, &TForm1::SpinEdit2Change);
     wire(field("LabeledEdit4"), &QLineEdit::textChanged, &TForm1::LabeledEdit4Change);
 
-    const std::pair<void (TForm1::*)(), void (TForm1::*)()> holdHandlers[] = {
-        {&TForm1::UpDown4MouseDown, &TForm1::UpDown4MouseUp},
-        {&TForm1::UpDown7MouseDown, &TForm1::UpDown7MouseUp},
-        {&TForm1::UpDown3MouseDown, &TForm1::UpDown3MouseUp},
-        {&TForm1::UpDown1MouseDown, &TForm1::UpDown1MouseUp},
-    };
     for (std::size_t i = 0; i < m_heldSteppers.size(); ++i) {
-        wire(m_heldSteppers[i], &UpDown::pressed, holdHandlers[i].first);
-        wire(m_heldSteppers[i], &UpDown::released, holdHandlers[i].second);
+        connect(m_heldSteppers[i], &UpDown::pressed, this,
+            [this, i] { handle([this, i] { pressHeldStepper(i); }); });
+        wire(m_heldSteppers[i], &UpDown::released, &TForm1::EndHold);
     }
 
     wire(m_speedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
@@ -652,79 +648,46 @@ void TForm1::LabeledEdit4Change()
     const int number = selectedSlot();
     if (!TargetSlots::Contains(number))
         return;
-    const auto value = ParseWhole(field("LabeledEdit4")->text().toStdString());
-    if (!value || *value < std::numeric_limits<std::int32_t>::min()
-        || *value > std::numeric_limits<std::int32_t>::max())
+    const auto value = ParseWhole32(field("LabeledEdit4")->text().toStdString());
+    if (!value)
         throw NumericFault(FaultKind::BadNumberText, "Номер цели");
-    m_state.Slots[number].TargetNumber = static_cast<std::int32_t>(*value);
+    m_state.Slots[number].TargetNumber = *value;
 }
 
 // ---- Held stepping -----------------------------------------------------------------------------
 
-void TForm1::pressHeldStepper(std::uint8_t code)
+void TForm1::pressHeldStepper(std::size_t index)
 {
-    m_state.HeldStepper = code;
+    m_heldStepper = index;
     StartHold();
-}
-
-void TForm1::UpDown4MouseDown()
-{
-    pressHeldStepper(1);
-}
-void TForm1::UpDown7MouseDown()
-{
-    pressHeldStepper(2);
-}
-void TForm1::UpDown3MouseDown()
-{
-    pressHeldStepper(3);
-}
-void TForm1::UpDown1MouseDown()
-{
-    pressHeldStepper(4);
-}
-void TForm1::UpDown4MouseUp()
-{
-    EndHold();
-}
-void TForm1::UpDown7MouseUp()
-{
-    EndHold();
-}
-void TForm1::UpDown3MouseUp()
-{
-    EndHold();
-}
-void TForm1::UpDown1MouseUp()
-{
-    EndHold();
 }
 
 void TForm1::StartHold()
 {
     if (!m_timer2->isActive())
         m_timer2->start(); // a running timer keeps its rhythm
-    m_state.HoldTicks = 0;
+    m_holdTicks = 0;
 }
 
 void TForm1::EndHold()
 {
     m_timer2->stop();
     setHeldStepperFast(false);
+    m_heldStepper.reset();
 }
 
 void TForm1::Timer2Timer()
 {
-    ++m_state.HoldTicks;
-    if (m_state.HoldTicks >= 2)
+    ++m_holdTicks;
+    if (m_holdTicks >= 2)
         setHeldStepperFast(true);
 }
 
 void TForm1::setHeldStepperFast(bool fast)
 {
-    if (m_state.HeldStepper == 0)
+    if (!m_heldStepper)
         return;
-    UpDown *upDown = m_heldSteppers[m_state.HeldStepper - 1u];
+    UpDown *upDown = m_heldSteppers[*m_heldStepper];
     upDown->setIncrement(fast ? 5 : 1);
     upDown->associate()->setBackground(fast ? QColor(255, 255, 0) : QColor(Qt::white));
 }
@@ -735,14 +698,14 @@ void TForm1::SpeedButton1Click()
 {
     if (m_speedButton1->isChecked())
         m_speedButton2->setChecked(false);
-    m_state.TimeMode = 1;
+    m_cycle->useShipClockMarks(false);
 }
 
 void TForm1::SpeedButton2Click()
 {
     if (m_speedButton2->isChecked())
         m_speedButton1->setChecked(false);
-    m_state.TimeMode = 0;
+    m_cycle->useShipClockMarks(true);
 }
 
 void TForm1::Button1Click()
@@ -841,11 +804,8 @@ void TForm1::UndoClick()
 
 void TForm1::N4Click()
 {
-    if (!m_helpWindow)
-        return;
-    m_helpWindow->show();
-    m_helpWindow->raise();
-    m_helpWindow->activateWindow();
+    if (m_helpWindow)
+        m_helpWindow->showHelp();
 }
 
 void TForm1::MBearingsClick()

@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
 class QToolButton;
@@ -25,6 +26,7 @@ class BoardView;
 class FormPort;
 class LabeledEdit;
 class SpinEdit;
+class TForm2;
 class TickCycle;
 class UpDown;
 
@@ -53,7 +55,7 @@ public:
     std::function<UnsavedChanges::Answer(const QString &question)> askToSave;
 
     // The window that "Справка" shows; none until set.
-    void setHelpWindow(QWidget *help) { m_helpWindow = help; }
+    void setHelpWindow(TForm2 *help) { m_helpWindow = help; }
     // The window that "Анализ пеленгов" shows; none until set.
     void setAnalysisWindow(QWidget *analysis) { m_analysisWindow = analysis; }
 
@@ -85,14 +87,7 @@ public:
 
     // Held stepping of "К пл", "П акустический", "Д до цели (кбт)" and "Кц": steps of 5 and a
     // yellow field from the second hold-timer tick after a press until the release.
-    void UpDown4MouseDown();
-    void UpDown4MouseUp();
-    void UpDown7MouseDown();
-    void UpDown7MouseUp();
-    void UpDown3MouseDown();
-    void UpDown3MouseUp();
-    void UpDown1MouseDown();
-    void UpDown1MouseUp();
+    void pressHeldStepper(std::size_t index);
     void StartHold();
     void EndHold();
 
@@ -138,7 +133,6 @@ private:
     SpinEdit *spin(const char *name) const;
     void writeField(const char *name, const std::string &text);
     void writeReserveFields();
-    void pressHeldStepper(std::uint8_t code);
     void setHeldStepperFast(bool fast);
 
     // Asks for a file, starting in the folder used last, and keeps the folder chosen.
@@ -166,8 +160,10 @@ private:
     QToolButton *m_speedButton2 = nullptr;
     QTimer *m_timer1 = nullptr;
     QTimer *m_timer2 = nullptr;
-    std::array<UpDown *, 4> m_heldSteppers {}; // by HeldStepper code 1..4
-    QWidget *m_helpWindow = nullptr;
+    std::array<UpDown *, 4> m_heldSteppers {};
+    std::optional<std::size_t> m_heldStepper; // index into m_heldSteppers while one is pressed
+    int m_holdTicks = 0;
+    TForm2 *m_helpWindow = nullptr;
     QWidget *m_analysisWindow = nullptr;
 };
 

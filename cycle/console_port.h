@@ -68,10 +68,12 @@ public:
 
     virtual QString text(Control control) const = 0;
     // Writes the text. When it differs from the text shown, the control's change handler (if it
-    // has one) runs at once, before this returns.
+    // has one) runs at once, before this returns; a fault that stopped it is thrown from here, so
+    // that the writer stops too.
     virtual void setText(Control control, const QString &text) = 0;
     // A spin field's whole value: the integer in its text as typed (possibly outside its range),
-    // or its minimum when the text is not a whole number.
+    // or its minimum when the text is not a whole number. Only for SpinEdit1..3; any other control
+    // is a fault of the caller.
     virtual int spinValue(Control control) const = 0;
     virtual bool isChecked(Control control) const = 0;
     virtual QRgb background(Control control) const = 0;
@@ -80,7 +82,7 @@ public:
     // The local time of day as hours, minutes and seconds.
     virtual QString localTimeText() const = 0;
     // Shows the operator a fault that stopped a handler (a stop icon and OK). May run a nested
-    // event loop.
+    // event loop. Inside a write it is held for the writer instead, and shown once.
     virtual void reportFault(const QString &message) = 0;
 };
 

@@ -51,27 +51,11 @@ TickCycle::TickCycle(FireControlState &state, Board &board, ConsolePort &console
 template<typename Step>
 void TickCycle::runHandler(Step step)
 {
-    // Counts the handlers now running, also when one leaves by an exception.
-    struct Depth
-    {
-        explicit Depth(int &depth)
-            : m_depth(++depth)
-            , m_counter(depth)
-        { }
-        ~Depth() { --m_counter; }
-        const int m_depth;
-        int &m_counter;
-    } depth(m_handlerDepth);
-
+    // A fault stops the handler; the console holds one that arises nested inside a write and
+    // throws it again where the write returns, so that the writer stops too.
     try {
         step();
-    } catch (const NumericFault &fault) {
-        if (depth.m_depth > 1) {
-            // Nested in another handler through a control's change notification: the outer
-            // handler stops too, and reports it once.
-            m_nestedFault = fault;
-            return;
-        }
+    } catch (const std::exception &fault) {
         m_console.reportFault(QString::fromUtf8(fault.what()));
     }
 }
@@ -230,7 +214,7 @@ void TickCycle::writeTimeMark(TargetSlot &slot)
     FireControlState &s = m_state;
     if (s.TickCount - slot.LastTimeMarkTick < 600)
         return;
-    const QString text = s.TimeMode == 1
+    const QString text = !m_shipClockMarks
         ? QStringLiteral("%1.%2").arg(s.Minutes / 60).arg(s.Minutes % 60)
         : m_console.text(Control::Label19);
     const PixelPoint at = PlottedPosition(slot);
@@ -313,11 +297,6 @@ void TickCycle::bearingEntry()
     {
         const ProgramWriteScope programWrites = ProgramWrites();
         m_console.setText(Control::LabeledEdit8, wholeText(slot.DistancePx / 2));
-    }
-    if (m_nestedFault) {
-        const NumericFault fault = *m_nestedFault;
-        m_nestedFault.reset();
-        throw fault;
     }
 
     slot.FixBearing = static_cast<long double>(bearing);

@@ -57,6 +57,10 @@ public:
 
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();
+    // The time marks beside a track: the operational time (as the cycle starts) or the ship's
+    // clock.
+    void useShipClockMarks(bool shipClock) { m_shipClockMarks = shipClock; }
+    bool shipClockMarks() const { return m_shipClockMarks; }
 
     // The operator's fixes. A bearing or distance entry becomes the slot's pending fix, which
     // enters the slot's log once the field has stood through two ticks. A typed value that the
@@ -126,9 +130,7 @@ private:
     bool m_programWrites = false;
     bool m_ticking = false;
     bool m_loadingSelection = false;
-    int m_handlerDepth = 0;
-    // A fault of a handler that ran nested inside another one, to stop the outer one as well.
-    std::optional<NumericFault> m_nestedFault;
+    bool m_shipClockMarks = false;
 };
 
 } // namespace varmet

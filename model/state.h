@@ -1,7 +1,7 @@
 #pragma once
 
 // All state of the fire-control model: five target slots and the program-wide scalars. Every
-// item starts at zero except TimeMode, which starts at 1. Nothing is saved between runs.
+// item starts at zero. Nothing is saved between runs.
 
 #include "fix_log.h"
 #include "own_track.h"
@@ -121,9 +121,6 @@ struct FireControlState
     std::int32_t TickCount = 0;
     std::int32_t Minutes = 0;
     std::int32_t Seconds = 0;
-    std::uint8_t TimeMode = 1; // 1: operational time on the board, 0: ship's clock
-    std::uint8_t HeldStepper = 0; // held up-down button, 0 none, 1..4
-    std::int32_t HoldTicks = 0;
 
     // For the bearing analysis and the exercises: each slot's log of fixes (by slot number - 1)
     // and own ship's true track.

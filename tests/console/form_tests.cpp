@@ -5,6 +5,8 @@
 
 #include "tests/support/fake_screen.h"
 
+#include "cycle/tick_cycle.h"
+
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -306,34 +308,24 @@ TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)
     EXPECT_TRUE(messages.isEmpty()); // both cancelled: nothing happens
 }
 
-TEST_F(ConsoleTest, HelpItemShowsTheHelpWindow)
-{
-    QWidget help;
-    form->setHelpWindow(&help);
-    get<QAction>("N4")->trigger();
-    EXPECT_TRUE(help.isVisible());
-    get<QAction>("N4")->trigger();
-    EXPECT_TRUE(help.isVisible());
-}
-
 TEST(ConsoleWindow, AtMostOneTimeButtonIsDownAndTheLastClickSetsTheTimeMode)
 {
     const struct
     {
         const char *clicks; // in order: 1 for SpeedButton1, 2 for SpeedButton2
         bool down1, down2;
-        int timeMode;
-    } cases[] = {{"", true, false, 1}, {"1", false, false, 1}, {"2", false, true, 0},
-        {"22", false, false, 0}, {"21", true, false, 1}, {"11", true, false, 1},
-        {"1221", true, false, 1}};
+        bool shipClock;
+    } cases[] = {{"", true, false, false}, {"1", false, false, false}, {"2", false, true, true},
+        {"22", false, false, true}, {"21", true, false, false}, {"11", true, false, false},
+        {"1221", true, false, false}};
     for (const auto &c : cases) {
         TForm1 window;
         auto *button1 = window.findChild<QToolButton *>("SpeedButton1");
         auto *button2 = window.findChild<QToolButton *>("SpeedButton2");
         for (const char *click = c.clicks; *click; ++click)
             QTest::mouseClick(*click == '1' ? button1 : button2, Qt::LeftButton);
-        EXPECT_EQ(std::tuple(button1->isChecked(), button2->isChecked(), window.state().TimeMode),
-            std::tuple(c.down1, c.down2, c.timeMode))
+        EXPECT_EQ(std::tuple(button1->isChecked(), button2->isChecked(), window.cycle().shipClockMarks()),
+            std::tuple(c.down1, c.down2, c.shipClock))
             << "clicks " << c.clicks;
     }
 }

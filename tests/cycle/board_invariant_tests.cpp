@@ -43,16 +43,15 @@ protected:
                 ref.lineTo(after.x, after.y);
             }
             if (s.LastTimeMarkTick != marks[n]) {
-                const QString text = state.TimeMode == 1
-                    ? QStringLiteral("%1.%2").arg(state.Minutes / 60).arg(state.Minutes % 60)
-                    : console.clock;
+                const QString text
+                    = QStringLiteral("%1.%2").arg(state.Minutes / 60).arg(state.Minutes % 60);
                 ref.setBrushStyle(BrushStyle::Solid);
                 ref.textOut(static_cast<int>(after.x), static_cast<int>(after.y), text);
             }
         }
     }
 
-    void step(Control control, const QString &text) { console.setText(control, text); }
+    void step(Control control, const QString &text) { console.type(control, text); }
 
     void expectFiguresMatchTheSlots()
     {

@@ -26,7 +26,7 @@ protected:
             cycle.Timer1Timer();
     }
     // The operator steps a field: its change handler runs when the text changes.
-    void step(Control control, const QString &text) { console.setText(control, text); }
+    void step(Control control, const QString &text) { console.type(control, text); }
     QString shown(Control control) const { return console.text(control); }
     TargetSlot &slot(int number) { return state.Slots[number]; }
 
@@ -293,7 +293,7 @@ TEST_F(TimeMarkTest, OperationalTimeAtTick600)
 
 TEST_F(TimeMarkTest, ShipsClockWhenChosen)
 {
-    state.TimeMode = 0;
+    cycle.useShipClockMarks(true);
     expectMarkAtTick600("12:34:56");
 }
 

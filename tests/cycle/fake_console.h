@@ -7,6 +7,8 @@
 #include "cycle/tick_cycle.h"
 
 #include <map>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace varmet::testing {
@@ -40,14 +42,29 @@ public:
         return it == texts.end() ? QString() : it->second;
     }
 
+    // The program's write: a fault of the handler it runs is held and thrown to the writer.
     void setText(Control control, const QString &text) override
+    {
+        ++writeDepth;
+        type(control, text);
+        --writeDepth;
+        if (!pending.isEmpty())
+            throw std::runtime_error(std::exchange(pending, QString()).toStdString());
+    }
+
+    // The operator's typing: the change handler runs outside any write.
+    void type(Control control, const QString &text)
     {
         QString &shown = texts[control];
         if (shown == text)
             return;
         shown = text;
-        if (!cycle)
-            return;
+        if (cycle)
+            runChangeHandler(control);
+    }
+
+    void runChangeHandler(Control control)
+    {
         switch (control) {
         case Control::LabeledEdit7:
             ++bearingEntries;
@@ -76,7 +93,13 @@ public:
     void setBackground(Control control, QRgb colour) override { colours[control] = colour; }
     void setVisible(Control control, bool shown) override { visible[control] = shown; }
     QString localTimeText() const override { return clock; }
-    void reportFault(const QString &message) override { faults.push_back(message); }
+    void reportFault(const QString &message) override
+    {
+        if (writeDepth == 0)
+            faults.push_back(message);
+        else if (pending.isEmpty())
+            pending = message; // the writer stops too
+    }
 
     TickCycle *cycle = nullptr;
     std::map<Control, QString> texts;
@@ -88,6 +111,8 @@ public:
     std::vector<QString> faults;
     int bearingEntries = 0;
     int distanceEntries = 0;
+    int writeDepth = 0;
+    QString pending;
 };
 
 } // namespace varmet::testing
