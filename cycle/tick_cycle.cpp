@@ -298,7 +298,6 @@ void TickCycle::bearingEntry()
         const ProgramWriteScope programWrites = ProgramWrites();
         m_console.setText(Control::LabeledEdit8, wholeText(slot.DistancePx / 2));
     }
-
     slot.FixBearing = static_cast<long double>(bearing);
     placeAtFix(*number);
     recordFix(*number, FixKind::Bearing, slot.FixBearing, expected);
