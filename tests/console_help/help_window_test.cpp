@@ -1,4 +1,5 @@
-// The help window: its frame, the manual's structure and wording, and showing and hiding it.
+// The help window: its frame, and showing and hiding it. The manual's text is in the manual
+// scenario.
 
 #include "console/manual_text.h"
 #include "console/unit2.h"
@@ -7,91 +8,15 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 
 namespace varmet {
 namespace {
-
-// The manual cut before each "N.<tab>" head: the title, then the sections in order.
-QStringList Sections()
-{
-    static const QRegularExpression head(QStringLiteral("\n(?=\\d+\\.\\t)"));
-    return operatorManualText().split(head);
-}
-
-// The sections numbered 1 to 20 in order, each with the phrases that mark its topic ("|" between
-// them; "!" before one that must not appear) and whether it holds a list.
-TEST(ManualText, SectionsInOrderEachOnItsTopic)
-{
-    const struct
-    {
-        const char *phrases;
-        bool hasList;
-    } topics[] = {{"любительской", false}, {"подбора", true}, {"до пяти целей", false},
-        {"Слева", true},
-        // the analysis fields are no longer reserve fields
-        {"«Параметры движения цели»|«ВИП»|в минуту|!резервные", true},
-        {"«Параметры движения ПЛ»", false},
-        {"«Относительные Кц и Vц»", false}, {"«Данные для стрельбы»", true},
-        {"по угловым величинам", true}, {"по линейным величинам", true},
-        {"«Оперативное время»", false}, {"«Обновление сетки»", false},
-        {"«Выкл. движение цели»", false}, {"ластика", false}, {"«Файл»", true},
-        // the limits the system applies
-        {"«СТРЕЛЬБА ЗАПРЕЩЕНА»|160°|0,68|меньше 30°|больше 150°|«—»", true},
-        // the display boxes may be switched at any time, not only at the start of work
-        {"«Отображение»|в любой момент|!в начале работы", true}, {"Порядок работы", true},
-        {"«Анализ пеленгов»|F3|«Новый галс»|ПЛ должна сменить курс|«Применить»", true},
-        {"разработчику", false}};
-    const QStringList sections = Sections();
-    ASSERT_EQ(sections.size(), 1 + qsizetype(std::size(topics)));
-    for (int number = 1; number < sections.size(); ++number) {
-        SCOPED_TRACE(number);
-        EXPECT_TRUE(sections[number].startsWith(QString::number(number) + ".\t"));
-        for (const QString &phrase : QString::fromUtf8(topics[number - 1].phrases).split(u'|')) {
-            const bool absent = phrase.startsWith(u'!');
-            EXPECT_NE(sections[number].contains(phrase.mid(absent ? 1 : 0)), absent)
-                << phrase.toStdString();
-        }
-        EXPECT_EQ(sections[number].contains(QStringLiteral("\n·\t")), topics[number - 1].hasList);
-    }
-}
-
-TEST(ManualText, WritesTabbedHeadsAndItemsNamesControlsByCaptionAndNoAddress)
-{
-    const QString manual = operatorManualText();
-    // A section number or a list marker in any other form than "N.<tab>" or "·<tab>".
-    static const QRegularExpression loose(QStringLiteral("^(\\d+\\.|\\s*[·•*\\-–—])(?!\\t)"));
-    int items = 0;
-    for (const QString &line : manual.split(u'\n')) {
-        EXPECT_FALSE(loose.match(line).hasMatch()) << line.toStdString();
-        items += line.startsWith(QStringLiteral("·\t"));
-    }
-    EXPECT_GT(items, 30);
-    static const QRegularExpression address(
-        QStringLiteral("@|https?:|www\\.|e-?mail|mailto|\\.(ru|com|org|net)\\b"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = address.match(manual);
-    EXPECT_FALSE(match.hasMatch()) << match.captured().toStdString();
-
-    for (const char *caption :
-        {"«Номер п/п»", "«Номер цели»", "«№»", "«П акустический»", "«Д до цели (кбт)»",
-            "«П автоматный»", "«Д автоматная»", "«Delta П»", "«Delta Д»", "«ВИП»", "«Кц»",
-            "«Vц (узл)»", "«КУц»", "«Тетта»", "«К пл»", "«V пл (узл)»", "«Кц отн»",
-            "«Vц отн (узл)»", "«Vт (узл)»", "«Е (м)»", "«КС (м)»", "«L (м)»", "«Delta Fi (Fi)»",
-            "«Дс (м)»", "«Fi (град)»", "«W (град)»", "«ет (м)»", "«Мз (град)»", "«Мз1 (град)»",
-            "«Мз2 (град)»", "«Fi1 (град)»", "«Fi2 (град)»", "«ет1 (м)»", "«ет2 (м)»", "«W1 (град)»",
-            "«W2 (град)»", "«Alfa'1»", "«Alfa'2»", "«Тетта (гр)»", "«Delta ет (м)»",
-            "«Отображение»", "«Судовое время»", "«Вкл. движение цели»", "«Сохранить как...»",
-            "«Открыть»", "«Правка»", "«Отменить»", "«Справка»", "«Закрытие справки»", "«—»"})
-        EXPECT_TRUE(manual.contains(QString::fromUtf8(caption))) << caption;
-}
 
 TEST(HelpWindow, FrameAndControls)
 {
