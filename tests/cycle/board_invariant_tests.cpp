@@ -1,6 +1,7 @@
-// The board over the real cycle: whatever the operator does between ticks, the board shows the
-// permanent marks (grid, relative-motion lines, time marks) with the live figures over them, and
-// the live figures are exactly the present geometry of every slot.
+// The board over the real cycle: whatever the operator does between ticks (entries, the eraser,
+// undo, the grid, labels, saving and opening), the board shows the permanent marks with the live
+// figures over them, the live figures are exactly the present geometry of every slot, and
+// clearing them leaves what the same permanent operations give on a board alone.
 
 #include "fake_console.h"
 
@@ -9,6 +10,8 @@
 #include "../support/resident_memory.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include <random>
 
@@ -78,11 +81,17 @@ TEST_F(BoardOverTheCycle, RandomSessionsLeaveOnlyThePermanentMarks)
         return std::uniform_int_distribution<int>(low, high)(random);
     };
     const auto number = [](int value) { return QString::number(value); };
+    QTemporaryDir directory;
+    int saves = 0;
+    const auto onBoth = [this](const auto &operation) {
+        operation(board);
+        operation(reference);
+    };
     console.checks[Control::CheckBox1] = true;
     step(Control::LabeledEdit8, "60");
 
     for (int event = 0; event < 4000; ++event) {
-        switch (pick(0, 15)) {
+        switch (pick(0, 20)) {
         case 0:
             console.checks[Control::RadioButton1] = !console.checks[Control::RadioButton1];
             break;
@@ -128,6 +137,41 @@ TEST_F(BoardOverTheCycle, RandomSessionsLeaveOnlyThePermanentMarks)
         case 14:
             step(Control::LabeledEdit14, number(pick(0, 60)));
             break;
+        case 15: { // the eraser
+            const int x = pick(0, 649), y = pick(0, 649), moves = pick(0, 3), left = pick(0, 1);
+            onBoth([&](Board &b) {
+                b.Image3MouseDown(x, y, true);
+                for (int i = 1; i <= moves; ++i)
+                    b.Image3MouseMove(x + 7 * i, y + 3 * i, left == 1, true);
+                b.Image3MouseUp(true);
+            });
+            break;
+        }
+        case 16: {
+            const bool undo = pick(0, 2) == 0;
+            onBoth([&](Board &b) { undo ? b.UndoClick() : b.RefreshGrid(); });
+            break;
+        }
+        case 17: {
+            const QString label = number(pick(1, 99));
+            const PixelPoint at {pick(-20, 660), pick(-20, 660)};
+            onBoth([&](Board &b) { b.drawTargetLabel(label, at); });
+            break;
+        }
+        case 18: { // a figure far off the board, until the next tick shows the slot again
+            const std::int64_t far = pick(-1, 1) * 1'000'000'000'000LL + pick(-9, 9);
+            StrokeList strokes;
+            strokes.add({{far, 3'000'000'000'000LL}, {pick(-100, 750), pick(-100, 750)}, 2});
+            board.figures().show(FigureKind::TrackAndWake, pick(1, 5), BoardColour::Red, strokes);
+            break;
+        }
+        case 19: // the saved board, live figures included, opened on both
+            if (saves++ < 3) {
+                const QString path = directory.filePath(QStringLiteral("board%1.bmp").arg(event));
+                ASSERT_EQ(board.savePicture(path), std::nullopt);
+                onBoth([&](Board &b) { ASSERT_EQ(b.openPicture(path), std::nullopt); });
+            }
+            break;
         default:
             for (int i = pick(1, 700); i > 0; --i)
                 tickAndReplay();
@@ -142,6 +186,7 @@ TEST_F(BoardOverTheCycle, RandomSessionsLeaveOnlyThePermanentMarks)
     board.figures().clear();
     EXPECT_TRUE(board.canvas().picture() == reference.canvas().picture());
     EXPECT_TRUE(board.canvas().permanentPicture() == reference.canvas().permanentPicture());
+    EXPECT_TRUE(board.undoBitmap() == reference.undoBitmap());
 }
 
 TEST_F(BoardOverTheCycle, ADayOfFiveMovingTargets)
