@@ -2,6 +2,7 @@
 
 #include "board_view.h"
 #include "eraser_glyph.h"
+#include "exercise_desk.h"
 #include "form_port.h"
 #include "labeled_edit.h"
 #include "spin_edit.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
 
@@ -256,6 +258,7 @@ TForm1::TForm1(QWidget *parent)
 
     FormCreate();
     wireHandlers();
+    m_exerciseDesk = std::make_unique<ExerciseDesk>(*this);
     m_timer1->start();
     m_timer2->start();
 }
@@ -451,6 +454,8 @@ void TForm1::Timer1Timer()
 {
     // The cycle never re-enters a tick, also not from the nested loop of a fault's message box.
     handle([this] { m_cycle->Timer1Timer(); });
+    if (m_exerciseDesk)
+        m_exerciseDesk->AfterTick();
 }
 
 void TForm1::handle(const std::function<void()> &handler)
@@ -483,6 +488,41 @@ void TForm1::writeField(const char *name, const std::string &text)
 int TForm1::selectedSlot() const
 {
     return m_spinEdit2->typedValue();
+}
+
+void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
+{
+    setHeldStepperFast(false);
+    m_state = FireControlState {};
+    m_state.TimeMode = m_speedButton2->isChecked() ? 0 : 1; // the operator's choice stays
+    m_board->Restart();
+    for (const FieldEntry &entry : Fields) {
+        // As at the start: no entry runs while the fields take their start texts back.
+        QWidget *control = findChild<QWidget *>(QString::fromLatin1(entry.name));
+        const QSignalBlocker blocker(control);
+        if (auto *spinEdit = qobject_cast<SpinEdit *>(control)) {
+            spinEdit->setValue(Text(entry.text).toInt());
+        } else if (auto *edit = qobject_cast<LabeledEdit *>(control); edit && entry.kind != Kind::Disabled) {
+            edit->setText(Text(entry.text));
+            edit->setBackground(Qt::white);
+        }
+    }
+    auto *banner = findChild<QLabel *>(QStringLiteral("Label13"));
+    banner->hide();
+    QPalette red = banner->palette();
+    red.setColor(QPalette::Window, Qt::red);
+    banner->setPalette(red);
+    findChild<QLabel *>(QStringLiteral("Label12"))->setText(QStringLiteral("0. 0 - 0"));
+    if (m_timer1->isActive())
+        m_timer1->start(); // the first second of the new clock is a whole one
+
+    // Slot 1 is selected and its field shows target number 1: so it is.
+    handle([&] {
+        LabeledEdit4Change();
+        writeField("LabeledEdit5", std::to_string(ownCourse));
+        writeField("LabeledEdit6", std::to_string(ownSpeed));
+    });
+    m_image3->refresh(m_image3->rect());
 }
 
 // ---- Slot selection and target number ------------------------------------------------------
