@@ -24,7 +24,7 @@ namespace {
 const QString ExerciseFilter = QStringLiteral("Учения (*.json);;Все файлы (*)");
 const QString ReportFilter = QStringLiteral("Документы PDF (*.pdf)");
 
-// A new report stands out until the next tick.
+// A new report stands out until the next tick, by its mark and its colour.
 const QString NewReportStyle = QStringLiteral(
     "QLabel { background: #ffff00; font-weight: bold; border: 1px solid gray; padding: 2px; }");
 const QString ReportStyle
@@ -163,11 +163,13 @@ void ExerciseDesk::refreshPanel()
             continue;
         }
         const SonarReport &r = reports[i];
-        label->setText(QStringLiteral("%1   цель %2   П %3°")
-                           .arg(OperationalTimeText(r.Time))
-                           .arg(r.Target)
-                           .arg(r.Bearing));
-        label->setStyleSheet(exercise.IsNew(r) ? NewReportStyle : ReportStyle);
+        const bool fresh = exercise.IsNew(r);
+        label->setText(
+            QStringLiteral("%1%2   цель %3   П %4°")
+                .arg(fresh ? QStringLiteral("● ") : QString(), OperationalTimeText(r.Time))
+                .arg(r.Target)
+                .arg(r.Bearing));
+        label->setStyleSheet(fresh ? NewReportStyle : ReportStyle);
         label->show();
     }
 }

@@ -228,7 +228,8 @@ TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
     }
     EXPECT_EQ(shown,
         (QStringList {"MFile &Файл", "  MOpen &Открыть", "  MSave &Сохранить как...", "N1 Правка",
-            "  N2 Отменить", "N3 Справка", "  N4 Справка"}));
+            "  N2 Отменить", "MExercise &Учение", "  MExerciseStart &Начать…",
+            "  MExerciseScore &Итоги", "  MExerciseStop &Завершить", "N3 Справка", "  N4 Справка"}));
 }
 
 TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)
