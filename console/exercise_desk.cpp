@@ -11,11 +11,14 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace varmet {
 
@@ -139,14 +142,15 @@ void ExerciseDesk::showPanel()
 {
     m_scoreAction->setEnabled(true);
     m_stopAction->setEnabled(!m_exercise->ended());
-    if (!m_panelShownOnce) {
-        // The window grows by the panel, so that it hides none of the blocks above it.
-        m_panelShownOnce = true;
-        m_panel->show();
-        m_form.resize(m_form.width(), m_form.height() + m_panel->sizeHint().height());
-    }
-    m_panel->show();
     refreshPanel();
+    if (m_panel->isVisibleTo(&m_form))
+        return;
+    // The window grows by the panel, so that it hides none of the blocks above it.
+    const int before = m_form.centralWidget()->height();
+    m_panel->show();
+    m_form.layout()->activate();
+    const int taken = before - m_form.centralWidget()->height();
+    m_form.resize(m_form.width(), m_form.height() + std::max(taken, 0));
 }
 
 void ExerciseDesk::refreshPanel()

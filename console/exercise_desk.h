@@ -73,7 +73,6 @@ private:
     QLabel *m_scorePicture = nullptr;
     QString m_shownHtml; // the score and picture the window shows, for the report
     QImage m_shownPicture;
-    bool m_panelShownOnce = false;
 };
 
 } // namespace varmet
