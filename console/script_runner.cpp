@@ -96,6 +96,7 @@ private:
             {"board", &Impl::saveBoard},
             {"helptext", &Impl::printHelpText},
             {"window", &Impl::saveWindow},
+            {"grab", &Impl::grabWindow},
             {"exercise", &Impl::startExercise},
             {"sonar", &Impl::printSonar},
             {"score", &Impl::printScore},
@@ -429,6 +430,18 @@ private:
         if (path.isEmpty())
             fail("missing path");
         if (!m_form.grab().save(path, "PNG"))
+            fail("cannot write " + path);
+    }
+
+    // Not a control command either: a picture of one of the program's other windows by name
+    // ("ScoreWindow", "Form2"), as it is laid out now.
+    void grabWindow(const QStringList &words, const QString &line)
+    {
+        QWidget *w = control(argument(words, 1, "window"));
+        const QString path = restOfLine(line, 2);
+        if (path.isEmpty())
+            fail("missing path");
+        if (!w->grab().save(path, "PNG"))
             fail("cannot write " + path);
     }
 

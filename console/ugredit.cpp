@@ -502,7 +502,8 @@ void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
         const QSignalBlocker blocker(control);
         if (auto *spinEdit = qobject_cast<SpinEdit *>(control)) {
             spinEdit->setValue(Text(entry.text).toInt());
-        } else if (auto *edit = qobject_cast<LabeledEdit *>(control); edit && entry.kind != Kind::Disabled) {
+        } else if (entry.kind != Kind::Disabled) {
+            auto *edit = static_cast<LabeledEdit *>(control);
             edit->setText(Text(entry.text));
             edit->setBackground(Qt::white);
         }
