@@ -292,11 +292,15 @@ private:
             radio->click();
     }
 
-    void click(const QStringList &words, const QString &)
+    void click(const QStringList &words, const QString &line)
     {
-        noMoreThan(words, 2);
         auto *button = controlAs<QAbstractButton>(argument(words, 1, "control"), "a button");
+        // A button that opens a file dialog ("Сохранить отчет") gets PATH as its answer.
+        const QString path = restOfLine(line, 2);
+        if (!path.isEmpty())
+            m_fileAnswer = path;
         button->click();
+        m_fileAnswer.reset();
     }
 
     void mouse(const QStringList &words, const QString &)

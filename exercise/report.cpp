@@ -2,6 +2,7 @@
 
 #include "model/units.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDateTime>
 #include <QDir>
 #include <QPageSize>
@@ -178,7 +179,9 @@ std::optional<QString> WriteReport(
         }
         const QRect page = painter.viewport();
         QTextDocument document;
-        document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+        // Points measured on the page, not on the screen.
+        document.documentLayout()->setPaintDevice(&writer);
+        document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
         document.setHtml(scoreHtml
             + QStringLiteral("<p>Отчет составлен %1.</p>")
                   .arg(QDateTime::currentDateTime().toString(
