@@ -43,8 +43,10 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     auto *menu = new QMenu(QStringLiteral("&Учение"), &form);
     menu->setObjectName("MExercise");
     menu->menuAction()->setObjectName("MExercise");
-    QAction *help = form.findChild<QMenu *>(QStringLiteral("N3"))->menuAction();
-    form.menuBar()->insertMenu(help, menu);
+    if (auto *help = form.findChild<QMenu *>(QStringLiteral("N3")))
+        form.menuBar()->insertMenu(help->menuAction(), menu);
+    else
+        form.menuBar()->addMenu(menu);
     const auto item = [&](const char *name, const QString &title, void (ExerciseDesk::*handler)()) {
         QAction *action = menu->addAction(title);
         action->setObjectName(name);

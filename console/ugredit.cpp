@@ -26,7 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QSignalBlocker>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
 
@@ -459,8 +459,8 @@ void TForm1::Timer1Timer()
 
 void TForm1::handle(const std::function<void()> &handler)
 {
-    if (!m_cycle)
-        return; // not yet created, or being taken down
+    if (!m_cycle || m_restarting)
+        return; // not yet created, being taken down, or starting work afresh
     m_guard.run(handler);
     m_image3->refresh(m_board->canvas().takeChangedArea());
 }
@@ -495,24 +495,27 @@ void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
     m_state = FireControlState {};
     m_state.TimeMode = m_speedButton2->isChecked() ? 0 : 1; // the operator's choice stays
     m_board->Restart();
-    for (const FieldEntry &entry : Fields) {
-        // As at the start: no entry runs while the fields take their start texts back.
-        QWidget *control = findChild<QWidget *>(QString::fromLatin1(entry.name));
-        const QSignalBlocker blocker(control);
-        if (auto *spinEdit = qobject_cast<SpinEdit *>(control)) {
-            spinEdit->setValue(Text(entry.text).toInt());
-        } else if (entry.kind != Kind::Disabled) {
-            auto *edit = static_cast<LabeledEdit *>(control);
-            edit->setText(Text(entry.text));
-            edit->setBackground(Qt::white);
+    // As at the start: no entry runs while the fields take their start texts back. The fields
+    // still notice their own changes (a spin field keeps track of the text it shows).
+    {
+        QScopedValueRollback<bool> quiet(m_restarting, true);
+        for (const FieldEntry &entry : Fields) {
+            QWidget *control = findChild<QWidget *>(QString::fromLatin1(entry.name));
+            if (auto *spinEdit = qobject_cast<SpinEdit *>(control)) {
+                spinEdit->setValue(Text(entry.text).toInt());
+            } else if (entry.kind != Kind::Disabled) {
+                auto *edit = static_cast<LabeledEdit *>(control);
+                edit->setText(Text(entry.text));
+                edit->setBackground(Qt::white);
+            }
         }
+        auto *banner = findChild<QLabel *>(QStringLiteral("Label13"));
+        banner->hide();
+        QPalette red = banner->palette();
+        red.setColor(QPalette::Window, Qt::red);
+        banner->setPalette(red);
+        findChild<QLabel *>(QStringLiteral("Label12"))->setText(QStringLiteral("0. 0 - 0"));
     }
-    auto *banner = findChild<QLabel *>(QStringLiteral("Label13"));
-    banner->hide();
-    QPalette red = banner->palette();
-    red.setColor(QPalette::Window, Qt::red);
-    banner->setPalette(red);
-    findChild<QLabel *>(QStringLiteral("Label12"))->setText(QStringLiteral("0. 0 - 0"));
     if (m_timer1->isActive())
         m_timer1->start(); // the first second of the new clock is a whole one
 

@@ -127,6 +127,7 @@ private:
     std::unique_ptr<FormPort> m_port;
     std::unique_ptr<TickCycle> m_cycle;
     std::unique_ptr<ExerciseDesk> m_exerciseDesk;
+    bool m_restarting = false; // RestartWork is putting the fields back: no handler runs
 
     BoardView *m_image3 = nullptr;
     SpinEdit *m_spinEdit2 = nullptr;

@@ -32,6 +32,7 @@ TEST_F(ConsoleTest, StartingAnExerciseGivesTheStartBoardBackAndItsPanelHidesNoth
     upDown("UpDown3")->click(Up);
     for (int i = 0; i < 10; ++i)
         form->Timer1Timer();
+    spin("SpinEdit2")->stepUp(); // slot 2 selected
 
     fileAnswer = Crossing;
     get<QAction>("MExerciseStart")->trigger();
@@ -44,6 +45,10 @@ TEST_F(ConsoleTest, StartingAnExerciseGivesTheStartBoardBackAndItsPanelHidesNoth
     EXPECT_EQ(form->state().TickCount, 0);
     EXPECT_TRUE(form->state().OwnTrack.Legs().empty());
     EXPECT_TRUE(get<QDockWidget>("SonarPanel")->isVisible());
+    // Slot 1 is selected again, with target number 1, and selecting slot 2 still loads it.
+    EXPECT_EQ(form->state().Slots[1].TargetNumber, 1);
+    spin("SpinEdit2")->stepUp();
+    EXPECT_EQ(text("LabeledEdit4"), "0");
     QApplication::processEvents();
     EXPECT_EQ(form->centralWidget()->size(), central);
 }
