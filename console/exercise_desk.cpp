@@ -120,7 +120,7 @@ bool ExerciseDesk::linearShown() const
 void ExerciseDesk::StartClick()
 {
     const QString path
-        = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}});
+        = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, {}});
     if (!path.isEmpty())
         Start(path, std::nullopt);
 }
@@ -233,7 +233,7 @@ void ExerciseDesk::showScore()
 void ExerciseDesk::saveReport()
 {
     QString path = m_form.askFileName({TForm1::FileRequest::Kind::Save, ReportFilter,
-        QStringLiteral("Отчет"), QStringLiteral("pdf")});
+        QStringLiteral("Отчет"), QStringLiteral("pdf"), {}});
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
