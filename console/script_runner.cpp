@@ -485,6 +485,8 @@ private:
         }
         if (path.isEmpty())
             fail("missing path");
+        // Pending layout and placement first, as the operator's screen would show them.
+        QApplication::processEvents();
         if (!window->grab().save(path, "PNG"))
             fail("cannot write " + path);
     }

@@ -302,7 +302,8 @@ void TickCycle::bearingEntry()
     // Read before anything moves, so that a refused entry erases nothing.
     const std::int32_t bearing = wholeNumber(Control::LabeledEdit7);
     TargetSlot &slot = m_state.Slots[*number];
-    const long double expected = slot.AcousticBearing;
+    const std::optional<long double> expected
+        = slot.IsTarget ? std::optional(slot.AcousticBearing) : std::nullopt;
     slot.IsTarget = true;
 
     // The target keeps its present distance; a change of the distance text runs the distance
@@ -331,14 +332,20 @@ void TickCycle::distanceEntry()
         return;
     const std::int32_t distance = wholeNumber(Control::LabeledEdit8);
     TargetSlot &slot = m_state.Slots[*number];
-    const long double expected = slot.DistancePx / 2;
+    // A distance is expected only once the operator has measured one: before that the plotted
+    // distance is the program's placing, not an estimate.
+    const bool measuredBefore = m_state.FixLogs[*number - 1].LatestOf(FixKind::Distance)
+        || m_fixes.Pending(*number, FixKind::Distance);
+    const std::optional<long double> expected
+        = slot.IsTarget && measuredBefore ? std::optional(slot.DistancePx / 2) : std::nullopt;
     slot.IsTarget = true;
     slot.FixDistance = static_cast<long double>(distance);
     placeAtFix(*number);
     recordFix(*number, FixKind::Distance, slot.FixDistance, expected);
 }
 
-void TickCycle::recordFix(int number, FixKind kind, long double value, long double expected)
+void TickCycle::recordFix(
+    int number, FixKind kind, long double value, std::optional<long double> expected)
 {
     if (!m_programWrites)
         m_fixes.Entered(number, kind, value, expected, m_state.TickCount);
