@@ -76,6 +76,18 @@ void Board::DrawStartGrid()
     paintGrid();
 }
 
+void Board::Restart()
+{
+    m_figures.clear();
+    QImage white(BoardSize, BoardSize, QImage::Format_RGB32);
+    white.fill(BoardColour::White);
+    m_canvas.replacePicture(white);
+    m_eraseRect = {};
+    m_eraserShown = false;
+    DrawStartGrid();
+    TakeSnapshot();
+}
+
 void Board::RefreshGrid()
 {
     m_canvas.setPenMode(PenMode::CopyPen);

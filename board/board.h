@@ -33,6 +33,8 @@ public:
     // the rings as it is.
     void DrawStartGrid();
     void RefreshGrid();
+    // Back to the board of the start: white, the start grid, a new snapshot, no live figures.
+    void Restart();
 
     // Erases the own-ship vector drawn last (none at start) and draws it for the new values.
     void RedrawOwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity);

@@ -3,6 +3,7 @@
 #include "analysis_texts.h"
 #include "board_view.h"
 #include "control_look.h"
+#include "exercise_desk.h"
 #include "labeled_edit.h"
 #include "program_windows.h"
 #include "spin_edit.h"
@@ -26,6 +27,7 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <cmath>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -108,6 +110,11 @@ private:
             {"newleg", &Impl::newLeg},
             {"solve", &Impl::solve},
             {"apply", &Impl::apply},
+            {"grab", &Impl::grabWindow},
+            {"exercise", &Impl::startExercise},
+            {"sonar", &Impl::printSonar},
+            {"score", &Impl::printScore},
+            {"truth", &Impl::printTruth},
         };
         return table;
     }
@@ -328,11 +335,15 @@ private:
             radio->click();
     }
 
-    void click(const QStringList &words, const QString &)
+    void click(const QStringList &words, const QString &line)
     {
-        noMoreThan(words, 2);
         auto *button = controlAs<QAbstractButton>(argument(words, 1, "control"), "a button");
+        // A button that opens a file dialog ("Сохранить отчет") gets PATH as its answer.
+        const QString path = restOfLine(line, 2);
+        if (!path.isEmpty())
+            m_fileAnswer = path;
         button->click();
+        m_fileAnswer.reset();
     }
 
     void mouse(const QStringList &words, const QString &)
@@ -474,7 +485,21 @@ private:
         }
         if (path.isEmpty())
             fail("missing path");
+        // Pending layout and placement first, as the operator's screen would show them.
+        QApplication::processEvents();
         if (!window->grab().save(path, "PNG"))
+            fail("cannot write " + path);
+    }
+
+    // Not a control command either: a picture of one of the program's other windows by name
+    // ("ScoreWindow", "Form2"), as it is laid out now.
+    void grabWindow(const QStringList &words, const QString &line)
+    {
+        QWidget *w = control(argument(words, 1, "window"));
+        const QString path = restOfLine(line, 2);
+        if (path.isEmpty())
+            fail("missing path");
+        if (!w->grab().save(path, "PNG"))
             fail("cannot write " + path);
     }
 
@@ -560,6 +585,80 @@ private:
         noMoreThan(words, 1);
         auto *memo = m_windows.help.findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
         print(memo->toPlainText());
+    }
+
+    // --- exercises
+
+    void startExercise(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 3);
+        const QString path = argument(words, 1, "path");
+        std::optional<std::uint64_t> seed;
+        if (words.size() > 2) {
+            bool ok = false;
+            seed = words[2].toULongLong(&ok);
+            if (!ok)
+                fail("SEED is not a whole number: \"" + words[2] + "\"");
+        }
+        m_form.exerciseDesk().Start(path, seed);
+    }
+
+    const Exercise *runningExercise(const QStringList &words) const
+    {
+        noMoreThan(words, 1);
+        return m_form.exerciseDesk().exercise();
+    }
+
+    void printSonar(const QStringList &words, const QString &)
+    {
+        if (const Exercise *exercise = runningExercise(words)) {
+            for (const SonarReport &r : exercise->LatestReports())
+                print(QStringLiteral("report %1 %2 %3").arg(r.Time).arg(r.Target).arg(r.Bearing));
+        }
+    }
+
+    // A signed decimal that never reads "-0".
+    static QString decimal(long double value, int decimals)
+    {
+        QString text = QString::number(static_cast<double>(value), 'f', decimals);
+        if (text.startsWith('-') && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
+            text.remove(0, 1);
+        return text;
+    }
+
+    void printScore(const QStringList &words, const QString &)
+    {
+        if (!runningExercise(words))
+            return;
+        for (const TargetScore &t : m_form.exerciseDesk().Score().Targets) {
+            QString line = QStringLiteral("score %1 ").arg(t.Target);
+            if (t.Slot)
+                line += QStringLiteral("slot=%1 course_err=%2 speed_err=%3 distance_err=%4 ")
+                            .arg(*t.Slot)
+                            .arg(decimal(std::rint(t.CourseError), 0), decimal(t.SpeedError, 1),
+                                decimal(t.DistanceError, 1));
+            else
+                line += QStringLiteral("slot=- course_err=- speed_err=- distance_err=- ");
+            line += QStringLiteral("within=%1 since=%2 salvo=%3")
+                        .arg(t.Within() ? 1 : 0)
+                        .arg(t.Since ? QString::number(*t.Since) : QStringLiteral("-"),
+                            !t.Median      ? QStringLiteral("-")
+                                : t.Median->Hit ? QStringLiteral("hit")
+                                                : QString::number(std::llrint(t.Median->MissMetres)));
+            print(line);
+        }
+    }
+
+    void printTruth(const QStringList &words, const QString &)
+    {
+        const Exercise *exercise = runningExercise(words);
+        if (!exercise)
+            return;
+        for (const auto &[number, truth] : exercise->Truth(m_form.state()))
+            print(QStringLiteral("truth %1 %2 %3 %4 %5")
+                      .arg(number)
+                      .arg(decimal(truth.Bearing, 2), decimal(truth.Distance, 2),
+                          decimal(truth.Course, 2), decimal(truth.Speed, 2)));
     }
 
     void print(const QString &line) const { m_output(line); }

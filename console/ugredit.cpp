@@ -3,6 +3,7 @@
 #include "board_view.h"
 #include "desk_settings.h"
 #include "eraser_glyph.h"
+#include "exercise_desk.h"
 #include "form_port.h"
 #include "labeled_edit.h"
 #include "reserve_fields.h"
@@ -31,6 +32,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -286,6 +288,7 @@ TForm1::TForm1(QWidget *parent)
 
     FormCreate();
     wireHandlers();
+    m_exerciseDesk = std::make_unique<ExerciseDesk>(*this);
     m_timer1->start();
     m_timer2->start();
 }
@@ -558,13 +561,15 @@ void TForm1::Timer1Timer()
         m_cycle->Timer1Timer();
         writeReserveFields();
     });
+    if (m_exerciseDesk)
+        m_exerciseDesk->AfterTick();
     emit ticked();
 }
 
 void TForm1::handle(const std::function<void()> &handler)
 {
-    if (!m_cycle)
-        return; // not yet created, or being taken down
+    if (!m_cycle || m_restarting)
+        return; // not yet created, being taken down, or starting work afresh
     m_guard.run(handler);
     const QRect changed = m_board->canvas().takeChangedArea();
     if (!changed.isNull())
@@ -612,6 +617,45 @@ void TForm1::writeReserveFields()
 int TForm1::selectedSlot() const
 {
     return m_spinEdit2->typedValue();
+}
+
+void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
+{
+    setHeldStepperFast(false);
+    m_state = FireControlState {};
+    m_state.TimeMode = m_speedButton2->isChecked() ? 0 : 1; // the operator's choice stays
+    m_board->Restart();
+    // As at the start: no entry runs while the fields take their start texts back. The fields
+    // still notice their own changes (a spin field keeps track of the text it shows).
+    {
+        QScopedValueRollback<bool> quiet(m_restarting, true);
+        for (const FieldEntry &entry : Fields) {
+            QWidget *control = findChild<QWidget *>(QString::fromLatin1(entry.name));
+            if (auto *spinEdit = qobject_cast<SpinEdit *>(control)) {
+                spinEdit->setValue(Text(entry.text).toInt());
+            } else if (entry.kind != Kind::Disabled) {
+                auto *edit = static_cast<LabeledEdit *>(control);
+                edit->setText(Text(entry.text));
+                edit->setBackground(Qt::white);
+            }
+        }
+        auto *banner = findChild<QLabel *>(QStringLiteral("Label13"));
+        banner->hide();
+        QPalette red = banner->palette();
+        red.setColor(QPalette::Window, Qt::red);
+        banner->setPalette(red);
+        findChild<QLabel *>(QStringLiteral("Label12"))->setText(QStringLiteral("0. 0 - 0"));
+    }
+    if (m_timer1->isActive())
+        m_timer1->start(); // the first second of the new clock is a whole one
+
+    // Slot 1 is selected and its field shows target number 1: so it is.
+    handle([&] {
+        LabeledEdit4Change();
+        writeField("LabeledEdit5", std::to_string(ownCourse));
+        writeField("LabeledEdit6", std::to_string(ownSpeed));
+    });
+    m_image3->refresh(m_image3->rect());
 }
 
 // ---- Slot selection and target number ------------------------------------------------------

@@ -23,6 +23,7 @@ namespace varmet {
 
 class Board;
 class BoardView;
+class ExerciseDesk;
 class FormPort;
 class LabeledEdit;
 class SpinEdit;
@@ -68,6 +69,14 @@ public:
     // A computed target motion put into "Кц", "Vц (узл)" and "Д до цели (кбт)" through the fields
     // and their entries, as if stepped there; the distance is the program's, not a fix.
     void ApplyTargetMotion(int course, int speed, int distance);
+
+    // The exercises: the menu "Учение", the sonar panel and the score.
+    ExerciseDesk &exerciseDesk() { return *m_exerciseDesk; }
+
+    // Everything back to the start of work but the window itself: the clock, every slot, the
+    // fix logs and own ship's track, the fields' start texts and a fresh board with its grid;
+    // then own course and speed entered through their fields.
+    void RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed);
 
     // The selected slot as "Номер п/п" shows it: the integer typed, 1 when it is no whole
     // number; it addresses a slot only within 1..5.
@@ -152,6 +161,8 @@ private:
     std::unique_ptr<Board> m_board;
     std::unique_ptr<FormPort> m_port;
     std::unique_ptr<TickCycle> m_cycle;
+    std::unique_ptr<ExerciseDesk> m_exerciseDesk;
+    bool m_restarting = false; // RestartWork is putting the fields back: no handler runs
 
     BoardView *m_image3 = nullptr;
     SpinEdit *m_spinEdit2 = nullptr;

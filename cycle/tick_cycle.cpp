@@ -310,8 +310,12 @@ void TickCycle::distanceEntry()
         return;
     const std::int32_t distance = wholeNumber(Control::LabeledEdit8);
     TargetSlot &slot = m_state.Slots[*number];
+    // A distance is expected only once the operator has measured one: before that the plotted
+    // distance is the program's placing, not an estimate.
+    const bool measuredBefore = m_state.FixLogs[*number - 1].LatestOf(FixKind::Distance)
+        || m_fixes.Pending(*number, FixKind::Distance);
     const std::optional<long double> expected
-        = slot.IsTarget ? std::optional(slot.DistancePx / 2) : std::nullopt;
+        = slot.IsTarget && measuredBefore ? std::optional(slot.DistancePx / 2) : std::nullopt;
     slot.IsTarget = true;
     slot.FixDistance = static_cast<long double>(distance);
     placeAtFix(*number);

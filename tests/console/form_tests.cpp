@@ -188,7 +188,8 @@ TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
         (QStringList {"MFile &Файл", "  MOpen &Открыть Ctrl+O",
             "  MSave &Сохранить как... F2; Ctrl+S", "  MExit &Выход Ctrl+Q", "N1 Правка",
             "  N2 Отменить Ctrl+Z", "MAnalysis Анализ", "  MBearings Анализ пеленгов F3",
-            "N3 Справка", "  N4 Справка F1"}));
+            "MExercise &Учение", "  MExerciseStart &Начать… ", "  MExerciseScore &Итоги ",
+            "  MExerciseStop &Завершить ", "N3 Справка", "  N4 Справка F1"}));
 }
 
 TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)

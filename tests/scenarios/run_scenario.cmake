@@ -1,7 +1,15 @@
 # Runs one scenario script through the driver and compares what it prints with the golden file.
 # -DDRIVER=... -DSCRIPT=... -DEXPECTED=... [-DEXPECTED_STATUS=2] -DWORKDIR=...
+# [-DEXERCISES=folder] [-DTEST_EXERCISES=folder]
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
+# Exercise files the script starts, beside it: the shipped ones and the tests' own.
+if(DEFINED EXERCISES)
+    file(COPY "${EXERCISES}/" DESTINATION "${WORKDIR}/exercises")
+endif()
+if(DEFINED TEST_EXERCISES)
+    file(COPY "${TEST_EXERCISES}/" DESTINATION "${WORKDIR}/test_exercises")
+endif()
 execute_process(
     COMMAND "${DRIVER}" "${SCRIPT}"
     WORKING_DIRECTORY "${WORKDIR}"

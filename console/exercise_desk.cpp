@@ -1,0 +1,263 @@
+#include "exercise_desk.h"
+
+#include "ugredit.h"
+
+#include "board/board.h"
+#include "exercise/report.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace varmet {
+
+namespace {
+
+const QString ExerciseFilter = QStringLiteral("Учения (*.json);;Все файлы (*)");
+const QString ReportFilter = QStringLiteral("Документы PDF (*.pdf)");
+
+// A new report stands out until the next tick, by its mark and its colour.
+const QString NewReportStyle = QStringLiteral(
+    "QLabel { background: #ffff00; font-weight: bold; border: 1px solid gray; padding: 2px; }");
+const QString ReportStyle
+    = QStringLiteral("QLabel { background: white; border: 1px solid gray; padding: 2px; }");
+
+} // namespace
+
+ExerciseDesk::ExerciseDesk(TForm1 &form)
+    : QObject(&form)
+    , m_form(form)
+{
+    // The menu stands before "Справка".
+    auto *menu = new QMenu(QStringLiteral("&Учение"), &form);
+    menu->setObjectName("MExercise");
+    menu->menuAction()->setObjectName("MExercise");
+    if (auto *help = form.findChild<QMenu *>(QStringLiteral("N3")))
+        form.menuBar()->insertMenu(help->menuAction(), menu);
+    else
+        form.menuBar()->addMenu(menu);
+    const auto item = [&](const char *name, const QString &title, void (ExerciseDesk::*handler)()) {
+        QAction *action = menu->addAction(title);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    m_startAction = item("MExerciseStart", QStringLiteral("&Начать…"), &ExerciseDesk::StartClick);
+    m_scoreAction = item("MExerciseScore", QStringLiteral("&Итоги"), &ExerciseDesk::ScoreClick);
+    m_stopAction = item("MExerciseStop", QStringLiteral("&Завершить"), &ExerciseDesk::StopClick);
+    m_scoreAction->setEnabled(false);
+    m_stopAction->setEnabled(false);
+
+    m_panel = new QDockWidget(QStringLiteral("Гидроакустик: последние пеленги"), &form);
+    m_panel->setObjectName("SonarPanel");
+    m_panel->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    m_panel->setAllowedAreas(Qt::BottomDockWidgetArea);
+    auto *strip = new QWidget(m_panel);
+    auto *row = new QHBoxLayout(strip);
+    row->setContentsMargins(6, 2, 6, 4);
+    m_status = new QLabel(strip);
+    m_status->setObjectName("SonarStatus");
+    m_status->setMinimumWidth(170);
+    row->addWidget(m_status);
+    for (std::size_t i = 0; i < m_reports.size(); ++i) {
+        auto *label = new QLabel(strip);
+        label->setObjectName(QStringLiteral("SonarReport%1").arg(i + 1));
+        label->setMinimumWidth(150);
+        label->setToolTip(QStringLiteral("Время доклада, номер цели и пеленг; новый доклад "
+                                         "выделен до следующего такта"));
+        label->hide();
+        row->addWidget(label);
+        m_reports[i] = label;
+    }
+    row->addStretch();
+    m_panel->setWidget(strip);
+    form.addDockWidget(Qt::BottomDockWidgetArea, m_panel);
+    m_panel->hide();
+
+    m_scoreWindow = new QWidget(&form, Qt::Window);
+    m_scoreWindow->setObjectName("ScoreWindow");
+    m_scoreWindow->setWindowTitle(QStringLiteral("Итоги учения"));
+    m_scoreWindow->resize(900, 760);
+    auto *column = new QVBoxLayout(m_scoreWindow);
+    m_scoreText = new QTextBrowser(m_scoreWindow);
+    m_scoreText->setObjectName("ScoreText");
+    column->addWidget(m_scoreText, 1);
+    m_scorePicture = new QLabel(m_scoreWindow);
+    m_scorePicture->setObjectName("ScorePicture");
+    m_scorePicture->setAlignment(Qt::AlignCenter);
+    column->addWidget(m_scorePicture);
+    auto *buttons = new QHBoxLayout;
+    auto *save = new QPushButton(QStringLiteral("Сохранить отчет"), m_scoreWindow);
+    save->setObjectName("SaveReportButton");
+    auto *close = new QPushButton(QStringLiteral("Закрыть"), m_scoreWindow);
+    close->setObjectName("CloseScoreButton");
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(close);
+    column->addLayout(buttons);
+    connect(save, &QPushButton::clicked, this, &ExerciseDesk::saveReport);
+    connect(close, &QPushButton::clicked, m_scoreWindow, &QWidget::hide);
+}
+
+ExerciseDesk::~ExerciseDesk() = default;
+
+bool ExerciseDesk::linearShown() const
+{
+    return m_form.findChild<QCheckBox *>(QStringLiteral("CheckBox2"))->isChecked();
+}
+
+void ExerciseDesk::StartClick()
+{
+    const QString path
+        = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, {}});
+    if (!path.isEmpty())
+        Start(path, std::nullopt);
+}
+
+void ExerciseDesk::Start(const QString &path, std::optional<std::uint64_t> seed)
+{
+    QByteArray source;
+    ExerciseParse parsed = ReadExerciseFile(path, &source);
+    if (const auto *refusal = std::get_if<ExerciseRefusal>(&parsed)) {
+        m_form.showMessage(refusal->Message);
+        return;
+    }
+    auto &definition = std::get<ExerciseDefinition>(parsed);
+    m_form.RestartWork(definition.OwnCourse, definition.OwnSpeed);
+    m_exercise.emplace(std::move(definition), std::move(source), path, seed, m_form.state());
+    m_scoreWindow->hide();
+    showPanel();
+}
+
+void ExerciseDesk::showPanel()
+{
+    m_scoreAction->setEnabled(true);
+    m_stopAction->setEnabled(!m_exercise->ended());
+    refreshPanel();
+    if (m_panel->isVisibleTo(&m_form))
+        return;
+    // The window grows by the panel, so that it hides none of the blocks above it.
+    const int before = m_form.centralWidget()->height();
+    m_panel->show();
+    m_form.layout()->activate();
+    const int taken = before - m_form.centralWidget()->height();
+    m_form.resize(m_form.width(), m_form.height() + std::max(taken, 0));
+}
+
+void ExerciseDesk::refreshPanel()
+{
+    const Exercise &exercise = *m_exercise;
+    m_status->setText(QStringLiteral("«%1»%2").arg(
+        exercise.definition().Name, exercise.ended() ? QStringLiteral(": завершено") : QString()));
+    const std::vector<SonarReport> reports = exercise.LatestReports();
+    for (std::size_t i = 0; i < m_reports.size(); ++i) {
+        QLabel *label = m_reports[i];
+        if (i >= reports.size()) {
+            label->clear();
+            label->hide();
+            continue;
+        }
+        const SonarReport &r = reports[i];
+        const bool fresh = exercise.IsNew(r);
+        label->setText(
+            QStringLiteral("%1%2   цель %3   П %4°")
+                .arg(fresh ? QStringLiteral("● ") : QString(), OperationalTimeText(r.Time))
+                .arg(r.Target)
+                .arg(r.Bearing));
+        label->setStyleSheet(fresh ? NewReportStyle : ReportStyle);
+        label->show();
+    }
+}
+
+void ExerciseDesk::AfterTick()
+{
+    if (!m_exercise || m_exercise->ended())
+        return;
+    const bool timeUp = m_exercise->AfterTick(m_form.state());
+    if (timeUp)
+        finish();
+    else
+        refreshPanel();
+}
+
+ExerciseScore ExerciseDesk::Score() const
+{
+    return m_exercise->Score(m_form.state(), linearShown());
+}
+
+void ExerciseDesk::ScoreClick()
+{
+    if (m_exercise)
+        showScore();
+}
+
+void ExerciseDesk::StopClick()
+{
+    if (m_exercise && !m_exercise->ended())
+        finish();
+}
+
+void ExerciseDesk::finish()
+{
+    m_exercise->Finish(m_form.state(), linearShown());
+    m_stopAction->setEnabled(false);
+    refreshPanel();
+    showScore();
+}
+
+void ExerciseDesk::showScore()
+{
+    const ExerciseScore score = Score();
+    m_shownHtml = ScoreHtml(*m_exercise, score);
+    // Over a copy: the live board is never drawn on.
+    m_shownPicture = BoardWithTruth(m_form.board().canvas().picture(), m_exercise->definition(),
+        m_form.state().OwnTrack, score.Time);
+    m_scoreText->setHtml(m_shownHtml);
+    m_scorePicture->setPixmap(QPixmap::fromImage(
+        m_shownPicture.scaled(360, 360, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    m_scoreWindow->show();
+    m_scoreWindow->raise();
+}
+
+void ExerciseDesk::saveReport()
+{
+    QString path = m_form.askFileName({TForm1::FileRequest::Kind::Save, ReportFilter,
+        QStringLiteral("Отчет"), QStringLiteral("pdf"), {}});
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    const QString title = QStringLiteral("Итоги учения «%1»").arg(m_exercise->definition().Name);
+    if (const auto failure = WriteReport(path, m_shownHtml, m_shownPicture, title))
+        m_form.showMessage(*failure);
+}
+
+std::optional<ExerciseState> ExerciseDesk::SavedState() const
+{
+    if (!m_exercise)
+        return std::nullopt;
+    return m_exercise->state();
+}
+
+bool ExerciseDesk::Resume(const ExerciseState &state)
+{
+    std::optional<Exercise> resumed = Exercise::Resume(state);
+    if (!resumed)
+        return false;
+    m_exercise = std::move(resumed);
+    showPanel();
+    return true;
+}
+
+} // namespace varmet

@@ -1,0 +1,78 @@
+#pragma once
+
+// The exercises at the console: the menu "Учение" ("Начать…", "Итоги", "Завершить"), the sonar
+// panel under the window's blocks with the latest report of each detected target, and the score
+// window with its PDF report. While no exercise runs none of it shows and nothing changes.
+
+#include "exercise/exercise.h"
+
+#include <QImage>
+#include <QObject>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QTextBrowser;
+class QWidget;
+
+namespace varmet {
+
+class TForm1;
+
+class ExerciseDesk : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ExerciseDesk(TForm1 &form);
+    ~ExerciseDesk() override;
+
+    // "Начать…": asks for the exercise file and starts it.
+    void StartClick();
+    // "Итоги": the score now (the final one after the end).
+    void ScoreClick();
+    // "Завершить": ends the exercise and shows its score.
+    void StopClick();
+
+    // Starts the exercise in `path` with the clock and slots back at the start; `seed` overrides
+    // the file's. A refused file is shown to the operator and nothing starts.
+    void Start(const QString &path, std::optional<std::uint64_t> seed);
+    // After every tick of the main timer.
+    void AfterTick();
+
+    // The exercise started last, running or ended; none before the first.
+    const Exercise *exercise() const { return m_exercise ? &*m_exercise : nullptr; }
+    ExerciseScore Score() const;
+
+    // For sessions: the exercise's own state, and continuing one (the model's state, own ship's
+    // track included, is restored apart). Resume returns false for a state that describes no run.
+    std::optional<ExerciseState> SavedState() const;
+    bool Resume(const ExerciseState &state);
+
+private:
+    void showPanel();
+    void refreshPanel();
+    void finish();
+    void showScore();
+    void saveReport();
+    bool linearShown() const;
+
+    TForm1 &m_form;
+    std::optional<Exercise> m_exercise;
+    QAction *m_startAction = nullptr;
+    QAction *m_scoreAction = nullptr;
+    QAction *m_stopAction = nullptr;
+    QDockWidget *m_panel = nullptr;
+    QLabel *m_status = nullptr;
+    std::array<QLabel *, MaxExerciseTargets> m_reports {};
+    QWidget *m_scoreWindow = nullptr;
+    QTextBrowser *m_scoreText = nullptr;
+    QLabel *m_scorePicture = nullptr;
+    QString m_shownHtml; // the score and picture the window shows, for the report
+    QImage m_shownPicture;
+};
+
+} // namespace varmet

@@ -1,0 +1,110 @@
+// Reading exercise files: the defaults, and each refusal with the field and problem it names.
+
+#include "exercise/exercise_file.h"
+
+#include <gtest/gtest.h>
+
+using namespace varmet;
+
+namespace {
+
+// A valid file with one target; `replace` swaps a piece of it for a broken one.
+QByteArray File(const std::string &from = {}, const std::string &to = {})
+{
+    std::string text = R"({"name": "Проба", "own": {"course": 0, "speed": 6},
+        "targets": [{"number": 1, "bearing": 45, "distance": 60, "course": 270, "speed": 12,
+                     "manoeuvres": [{"time": 600, "course": 300, "speed": 12}]}],
+        "sonar": {"sigma": 1, "interval": 30}})";
+    if (!from.empty()) {
+        const auto at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    }
+    return QByteArray::fromStdString(text);
+}
+
+QString Refusal(const QByteArray &json)
+{
+    const ExerciseParse parsed = ParseExercise(json, "файл");
+    const auto *refusal = std::get_if<ExerciseRefusal>(&parsed);
+    return refusal ? refusal->Message : QStringLiteral("(accepted)");
+}
+
+} // namespace
+
+TEST(ExerciseFile, DefaultsFillWhatTheFileLeavesOut)
+{
+    const ExerciseParse parsed = ParseExercise(File(R"("name": "Проба", )", ""), "crossing");
+    ASSERT_TRUE(std::holds_alternative<ExerciseDefinition>(parsed));
+    const auto &d = std::get<ExerciseDefinition>(parsed);
+    EXPECT_EQ(d.Name, "crossing");
+    EXPECT_EQ(d.Targets.at(0).Length, 100);
+    EXPECT_EQ(d.Targets.at(0).Manoeuvres.at(0).Time, 600);
+    EXPECT_EQ(d.Tolerances.Course, 5);
+    EXPECT_EQ(d.Tolerances.Speed, 1);
+    EXPECT_EQ(d.Tolerances.DistancePercent, 5);
+    EXPECT_FALSE(d.Sonar.Range);
+    EXPECT_FALSE(d.TimeLimit);
+    EXPECT_FALSE(d.Seed);
+}
+
+struct RefusalCase
+{
+    const char *from;
+    const char *to;
+    const char *message;
+};
+
+class ExerciseFileRefusal : public testing::TestWithParam<RefusalCase>
+{
+};
+
+TEST_P(ExerciseFileRefusal, NamesTheFieldAndTheProblem)
+{
+    const RefusalCase &c = GetParam();
+    EXPECT_EQ(Refusal(File(c.from, c.to)).toStdString(), c.message);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, ExerciseFileRefusal, testing::Values(
+    RefusalCase {R"("sonar": {"sigma": 1, "interval": 30}})", R"("sonar": {"sigma": 1, "interval": 30})",
+        "файл не является документом JSON: объект не закрыт (знак 277)"},
+    RefusalCase {R"("own": {"course": 0, "speed": 6},)", "", "поле «own»: поле отсутствует"},
+    RefusalCase {R"("course": 0, "speed": 6})", R"("course": 400, "speed": 6})",
+        "поле «own.course»: значение 400 вне пределов 0…359"},
+    RefusalCase {R"("speed": 6})", R"("speed": 6.5})", "поле «own.speed»: ожидается целое число"},
+    RefusalCase {R"("name": "Проба")", R"("name": "  ")", "поле «name»: ожидается непустая строка"},
+    RefusalCase {R"("number": 1)", R"("number": 11)", "поле «targets[0].number»: значение 11 вне пределов 1…10"},
+    RefusalCase {R"("bearing": 45)", R"("bearing": 360)", "поле «targets[0].bearing»: значение 360 вне пределов [0…360)"},
+    RefusalCase {R"("distance": 60)", R"("distance": 0)", "поле «targets[0].distance»: значение 0 вне пределов (0…300]"},
+    RefusalCase {R"("course": 270)", R"("course": "запад")", "поле «targets[0].course»: ожидается число"},
+    RefusalCase {R"(, "speed": 12,)", R"(,)", "поле «targets[0].speed»: поле отсутствует"},
+    RefusalCase {R"("speed": 12,)", R"("speed": 12, "length": -5,)", "поле «targets[0].length»: значение -5 вне пределов (0…500]"},
+    RefusalCase {R"("speed": 12,)", R"("speed": 12, "colour": "серый",)", "поле «targets[0].colour»: неизвестное поле"},
+    RefusalCase {R"("time": 600)", R"("time": 0)", "поле «targets[0].manoeuvres[0].time»: манёвр в прошлом: 0 с — не позже начала учения"},
+    RefusalCase {R"([{"time": 600, "course": 300, "speed": 12}])",
+        R"([{"time": 600, "course": 300, "speed": 12}, {"time": 300, "course": 0, "speed": 5}])",
+        "поле «targets[0].manoeuvres[1].time»: манёвр в прошлом: 300 с — не позже предыдущего манёвра (600 с)"},
+    RefusalCase {R"("course": 300,)", R"("course" 300,)", "файл не является документом JSON: нет двоеточия после имени поля (знак 210)"},
+    RefusalCase {R"("targets": [{"number": 1,)", R"("targets": [{"number": 2, "bearing": 1, "distance": 1, "course": 1, "speed": 1}, {"number": 2,)",
+        "поле «targets[1].number»: номер 2 уже есть у цели targets[0]"},
+    RefusalCase {R"("targets": [{)", R"("targets": [1, 2, 3, 4, 5, {)", "поле «targets»: целей 6, а слотов только 5"},
+    RefusalCase {R"("sonar": {"sigma": 1, "interval": 30})", R"("sonar": {"sigma": -1, "interval": 30})",
+        "поле «sonar.sigma»: значение -1 вне пределов [0…30]"},
+    RefusalCase {R"("interval": 30)", R"("interval": 0)", "поле «sonar.interval»: значение 0 вне пределов 1…3600"},
+    RefusalCase {R"("interval": 30})", R"("interval": 30}, "tolerances": {"distance": 0})",
+        "поле «tolerances.distance»: значение 0 вне пределов (0…100]"},
+    RefusalCase {R"("interval": 30})", R"("interval": 30}, "time_limit": 0)", "поле «time_limit»: значение 0 вне пределов 1…86400"},
+    RefusalCase {R"("sonar": {)", R"("hydrophone": {)", "поле «sonar»: поле отсутствует"}));
+// clang-format on
+
+TEST(ExerciseFile, RefusesWhatIsNoExerciseAtAll)
+{
+    EXPECT_EQ(Refusal("[]"), "файл должен содержать объект JSON");
+    EXPECT_EQ(Refusal(File(R"("targets": [)", R"("targets": [], "x": [)")),
+        "поле «targets»: нет ни одной цели");
+    const ExerciseParse missing = ReadExerciseFile("/nonexistent/учение.json");
+    ASSERT_TRUE(std::holds_alternative<ExerciseRefusal>(missing));
+    EXPECT_TRUE(std::get<ExerciseRefusal>(missing).Message.startsWith(
+        "Учение «/nonexistent/учение.json» не начато: файл не читается"));
+}
