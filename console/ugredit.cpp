@@ -622,8 +622,10 @@ int TForm1::selectedSlot() const
 void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
 {
     setHeldStepperFast(false);
+    m_heldStepper.reset();
+    m_holdTicks = 0;
     m_state = FireControlState {};
-    m_state.TimeMode = m_speedButton2->isChecked() ? 0 : 1; // the operator's choice stays
+    m_cycle->useShipClockMarks(m_speedButton2->isChecked()); // the operator's choice stays
     m_board->Restart();
     // As at the start: no entry runs while the fields take their start texts back. The fields
     // still notice their own changes (a spin field keeps track of the text it shows).
