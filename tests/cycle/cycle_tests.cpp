@@ -107,50 +107,6 @@ TEST_F(CycleTest, TrackFollowsACourseChangeAtTheTickThatTakesItOver)
     EXPECT_EQ(board.figures().recorded(FigureKind::TrackAndWake, 1).strokes, TrackAndWake(s));
 }
 
-TEST_F(CycleTest, WorkedGeometryShowsTheAngularSolution)
-{
-    setUpCrossingTarget();
-    EXPECT_EQ(shown(Control::LabeledEdit20), "-13");
-    EXPECT_EQ(shown(Control::LabeledEdit22), "9497");
-    EXPECT_EQ(shown(Control::LabeledEdit23), "77");
-    EXPECT_EQ(shown(Control::LabeledEdit21), "77");
-    EXPECT_EQ(shown(Control::LabeledEdit24), "-90");
-    EXPECT_EQ(shown(Control::LabeledEdit25), "-103");
-    EXPECT_EQ(shown(Control::LabeledEdit11), "50");
-    EXPECT_EQ(shown(Control::Edit1), "90");
-    EXPECT_EQ(shown(Control::LabeledEdit2), "10");
-    EXPECT_EQ(shown(Control::LabeledEdit3), "0");
-    EXPECT_FALSE(console.visible[Control::Label13]);
-}
-
-TEST_F(CycleTest, AbsentSolutionShowsDashesAndDrawsNoTorpedoFigures)
-{
-    console.checks[Control::CheckBox1] = true;
-    setUpCrossingTarget();
-    ASSERT_FALSE(board.figures().recorded(FigureKind::MedianLine, 1).strokes.empty());
-
-    // A target faster than the torpedo across the line of sight: no lead angle exists.
-    step(Control::LabeledEdit1, "50");
-    step(Control::LabeledEdit14, "20");
-    ticks(2);
-    for (Control c : {Control::LabeledEdit20, Control::LabeledEdit21, Control::LabeledEdit22,
-             Control::LabeledEdit23, Control::LabeledEdit25, Control::LabeledEdit26,
-             Control::LabeledEdit28, Control::LabeledEdit31, Control::LabeledEdit34})
-        EXPECT_EQ(shown(c), "—") << objectName(c);
-    EXPECT_EQ(shown(Control::LabeledEdit24), "-90");
-    EXPECT_TRUE(board.figures().recorded(FigureKind::MedianLine, 1).strokes.empty());
-    EXPECT_TRUE(board.figures().recorded(FigureKind::TorpedoPair, 1).strokes.empty());
-
-    // Torpedo speed 0: the lead angle is 0, so "Fi" shows the correction alone.
-    step(Control::LabeledEdit14, "0");
-    step(Control::LabeledEdit18, "5");
-    ticks(2);
-    EXPECT_EQ(shown(Control::LabeledEdit20), "5");
-    EXPECT_EQ(shown(Control::LabeledEdit25), "-85");
-    EXPECT_EQ(shown(Control::LabeledEdit22), "—");
-    EXPECT_TRUE(console.faults.empty());
-}
-
 TEST_F(CycleTest, AbsentSolutionOfAnArmedTargetRaisesTheBanner)
 {
     console.checks[Control::CheckBox1] = true;
@@ -321,29 +277,8 @@ protected:
     QRgb colour(Control c) const { return console.background(c); }
     bool banner() { return console.visible[Control::Label13]; }
     static constexpr QRgb Red = 0xffff0000;
-    static constexpr QRgb Yellow = 0xffffff00;
     static constexpr QRgb White = 0xffffffff;
 };
-
-TEST_F(RestrictionTest, BannerBlinksWhileARunLimitIsBrokenAndHidesWhenItEnds)
-{
-    EXPECT_FALSE(banner());
-    step(Control::LabeledEdit15, "13000"); // usable run 8840 m < 9497 m
-    ticks(1);
-    EXPECT_TRUE(banner());
-    EXPECT_EQ(colour(Control::Label13), Yellow) << "the first second shows yellow after red";
-    EXPECT_EQ(colour(Control::LabeledEdit22), Red);
-    ticks(1);
-    EXPECT_EQ(colour(Control::Label13), Red);
-    ticks(1);
-    EXPECT_EQ(colour(Control::Label13), Yellow);
-
-    step(Control::LabeledEdit15, "19000");
-    ticks(1);
-    EXPECT_FALSE(banner());
-    EXPECT_EQ(colour(Control::LabeledEdit22), White);
-    EXPECT_EQ(colour(Control::Label13), Yellow) << "the colour stays for the next violation";
-}
 
 TEST_F(RestrictionTest, UnarmedTargetColoursRunFieldsOnly)
 {
