@@ -26,29 +26,18 @@ using namespace varmet;
 
 namespace {
 
+// What the window shows at the start is in the startup scenario; here what it cannot print.
 TEST_F(ConsoleTest, StartsWithTheDefaultsOfTheWindow)
 {
-    for (const char *down : {"SpeedButton1", "RadioButton1", "CheckBox2"})
-        EXPECT_TRUE(get<QAbstractButton>(down)->isChecked()) << down;
-    for (const char *up : {"SpeedButton2", "RadioButton2", "CheckBox1", "SBErase"})
-        EXPECT_FALSE(get<QAbstractButton>(up)->isChecked()) << up;
-    EXPECT_EQ(text("LabeledEdit1"), "20");
-    EXPECT_EQ(text("LabeledEdit14"), "45");
-    EXPECT_EQ(text("LabeledEdit15"), "19000");
-    EXPECT_EQ(text("LabeledEdit17"), "200");
-    EXPECT_EQ(spin("SpinEdit1")->value(), 90);
     auto *banner = get<QLabel>("Label13");
-    EXPECT_TRUE(banner->isHidden());
     EXPECT_TRUE(banner->font().bold());
     EXPECT_EQ(banner->font().pointSize(), 10);
     EXPECT_FALSE(get<QToolButton>("SBErase")->icon().isNull());
     EXPECT_FALSE(edit("LabeledEdit19")->isEnabled());
     EXPECT_NE(edit("LabeledEdit19")->background(), QColor(Qt::white));
-    // The analysis fields are displays, empty while the target has no fix.
-    for (const char *analysis : {"LabeledEdit10", "LabeledEdit13", "LabeledEdit12"}) {
+    // The analysis fields are displays.
+    for (const char *analysis : {"LabeledEdit10", "LabeledEdit13", "LabeledEdit12"})
         EXPECT_TRUE(edit(analysis)->isReadOnly() && edit(analysis)->isEnabled()) << analysis;
-        EXPECT_EQ(text(analysis), "") << analysis;
-    }
     EXPECT_FALSE(upDown("UpDown12")->isEnabled());
     EXPECT_EQ(runningAtStart, (QStringList {"Timer1", "Timer2"}));
     EXPECT_EQ(timer("Timer1")->interval(), 1000);

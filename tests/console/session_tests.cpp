@@ -20,11 +20,6 @@ using namespace varmet;
 
 namespace {
 
-// ---- Held stepping: steps of 5 and a yellow field from the second hold-timer tick after the
-// press, back to steps of 1 and white on release, for four fields only.
-
-const QColor White(Qt::white);
-
 // Stepping by 5 in yellow from the second hold tick is in the stepping scenarios; here the hold
 // timer, which they cannot see: a held arrow's release stops it, any other arrow's does not.
 TEST_F(ConsoleTest, OnlyAHeldArrowsReleaseStopsTheHoldTimer)
@@ -36,18 +31,6 @@ TEST_F(ConsoleTest, OnlyAHeldArrowsReleaseStopsTheHoldTimer)
         u->release();
         EXPECT_EQ(timer("Timer2")->isActive(), !held) << name;
     }
-}
-
-TEST_F(ConsoleTest, ShortClickStepsByOneAndNeverTurnsYellow)
-{
-    QToolButton *up = upDown("UpDown4")->button(Up);
-    QTest::mousePress(up, Qt::LeftButton);
-    form->Timer2Timer();
-    QTest::mouseRelease(up, Qt::LeftButton);
-    EXPECT_EQ(text("LabeledEdit5"), "1");
-    EXPECT_EQ(edit("LabeledEdit5")->background(), White);
-    EXPECT_EQ(upDown("UpDown4")->increment(), 1);
-    EXPECT_FALSE(timer("Timer2")->isActive());
 }
 
 // ---- "Номер п/п" loads the selected slot into the fields, in a fixed order and form, so that
