@@ -56,6 +56,11 @@ public:
             m_fileAnswer.reset();
             return answer;
         };
+        // A question is printed and answered "no", as an operator going on without saving.
+        m_form.askYesNoCancel = [this](const QString &question) {
+            print("question: " + question);
+            return TForm1::Answer::No;
+        };
     }
 
     void run(const QStringList &words, const QString &line)
@@ -94,6 +99,8 @@ private:
             {"board", &Impl::saveBoard},
             {"helptext", &Impl::printHelpText},
             {"window", &Impl::saveWindow},
+            {"session", &Impl::session},
+            {"journal", &Impl::saveJournal},
         };
         return table;
     }
@@ -424,6 +431,32 @@ private:
             fail("missing path");
         if (!m_form.grab().save(path, "PNG"))
             fail("cannot write " + path);
+    }
+
+    void session(const QStringList &words, const QString &line)
+    {
+        const QString what = argument(words, 1, "save or open");
+        const QString path = restOfLine(line, 2);
+        if (path.isEmpty())
+            fail("missing path");
+        std::optional<QString> refusal;
+        if (what == "save")
+            refusal = m_form.saveSession(path);
+        else if (what == "open")
+            refusal = m_form.openSession(path);
+        else
+            fail("expected save or open, not \"" + what + "\"");
+        if (refusal)
+            print("message: " + *refusal);
+    }
+
+    void saveJournal(const QStringList &, const QString &line)
+    {
+        const QString path = restOfLine(line, 1);
+        if (path.isEmpty())
+            fail("missing path");
+        if (const auto failure = m_form.saveJournal(path))
+            print("message: " + *failure);
     }
 
     void printHelpText(const QStringList &words, const QString &)

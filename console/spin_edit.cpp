@@ -39,6 +39,7 @@ SpinEdit::SpinEdit(
     // only when the value changes, so neither signal alone sees every change of the text.
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::notifyIfTextChanged);
     connect(this, &QSpinBox::textChanged, this, &SpinEdit::notifyIfTextChanged);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { emit operatorTyped(text()); });
 }
 
 int SpinEdit::typedValue() const
@@ -76,13 +77,17 @@ void SpinEdit::fixup(QString &input) const
 
 void SpinEdit::stepBy(int steps)
 {
+    emit operatorStepped(steps);
     QSpinBox::stepBy(steps);
     notifyIfTextChanged();
 }
 
 void SpinEdit::focusOutEvent(QFocusEvent *event)
 {
+    const QString typed = text();
     QSpinBox::focusOutEvent(event);
+    if (text() != typed)
+        emit operatorTyped(text());
     notifyIfTextChanged();
 }
 

@@ -229,6 +229,13 @@ TForm1::TForm1(QWidget *parent)
 {
     showMessage = [this](const QString &message) { showMessageBox(message); };
     askFileName = [this](const FileRequest &request) { return showFileDialog(request); };
+    askYesNoCancel = [this](const QString &question) {
+        const auto button = QMessageBox::question(this, windowTitle(), question,
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        return button == QMessageBox::Yes ? Answer::Yes
+            : button == QMessageBox::No   ? Answer::No
+                                          : Answer::Cancel;
+    };
 
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("БИУС \"Вармет\""));
@@ -256,8 +263,10 @@ TForm1::TForm1(QWidget *parent)
 
     FormCreate();
     wireHandlers();
+    wireJournal();
     m_timer1->start();
     m_timer2->start();
+    m_startUp = captureSession();
 }
 
 TForm1::~TForm1()
@@ -385,6 +394,11 @@ void TForm1::buildMenu()
     QMenu *file = addMenu("MFile", "&Файл");
     addItem(file, "MOpen", "&Открыть", &TForm1::MOpenClick);
     addItem(file, "MSave", "&Сохранить как...", &TForm1::MSaveClick)->setShortcut(Qt::Key_F2);
+    file->addSeparator();
+    addItem(file, "MSaveSession", "Сохранить &сеанс…", &TForm1::MSaveSessionClick);
+    addItem(file, "MOpenSession", "Открыть с&еанс…", &TForm1::MOpenSessionClick);
+    addItem(file, "MSaveJournal", "Сохранить &журнал…", &TForm1::MSaveJournalClick);
+    addItem(file, "MReplayJournal", "&Воспроизвести журнал…", &TForm1::MReplayJournalClick);
     addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick);
     addItem(addMenu("N3", "Справка"), "N4", "Справка", &TForm1::N4Click);
 }
@@ -438,19 +452,27 @@ void TForm1::wireHandlers()
     wire(findChild<QPushButton *>("Button1"), &QPushButton::clicked, &TForm1::Button1Click);
     wire(findChild<QPushButton *>("Button2"), &QPushButton::clicked, &TForm1::Button2Click);
 
-    connect(m_image3, &BoardView::mousePressed, this,
-        [this](int x, int y) { handle([=, this] { Image3MouseDown(x, y); }); });
+    connect(m_image3, &BoardView::mousePressed, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("down", x, y, b);
+        handle([=, this] { Image3MouseDown(x, y); });
+    });
     connect(m_image3, &BoardView::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("move", x, y, b);
         handle([=, this] { Image3MouseMove(x, y, b); });
     });
-    connect(
-        m_image3, &BoardView::mouseReleased, this, [this] { handle([this] { Image3MouseUp(); }); });
+    connect(m_image3, &BoardView::mouseReleased, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("up", x, y, b);
+        handle([this] { Image3MouseUp(); });
+    });
 }
 
 void TForm1::Timer1Timer()
 {
     // The cycle never re-enters a tick, also not from the nested loop of a fault's message box.
+    const std::int32_t before = m_state.TickCount;
     handle([this] { m_cycle->Timer1Timer(); });
+    if (m_state.TickCount != before)
+        m_journal.tick();
 }
 
 void TForm1::handle(const std::function<void()> &handler)
@@ -576,6 +598,9 @@ void TForm1::EndHold()
 
 void TForm1::Timer2Timer()
 {
+    // Before the first press the count matters to nothing: a press starts it afresh.
+    if (m_state.HeldStepper != 0)
+        m_journal.holdTick();
     ++m_state.HoldTicks;
     if (m_state.HoldTicks >= 2)
         setHeldStepperFast(true);
@@ -639,6 +664,7 @@ void TForm1::MOpenClick()
     const QString path = askFileName({FileRequest::Kind::Open, OpenFilter, {}, {}});
     if (path.isEmpty())
         return;
+    m_journal.action(QStringLiteral("menu MOpen ") + path);
     if (const auto refusal = m_board->openPicture(path))
         showMessage(*refusal);
 }
@@ -651,12 +677,14 @@ void TForm1::MSaveClick()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".bmp");
+    m_journal.action(QStringLiteral("menu MSave ") + path);
     if (const auto failure = m_board->savePicture(path))
         showMessage(*failure);
 }
 
 void TForm1::UndoClick()
 {
+    m_journal.action(QStringLiteral("menu N2"));
     m_board->UndoClick();
 }
 

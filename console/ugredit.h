@@ -7,12 +7,15 @@
 #include "fault_guard.h"
 
 #include "model/state.h"
+#include "session/journal.h"
+#include "session/session_data.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
 class QToolButton;
@@ -47,6 +50,11 @@ public:
     };
     std::function<void(const QString &message)> showMessage;
     std::function<QString(const FileRequest &request)> askFileName; // empty: cancelled
+    // A question with yes, no and cancel (by default a message box).
+    enum class Answer { Yes, No, Cancel };
+    std::function<Answer(const QString &question)> askYesNoCancel;
+    // Starts the replay of a journal file in this window (set by whoever can run scripts).
+    std::function<void(const QString &path)> replayJournal;
 
     // The window that "Справка" shows; none until set.
     void setHelpWindow(QWidget *help) { m_helpWindow = help; }
@@ -95,7 +103,38 @@ public:
     void UndoClick();
     void N4Click();
 
+    // Sessions: the whole plot written to a file and put back from one, and the journal of the
+    // operator's actions. Each returns the reason of a failure or refusal; a refused session
+    // leaves the window as it was.
+    SessionData captureSession() const;
+    std::optional<QString> saveSession(const QString &path);
+    std::optional<QString> openSession(const QString &path);
+    std::optional<QString> saveJournal(const QString &path) const;
+    // Puts the window back as it was at start-up (before a replay).
+    void resetToStartUp();
+    Journal &journal() { return m_journal; }
+    // Whether the operator changed anything since the session was last saved or opened.
+    bool hasUnsavedChanges() const { return m_journal.revision() != m_savedRevision; }
+    // Asks "Сохранить изменения?" when there are unsaved changes; false: the operator cancelled.
+    bool offerToSave();
+    // Runs the timers in real time (the program) or leaves them to a driver or a replay.
+    void setTimersLive(bool live);
+
+    void MSaveSessionClick();
+    void MOpenSessionClick();
+    void MSaveJournalClick();
+    void MReplayJournalClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    ControlStates captureControls() const;
+    std::optional<QString> checkControls(const ControlStates &controls) const;
+    void applySession(const SessionData &session);
+    void wireJournal();
+    void journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons);
+
     void buildControls(QWidget *client);
     void buildMenu();
     void wireHandlers();
@@ -128,6 +167,9 @@ private:
     QTimer *m_timer2 = nullptr;
     std::array<UpDown *, 4> m_heldSteppers {}; // by HeldStepper code 1..4
     QWidget *m_helpWindow = nullptr;
+    Journal m_journal;
+    std::uint64_t m_savedRevision = 0;
+    SessionData m_startUp; // the window as it was created
 };
 
 // The program's main window, set by whoever creates it (the program main).
