@@ -27,6 +27,10 @@ ProgramWindows::ProgramWindows()
     Form1 = &form;
     Form2 = &help;
     form.setHelpWindow(&help);
+    form.replayJournal = [this](const QString &path) {
+        if (const auto refusal = replay.start(path, 1))
+            form.showMessage(*refusal);
+    };
 }
 
 ProgramWindows::~ProgramWindows()

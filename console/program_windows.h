@@ -4,6 +4,7 @@
 // font, the toolkit's own texts in Russian), the main window, then the help window, hidden until
 // the operator asks for it. The program and the scenario driver both start this way.
 
+#include "journal_replay.h"
 #include "ugredit.h"
 #include "unit2.h"
 
@@ -32,6 +33,8 @@ private:
 public:
     TForm1 form;
     TForm2 help;
+    // Plays journals back in the main window ("Воспроизвести журнал…", the --replay option).
+    JournalReplay replay {*this};
 };
 
 } // namespace varmet
