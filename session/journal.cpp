@@ -48,7 +48,7 @@ QString Journal::lineOf(const Entry &entry)
 
 QString Journal::text() const
 {
-    QString text = m_prefix;
+    QString text;
     for (const Entry &entry : m_entries)
         text += lineOf(entry) + QLatin1Char('\n');
     if (m_pendingTicks > 0)
@@ -58,23 +58,29 @@ QString Journal::text() const
 
 void Journal::reset(const QString &text)
 {
-    m_prefix = text;
-    if (!m_prefix.isEmpty() && !m_prefix.endsWith(QLatin1Char('\n')))
-        m_prefix += QLatin1Char('\n');
     m_entries.clear();
     m_pendingTicks = 0;
-    m_revision = 0;
-    // Ticks that close the journal go on counting with the ticks that follow.
-    const qsizetype lastLine = m_prefix.lastIndexOf(QLatin1Char('\n'), -2) + 1;
-    const QStringView last = QStringView(m_prefix).mid(lastLine).trimmed();
-    if (last.startsWith(QLatin1String("tick "))) {
-        bool ok = false;
-        const int ticks = last.mid(5).toInt(&ok);
-        if (ok && ticks > 0) {
-            m_pendingTicks = ticks;
-            m_prefix.truncate(lastLine);
+    // The lines become entries again, so that the actions that follow merge with them as they
+    // would have had the session never stopped.
+    for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.isEmpty())
+            continue;
+        const QString &command = words.front();
+        // Words of a countable command before its count: "tick N", "repeat X N", "step X D N".
+        const qsizetype base = command == QLatin1String("tick") || command == QLatin1String("holdtick") ? 1
+            : command == QLatin1String("repeat")                                                     ? 2
+            : command == QLatin1String("step")                                                       ? 3
+                                                                                                       : 0;
+        bool counted = false;
+        const int count = words.size() == base + 1 ? words.back().toInt(&counted) : 1;
+        if (base == 0 || words.size() < base || words.size() > base + 1 || (words.size() > base && !counted)) {
+            m_entries.append({line.trimmed(), 1, false});
+            continue;
         }
+        m_entries.append({words.mid(0, base).join(QLatin1Char(' ')), count, true});
     }
+    m_revision = 0;
 }
 
 } // namespace varmet

@@ -48,7 +48,6 @@ private:
     void append(const QString &command, bool countable);
     static QString lineOf(const Entry &entry);
 
-    QString m_prefix; // the journal a session brought along
     QList<Entry> m_entries;
     int m_pendingTicks = 0;
     std::uint64_t m_revision = 0;

@@ -610,7 +610,7 @@ QByteArray WriteSession(const SessionData &session)
 std::optional<QString> ReadSession(const QByteArray &bytes, SessionData &session)
 {
     const QByteArray start = bytes.left(64).trimmed();
-    if (!start.startsWith('{') || !bytes.contains("\"format\""))
+    if (!start.startsWith('{'))
         return QStringLiteral("это не файл сеанса");
     QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
