@@ -1,7 +1,10 @@
 # Runs one scenario script through the driver and compares what it prints with the golden file.
-# -DDRIVER=... -DSCRIPT=... -DEXPECTED=... [-DEXPECTED_STATUS=2] -DWORKDIR=...
+# -DDRIVER=... -DSCRIPT=... -DEXPECTED=... [-DEXPECTED_STATUS=2] -DWORKDIR=... [-DDATA=files to copy there]
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
+if(DEFINED DATA)
+    file(COPY "${DATA}/" DESTINATION "${WORKDIR}")
+endif()
 execute_process(
     COMMAND "${DRIVER}" "${SCRIPT}"
     WORKING_DIRECTORY "${WORKDIR}"
