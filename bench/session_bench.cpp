@@ -33,7 +33,8 @@ SessionData DaySession()
                 std::llrint(325 + 280 * std::cos(t * 0.9 + slot)));
             if (tick % 600 == 0)
                 canvas.textOut(static_cast<int>(canvas.penPosition().x),
-                    static_cast<int>(canvas.penPosition().y), QString::number(tick / 3600.0, 'f', 1));
+                    static_cast<int>(canvas.penPosition().y),
+                    QString::number(tick / 3600.0, 'f', 1));
         }
     }
     for (int slot = 1; slot <= SlotCount; ++slot) {
@@ -126,8 +127,8 @@ void JournalAction(benchmark::State &state)
         if (actions % 300'000 == 0)
             journal.reset();
     }
-    state.counters["per_action"]
-        = benchmark::Counter(static_cast<double>(actions), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_action"] = benchmark::Counter(
+        static_cast<double>(actions), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(JournalAction);
 

@@ -94,7 +94,8 @@ ControlStates TForm1::captureControls() const
         controls[upDown->objectName() + Held] = held ? DirectionWord(*held) : QString();
     }
     for (const char *name : ClockLabels)
-        controls[QLatin1String(name)] = m_port->text(name == ClockLabels[0] ? Control::Label12 : Control::Label19);
+        controls[QLatin1String(name)]
+            = m_port->text(name == ClockLabels[0] ? Control::Label12 : Control::Label19);
     const QWidget *banner = findChild<QLabel *>(QStringLiteral("Label13"));
     controls[QStringLiteral("Label13") + Visible] = banner->isVisibleTo(this) ? "1" : "0";
     controls[QStringLiteral("Label13") + Colour] = ColourText(shownBackground(banner));
@@ -104,7 +105,8 @@ ControlStates TForm1::captureControls() const
 std::optional<QString> TForm1::checkControls(const ControlStates &controls) const
 {
     const auto problem = [](const QString &name, const QString &what) {
-        return QStringLiteral("файл повреждён: раздел «controls», элемент «%1»: %2").arg(name, what);
+        return QStringLiteral("файл повреждён: раздел «controls», элемент «%1»: %2")
+            .arg(name, what);
     };
     const ControlStates expected = captureControls();
     for (const auto &[name, value] : expected) {
@@ -119,7 +121,8 @@ std::optional<QString> TForm1::checkControls(const ControlStates &controls) cons
         if ((name.endsWith(Down) || name.endsWith(Visible)) && value != "0" && value != "1")
             return problem(name, QStringLiteral("ожидалось 0 или 1"));
         if (name.endsWith(Step) && value != "1" && value != "5"
-            && value != QString::number(findChild<UpDown *>(name.chopped(Step.size()))->increment()))
+            && value
+                != QString::number(findChild<UpDown *>(name.chopped(Step.size()))->increment()))
             return problem(name, QStringLiteral("недопустимый шаг «%1»").arg(value));
         if (name.endsWith(Held) && !value.isEmpty() && value != "up" && value != "down")
             return problem(name, QStringLiteral("ожидалось up, down или пусто"));
@@ -187,7 +190,8 @@ void TForm1::applySession(const SessionData &session)
     for (UpDown *upDown : findChildren<UpDown *>()) {
         upDown->setIncrement(c.at(upDown->objectName() + Step).toInt());
         const QString held = c.at(upDown->objectName() + Held);
-        upDown->restoreHeld(held.isEmpty() ? std::nullopt
+        upDown->restoreHeld(held.isEmpty()
+                ? std::nullopt
                 : std::optional(held == "up" ? UpDown::Direction::Up : UpDown::Direction::Down));
     }
     m_port->setText(Control::Label12, c.at(QStringLiteral("Label12")));
@@ -278,8 +282,8 @@ bool TForm1::offerToSave()
 
 void TForm1::MSaveSessionClick()
 {
-    QString path = askFileName(
-        {FileRequest::Kind::Save, SessionFilter, QStringLiteral("Сеанс"), QStringLiteral("vsession")});
+    QString path = askFileName({FileRequest::Kind::Save, SessionFilter, QStringLiteral("Сеанс"),
+        QStringLiteral("vsession")});
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -301,8 +305,8 @@ void TForm1::MOpenSessionClick()
 
 void TForm1::MSaveJournalClick()
 {
-    QString path = askFileName(
-        {FileRequest::Kind::Save, JournalFilter, QStringLiteral("Журнал"), QStringLiteral("vjournal")});
+    QString path = askFileName({FileRequest::Kind::Save, JournalFilter, QStringLiteral("Журнал"),
+        QStringLiteral("vjournal")});
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -339,7 +343,8 @@ void TForm1::wireJournal()
             [this, name](UpDown::Operation operation, UpDown::Direction direction) {
                 switch (operation) {
                 case UpDown::Operation::Press:
-                    m_journal.action(QStringLiteral("press %1 %2").arg(name, DirectionWord(direction)));
+                    m_journal.action(
+                        QStringLiteral("press %1 %2").arg(name, DirectionWord(direction)));
                     break;
                 case UpDown::Operation::Repeat:
                     m_journal.repeatable(QStringLiteral("repeat ") + name);

@@ -90,8 +90,8 @@ void JournalReplay::buildBar()
     connect(m_pause, &QToolButton::toggled, this, &JournalReplay::setPaused);
     m_step = button("ReplayStep", "Один такт", "Выполнить один такт журнала");
     connect(m_step, &QToolButton::clicked, this, &JournalReplay::stepOneTick);
-    connect(button("ReplayStop", "Стоп", "Закончить воспроизведение"), &QToolButton::clicked,
-        this, &JournalReplay::stop);
+    connect(button("ReplayStop", "Стоп", "Закончить воспроизведение"), &QToolButton::clicked, this,
+        &JournalReplay::stop);
     m_bar->addWidget(new QLabel(QStringLiteral("  Тактов в секунду: "), m_bar));
     m_speed = new QSpinBox(m_bar);
     m_speed->setObjectName("ReplaySpeed");
@@ -140,6 +140,8 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
     m_form.resetToStartUp();
     m_runner = std::make_unique<ScriptRunner>(
         m_windows, [this](const QString &line) { showProgress(line); });
+    // A journal asks nothing; the operator closing the window during a replay is asked as ever.
+    m_form.askYesNoCancel = m_hooks->askYesNoCancel;
     // Pictures and sessions the journal saved are written aside, never over the operator's.
     m_scratch = std::make_unique<QTemporaryDir>();
     const auto answer = m_form.askFileName;

@@ -68,13 +68,15 @@ void Journal::reset(const QString &text)
             continue;
         const QString &command = words.front();
         // Words of a countable command before its count: "tick N", "repeat X N", "step X D N".
-        const qsizetype base = command == QLatin1String("tick") || command == QLatin1String("holdtick") ? 1
-            : command == QLatin1String("repeat")                                                     ? 2
-            : command == QLatin1String("step")                                                       ? 3
-                                                                                                       : 0;
+        const qsizetype base
+            = command == QLatin1String("tick") || command == QLatin1String("holdtick") ? 1
+            : command == QLatin1String("repeat")                                       ? 2
+            : command == QLatin1String("step")                                         ? 3
+                                                                                       : 0;
         bool counted = false;
         const int count = words.size() == base + 1 ? words.back().toInt(&counted) : 1;
-        if (base == 0 || words.size() < base || words.size() > base + 1 || (words.size() > base && !counted)) {
+        if (base == 0 || words.size() < base || words.size() > base + 1
+            || (words.size() > base && !counted)) {
             m_entries.append({line.trimmed(), 1, false});
             continue;
         }

@@ -48,29 +48,62 @@ struct SlotField
     T TargetSlot::*member;
 };
 
-#define VARMET_FIELD(name) SlotField<std::remove_reference_t<decltype(TargetSlot {}.name)>> { #name, &TargetSlot::name }
+#define VARMET_FIELD(name)                                                                         \
+    SlotField<std::remove_reference_t<decltype(TargetSlot {}.name)>>                               \
+    {                                                                                              \
+#name, &TargetSlot::name                                                                   \
+    }
 
 constexpr SlotField<std::int32_t> SlotWholes[] = {
     VARMET_FIELD(TargetNumber),
     VARMET_FIELD(LastTimeMarkTick),
 };
 constexpr SlotField<long double> SlotExtendeds[] = {
-    VARMET_FIELD(FixBearing), VARMET_FIELD(FixDistance), VARMET_FIELD(AcousticBearing),
-    VARMET_FIELD(DistancePx), VARMET_FIELD(TargetCourse), VARMET_FIELD(TargetSpeed),
-    VARMET_FIELD(RelCourse), VARMET_FIELD(RelSpeed), VARMET_FIELD(PosX), VARMET_FIELD(PosY),
-    VARMET_FIELD(RelVelX), VARMET_FIELD(RelVelY), VARMET_FIELD(TargetVelX),
-    VARMET_FIELD(TargetVelY), VARMET_FIELD(TurnDx1), VARMET_FIELD(TurnDy1), VARMET_FIELD(TurnDx2),
-    VARMET_FIELD(TurnDy2), VARMET_FIELD(LeadAngle), VARMET_FIELD(LeadAngle1),
-    VARMET_FIELD(LeadAngle2), VARMET_FIELD(LeadCorrection), VARMET_FIELD(LeadAngleCorr),
-    VARMET_FIELD(SalvoMedianRaw), VARMET_FIELD(SalvoMedian1), VARMET_FIELD(SalvoMedian2),
-    VARMET_FIELD(TurnBearing1), VARMET_FIELD(TurnBearing2), VARMET_FIELD(TorpedoPathPx),
-    VARMET_FIELD(WakePath1Px), VARMET_FIELD(WakePath2Px), VARMET_FIELD(TurnPath1Px),
-    VARMET_FIELD(TurnPath2Px), VARMET_FIELD(TargetRunPx), VARMET_FIELD(ThetaSet),
-    VARMET_FIELD(DeltaEtPx), VARMET_FIELD(WakeLengthPx),
+    VARMET_FIELD(FixBearing),
+    VARMET_FIELD(FixDistance),
+    VARMET_FIELD(AcousticBearing),
+    VARMET_FIELD(DistancePx),
+    VARMET_FIELD(TargetCourse),
+    VARMET_FIELD(TargetSpeed),
+    VARMET_FIELD(RelCourse),
+    VARMET_FIELD(RelSpeed),
+    VARMET_FIELD(PosX),
+    VARMET_FIELD(PosY),
+    VARMET_FIELD(RelVelX),
+    VARMET_FIELD(RelVelY),
+    VARMET_FIELD(TargetVelX),
+    VARMET_FIELD(TargetVelY),
+    VARMET_FIELD(TurnDx1),
+    VARMET_FIELD(TurnDy1),
+    VARMET_FIELD(TurnDx2),
+    VARMET_FIELD(TurnDy2),
+    VARMET_FIELD(LeadAngle),
+    VARMET_FIELD(LeadAngle1),
+    VARMET_FIELD(LeadAngle2),
+    VARMET_FIELD(LeadCorrection),
+    VARMET_FIELD(LeadAngleCorr),
+    VARMET_FIELD(SalvoMedianRaw),
+    VARMET_FIELD(SalvoMedian1),
+    VARMET_FIELD(SalvoMedian2),
+    VARMET_FIELD(TurnBearing1),
+    VARMET_FIELD(TurnBearing2),
+    VARMET_FIELD(TorpedoPathPx),
+    VARMET_FIELD(WakePath1Px),
+    VARMET_FIELD(WakePath2Px),
+    VARMET_FIELD(TurnPath1Px),
+    VARMET_FIELD(TurnPath2Px),
+    VARMET_FIELD(TargetRunPx),
+    VARMET_FIELD(ThetaSet),
+    VARMET_FIELD(DeltaEtPx),
+    VARMET_FIELD(WakeLengthPx),
 };
 constexpr SlotField<double> SlotDoubles[] = {
-    VARMET_FIELD(Omega), VARMET_FIELD(Omega1), VARMET_FIELD(Omega2), VARMET_FIELD(SalvoMedian),
-    VARMET_FIELD(SecondTurn1), VARMET_FIELD(SecondTurn2),
+    VARMET_FIELD(Omega),
+    VARMET_FIELD(Omega1),
+    VARMET_FIELD(Omega2),
+    VARMET_FIELD(SalvoMedian),
+    VARMET_FIELD(SecondTurn1),
+    VARMET_FIELD(SecondTurn2),
 };
 constexpr SlotField<bool> SlotFlags[] = {
     VARMET_FIELD(HasLeadAngle),
@@ -239,8 +272,8 @@ QRgb ColourOf(const Fields &fields, const char *key)
 QJsonValue WriteClock(const SessionData &session)
 {
     const FireControlState &s = session.state;
-    return QJsonObject {{"TickCount", s.TickCount}, {"Minutes", s.Minutes},
-        {"Seconds", s.Seconds}, {"TimeMode", s.TimeMode}, {"SlotIndex", s.SlotIndex}};
+    return QJsonObject {{"TickCount", s.TickCount}, {"Minutes", s.Minutes}, {"Seconds", s.Seconds},
+        {"TimeMode", s.TimeMode}, {"SlotIndex", s.SlotIndex}};
 }
 
 void ReadClock(const Fields &f, SessionData &session)
@@ -278,8 +311,8 @@ void ReadOwnShip(const Fields &f, SessionData &session)
 
 QJsonValue WriteHold(const SessionData &session)
 {
-    return QJsonObject {{"HeldStepper", session.state.HeldStepper},
-        {"HoldTicks", session.state.HoldTicks}};
+    return QJsonObject {
+        {"HeldStepper", session.state.HeldStepper}, {"HoldTicks", session.state.HoldTicks}};
 }
 
 void ReadHold(const Fields &f, SessionData &session)
@@ -313,7 +346,8 @@ void ReadSlots(const QJsonValue &section, SessionData &session)
     const QJsonArray items = Fields::ArrayOf(section, SectionName("slots"), SlotCount, SlotCount);
     const std::int32_t now = session.state.TickCount;
     for (int number = 1; number <= SlotCount; ++number) {
-        const Fields f(items[number - 1], SectionName("slots") + QStringLiteral(", слот %1").arg(number));
+        const Fields f(
+            items[number - 1], SectionName("slots") + QStringLiteral(", слот %1").arg(number));
         TargetSlot &slot = session.state.Slots[number];
         slot.TargetNumber = static_cast<std::int32_t>(f.whole("TargetNumber", Int32Min, Int32Max));
         slot.LastTimeMarkTick = static_cast<std::int32_t>(f.whole("LastTimeMarkTick", 0, now));
@@ -340,7 +374,8 @@ QJsonValue WriteFixLogs(const SessionData &session)
         QJsonArray fixes;
         for (const Fix &fix : log.Fixes())
             fixes.append(QJsonArray {fix.Tick,
-                fix.Kind == FixKind::Bearing ? QStringLiteral("bearing") : QStringLiteral("distance"),
+                fix.Kind == FixKind::Bearing ? QStringLiteral("bearing")
+                                             : QStringLiteral("distance"),
                 ExactText(fix.Value), ExactText(fix.Expected)});
         logs.append(QJsonObject {{"fixes", fixes},
             {"newLegTick", log.NewLegTick ? QJsonValue(*log.NewLegTick) : QJsonValue()}});
@@ -353,11 +388,11 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
     const QJsonArray logs = Fields::ArrayOf(section, SectionName("fixLogs"), SlotCount, SlotCount);
     const std::int32_t now = session.state.TickCount;
     for (int number = 1; number <= SlotCount; ++number) {
-        const Fields f(logs[number - 1], SectionName("fixLogs") + QStringLiteral(", слот %1").arg(number));
+        const Fields f(
+            logs[number - 1], SectionName("fixLogs") + QStringLiteral(", слот %1").arg(number));
         FixLog &log = session.state.FixLogs[static_cast<std::size_t>(number - 1)];
         log.Clear();
-        const QJsonArray fixes
-            = f.array("fixes", 0, static_cast<qsizetype>(FixLog::Capacity));
+        const QJsonArray fixes = f.array("fixes", 0, static_cast<qsizetype>(FixLog::Capacity));
         for (qsizetype i = 0; i < fixes.size(); ++i) {
             const QString where = f.at("fixes") + QStringLiteral(", отметка %1").arg(i + 1);
             const QJsonArray item = Fields::ArrayOf(fixes[i], where, 4, 4);
@@ -404,7 +439,8 @@ void ReadOwnTrack(const Fields &f, SessionData &session)
         const QJsonArray item = Fields::ArrayOf(items[i], where, 5, 5);
         OwnLeg leg;
         const std::int64_t earliest = legs.empty() ? 0 : legs.back().StartTick;
-        leg.StartTick = static_cast<std::int32_t>(Fields::WholeOf(item[0], where, earliest, lastTick));
+        leg.StartTick
+            = static_cast<std::int32_t>(Fields::WholeOf(item[0], where, earliest, lastTick));
         leg.Start = {Fields::ExtendedOf(item[1], where), Fields::ExtendedOf(item[2], where)};
         leg.Course = Fields::ExtendedOf(item[3], where);
         leg.Speed = Fields::ExtendedOf(item[4], where);
@@ -427,8 +463,9 @@ QString PngText(const QImage &picture)
 
 QImage PictureOf(const Fields &f, const char *key)
 {
-    QByteArray bytes = QByteArray::fromBase64Encoding(f.text(key).toLatin1(),
-        QByteArray::AbortOnBase64DecodingErrors).decoded;
+    QByteArray bytes = QByteArray::fromBase64Encoding(
+        f.text(key).toLatin1(), QByteArray::AbortOnBase64DecodingErrors)
+                           .decoded;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
@@ -485,8 +522,10 @@ void ReadBoard(const Fields &f, SessionData &session)
     const QString style = c.text("brushStyle");
     if (style != QLatin1String("solid") && style != QLatin1String("clear"))
         damaged(c.at("brushStyle") + QStringLiteral(": ожидалось solid или clear"));
-    board.canvas.brushStyle = style == QLatin1String("solid") ? BrushStyle::Solid : BrushStyle::Clear;
-    board.canvas.position = {c.whole("x", -ExactReach, ExactReach), c.whole("y", -ExactReach, ExactReach)};
+    board.canvas.brushStyle
+        = style == QLatin1String("solid") ? BrushStyle::Solid : BrushStyle::Clear;
+    board.canvas.position
+        = {c.whole("x", -ExactReach, ExactReach), c.whole("y", -ExactReach, ExactReach)};
 
     const auto count = static_cast<qsizetype>(board.figures.size());
     const QJsonArray figures = f.array("figures", count, count);
@@ -550,13 +589,18 @@ void ReadObject(const QJsonValue &value, SessionData &session, const char *name)
 }
 
 constexpr Section Sections[] = {
-    {"clock", WriteClock, [](const QJsonValue &v, SessionData &s) { ReadObject<ReadClock>(v, s, "clock"); }},
-    {"ownShip", WriteOwnShip, [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnShip>(v, s, "ownShip"); }},
-    {"hold", WriteHold, [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }},
+    {"clock", WriteClock,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadClock>(v, s, "clock"); }},
+    {"ownShip", WriteOwnShip,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnShip>(v, s, "ownShip"); }},
+    {"hold", WriteHold,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }},
     {"slots", WriteSlots, ReadSlots},
     {"fixLogs", WriteFixLogs, ReadFixLogs},
-    {"ownTrack", WriteOwnTrack, [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }},
-    {"board", WriteBoard, [](const QJsonValue &v, SessionData &s) { ReadObject<ReadBoard>(v, s, "board"); }},
+    {"ownTrack", WriteOwnTrack,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }},
+    {"board", WriteBoard,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadBoard>(v, s, "board"); }},
     {"controls", WriteControls,
         [](const QJsonValue &v, SessionData &s) {
             if (!v.isObject())
@@ -564,7 +608,8 @@ constexpr Section Sections[] = {
             const QJsonObject object = v.toObject();
             for (auto it = object.begin(); it != object.end(); ++it) {
                 if (!it.value().isString())
-                    damaged(SectionName("controls") + QStringLiteral(", элемент «%1»: ожидалась строка").arg(it.key()));
+                    damaged(SectionName("controls")
+                        + QStringLiteral(", элемент «%1»: ожидалась строка").arg(it.key()));
                 s.controls[it.key()] = it.value().toString();
             }
         }},
@@ -600,8 +645,8 @@ QString ParseErrorText(QJsonParseError::ParseError error)
 
 QByteArray WriteSession(const SessionData &session)
 {
-    QJsonObject document {{"format", QLatin1String(SessionFormatName)},
-        {"version", SessionFormatVersion}};
+    QJsonObject document {
+        {"format", QLatin1String(SessionFormatName)}, {"version", SessionFormatVersion}};
     for (const Section &section : Sections)
         document.insert(QLatin1String(section.name), section.write(session));
     return QJsonDocument(document).toJson(QJsonDocument::Indented);

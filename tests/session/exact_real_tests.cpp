@@ -24,9 +24,9 @@ template<class T>
 std::vector<T> Extremes()
 {
     using L = std::numeric_limits<T>;
-    return {T(0), -T(0), T(1), T(-1), T(1) / T(3), L::max(), L::lowest(), L::min(),
-        L::denorm_min(), -L::denorm_min(), L::infinity(), -L::infinity(), L::quiet_NaN(),
-        -L::quiet_NaN(), L::epsilon(), T(325.5), T(-459.60635)};
+    return {T(0), -T(0), T(1), T(-1), T(1) / T(3), L::max(), L::lowest(), L::min(), L::denorm_min(),
+        -L::denorm_min(), L::infinity(), -L::infinity(), L::quiet_NaN(), -L::quiet_NaN(),
+        L::epsilon(), T(325.5), T(-459.60635)};
 }
 
 TEST(ExactReal, ExtendedAndDoubleValuesReadBackBitForBit)
@@ -71,8 +71,9 @@ TEST(Journal, MergesRepeatsClicksAndTicksAndGoesOnAfterASessionsJournal)
     journal.repeatable("repeat LabeledEdit8");
     journal.release("LabeledEdit8");
     journal.tick();
-    EXPECT_EQ(journal.text(), "tick 2\nstep LabeledEdit7 up 2\npress LabeledEdit8 down\n"
-                              "holdtick 2\nrepeat LabeledEdit8 2\nrelease LabeledEdit8\ntick 1\n");
+    EXPECT_EQ(journal.text(),
+        "tick 2\nstep LabeledEdit7 up 2\npress LabeledEdit8 down\n"
+        "holdtick 2\nrepeat LabeledEdit8 2\nrelease LabeledEdit8\ntick 1\n");
     EXPECT_GT(journal.revision(), 0u);
 
     Journal resumed;
@@ -80,9 +81,10 @@ TEST(Journal, MergesRepeatsClicksAndTicksAndGoesOnAfterASessionsJournal)
     EXPECT_EQ(resumed.revision(), 0u);
     resumed.tick();
     resumed.action("check CheckBox1 on");
-    EXPECT_EQ(resumed.text(), "tick 2\nstep LabeledEdit7 up 2\npress LabeledEdit8 down\n"
-                              "holdtick 2\nrepeat LabeledEdit8 2\nrelease LabeledEdit8\ntick 2\n"
-                              "check CheckBox1 on\n");
+    EXPECT_EQ(resumed.text(),
+        "tick 2\nstep LabeledEdit7 up 2\npress LabeledEdit8 down\n"
+        "holdtick 2\nrepeat LabeledEdit8 2\nrelease LabeledEdit8\ntick 2\n"
+        "check CheckBox1 on\n");
 }
 
 } // namespace

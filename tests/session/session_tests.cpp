@@ -71,8 +71,8 @@ void ExpectSameSession(Program &a, Program &b, bool withJournal)
     for (const QString &section : left.keys())
         EXPECT_EQ(left[section], right[section]) << "section " << section.toStdString();
     EXPECT_EQ(left.keys(), right.keys());
-    EXPECT_TRUE(a.windows.form.board().canvas().picture()
-        == b.windows.form.board().canvas().picture());
+    EXPECT_TRUE(
+        a.windows.form.board().canvas().picture() == b.windows.form.board().canvas().picture());
 }
 
 TEST(Session, ResumingASavedSessionGoesOnExactlyAsTheSessionThatNeverStopped)
@@ -100,7 +100,8 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
     Program recorded;
     recorded.run(RichScript() + GoOn);
     const QString journal = recorded.windows.form.journal().text();
-    EXPECT_TRUE(journal.contains("holdtick 2\nrepeat LabeledEdit5 5\nholdtick\nrelease LabeledEdit5\n"));
+    EXPECT_TRUE(
+        journal.contains("holdtick 2\nrepeat LabeledEdit5 5\nholdtick\nrelease LabeledEdit5\n"));
     EXPECT_TRUE(journal.contains("mouse down 400 300 right\n"));
 
     Program replayed;
@@ -134,13 +135,16 @@ const Damage Damages[] = {
     {"TruncatedEarly", [](const QByteArray &b) { return b.left(40); }, "обрезан"},
     {"TruncatedInTheMiddle", [](const QByteArray &b) { return b.left(b.size() / 2); }, "обрезан"},
     {"TruncatedByOneByte", [](const QByteArray &b) { return b.chopped(2); }, "обрезан"},
-    {"NewerVersion", [](const QByteArray &b) { return Replace(b, "\"version\": 1", "\"version\": 2"); },
+    {"NewerVersion",
+        [](const QByteArray &b) { return Replace(b, "\"version\": 1", "\"version\": 2"); },
         "более новой версией"},
     {"NotASession", [](const QByteArray &) { return QByteArray("BM\x36\x10\x0e\0\0\0", 8); },
         "не файл сеанса"},
-    {"OtherFormat", [](const QByteArray &b) { return Replace(b, "varmet-session", "varmet-board"); },
+    {"OtherFormat",
+        [](const QByteArray &b) { return Replace(b, "varmet-session", "varmet-board"); },
         "не файл сеанса"},
-    {"OwnCourseOutOfRange", [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 400"); },
+    {"OwnCourseOutOfRange",
+        [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 400"); },
         "«OwnCourse»: значение 400 вне допустимых пределов 0..359"},
     {"BearingOutOfRange",
         [](const QByteArray &b) {
@@ -149,13 +153,21 @@ const Damage Damages[] = {
             return QByteArray(b).replace(at, 20, ExactText(400.0L).toLatin1());
         },
         "«AcousticBearing»: направление вне пределов"},
-    {"RealNotExact", [](const QByteArray &b) { return Replace(b, "\"PosX\": \"", "\"PosX\": \"x"); },
+    {"RealNotExact",
+        [](const QByteArray &b) { return Replace(b, "\"PosX\": \"", "\"PosX\": \"x"); },
         "«PosX»: не является точной записью числа"},
-    {"FieldTextOutOfRange", [](const QByteArray &b) { return Replace(b, "\"LabeledEdit6\": \"10\"", "\"LabeledEdit6\": \"51\""); },
+    {"FieldTextOutOfRange",
+        [](const QByteArray &b) {
+            return Replace(b, "\"LabeledEdit6\": \"10\"", "\"LabeledEdit6\": \"51\"");
+        },
         "«LabeledEdit6»: значение «51» вне пределов 0..50"},
-    {"PictureDamaged", [](const QByteArray &b) { return Replace(b, "\"picture\": \"iVBOR", "\"picture\": \"AAAA"); },
+    {"PictureDamaged",
+        [](const QByteArray &b) {
+            return Replace(b, "\"picture\": \"iVBOR", "\"picture\": \"AAAA");
+        },
         "«picture»: рисунок PNG не читается"},
-    {"SectionMissing", [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
+    {"SectionMissing",
+        [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
         "нет раздела «ownTrack»"},
 };
 
@@ -169,7 +181,8 @@ TEST_P(DamagedSession, IsRefusedWithTheProblemNamedAndTheWindowUntouched)
     const QString good = dir.filePath("good.vsession");
     const QString bad = dir.filePath("bad.vsession");
     Program program;
-    program.run("step LabeledEdit5 up 30\nstep LabeledEdit6 up 10\nstep LabeledEdit7 up 40\ntick 5");
+    program.run(
+        "step LabeledEdit5 up 30\nstep LabeledEdit6 up 10\nstep LabeledEdit7 up 40\ntick 5");
     ASSERT_FALSE(program.windows.form.saveSession(good));
     QFile in(good);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
@@ -182,8 +195,7 @@ TEST_P(DamagedSession, IsRefusedWithTheProblemNamedAndTheWindowUntouched)
     const QJsonObject before = program.written();
     const auto refusal = program.windows.form.openSession(bad);
     ASSERT_TRUE(refusal.has_value());
-    EXPECT_TRUE(refusal->contains(QString::fromUtf8(GetParam().message)))
-        << refusal->toStdString();
+    EXPECT_TRUE(refusal->contains(QString::fromUtf8(GetParam().message))) << refusal->toStdString();
     EXPECT_EQ(program.written(), before);
     EXPECT_TRUE(program.windows.form.hasUnsavedChanges());
 }
