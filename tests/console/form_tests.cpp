@@ -227,8 +227,10 @@ TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
             shown << "  " + item->objectName() + ' ' + item->text();
     }
     EXPECT_EQ(shown,
-        (QStringList {"MFile &Файл", "  MOpen &Открыть", "  MSave &Сохранить как...", "N1 Правка",
-            "  N2 Отменить", "N3 Справка", "  N4 Справка"}));
+        (QStringList {"MFile &Файл", "  MOpen &Открыть", "  MSave &Сохранить как...", "   ",
+            "  MSaveSession Сохранить &сеанс…", "  MOpenSession Открыть с&еанс…",
+            "  MSaveJournal Сохранить &журнал…", "  MReplayJournal &Воспроизвести журнал…",
+            "N1 Правка", "  N2 Отменить", "N3 Справка", "  N4 Справка"}));
 }
 
 TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)
