@@ -84,7 +84,8 @@ ControlStates TForm1::captureControls() const
     }
     for (const SpinEdit *spin : findChildren<SpinEdit *>())
         controls[spin->objectName()] = spin->text();
-    for (const QAbstractButton *button : findChildren<QAbstractButton *>()) {
+    // The window's own controls, not those of a bar over it (a replay's).
+    for (const QAbstractButton *button : centralWidget()->findChildren<QAbstractButton *>()) {
         if (button->isCheckable() && IsProgramControl(button))
             controls[button->objectName() + Down] = button->isChecked() ? "1" : "0";
     }
@@ -181,7 +182,7 @@ void TForm1::applySession(const SessionData &session)
         const QSignalBlocker blocker(spin);
         spin->typeText(c.at(spin->objectName()));
     }
-    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
+    for (QAbstractButton *button : centralWidget()->findChildren<QAbstractButton *>()) {
         if (!button->isCheckable() || !IsProgramControl(button))
             continue;
         const QSignalBlocker blocker(button);

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QAbstractButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -69,7 +71,10 @@ void ExpectSameSession(Program &a, Program &b, bool withJournal)
     const QJsonObject left = a.written(withJournal);
     const QJsonObject right = b.written(withJournal);
     for (const QString &section : left.keys())
-        EXPECT_EQ(left[section], right[section]) << "section " << section.toStdString();
+        EXPECT_EQ(left[section], right[section])
+            << "section " << section.toStdString() << "\n"
+            << QJsonDocument(left[section].toObject()).toJson().toStdString() << "\n"
+            << QJsonDocument(right[section].toObject()).toJson().toStdString();
     EXPECT_EQ(left.keys(), right.keys());
     EXPECT_TRUE(
         a.windows.form.board().canvas().picture() == b.windows.form.board().canvas().picture());
@@ -107,6 +112,35 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
     Program replayed;
     replayed.run(journal);
     ExpectSameSession(recorded, replayed, true); // the journal too: it records itself again
+}
+
+TEST(Session, AReplayInTheWindowTakesNoInputButItsBarsAndEndsAsRecorded)
+{
+    QTemporaryDir dir;
+    const QString journal = dir.filePath("rich.vjournal");
+    Program recorded;
+    recorded.run(RichScript() + GoOn);
+    ASSERT_FALSE(recorded.windows.form.saveJournal(journal));
+
+    Program replayed;
+    TForm1 &form = replayed.windows.form;
+    form.show();
+    replayed.run("step LabeledEdit6 up 3\ntick 7"); // the replay starts from start-up
+    ASSERT_FALSE(replayed.windows.replay.start(journal, 50));
+    auto *eraser = form.findChild<QAbstractButton *>("SBErase");
+    auto *pause = form.findChild<QAbstractButton *>("ReplayPause");
+    QTest::mouseClick(eraser, Qt::LeftButton);
+    QTest::mouseClick(pause, Qt::LeftButton);
+    EXPECT_TRUE(pause->isChecked());
+    while (!replayed.windows.replay.isFinished())
+        replayed.windows.replay.stepOneTick();
+    ExpectSameSession(recorded, replayed, true);
+    EXPECT_FALSE(form.findChild<QTimer *>("Timer1")->isActive());
+
+    replayed.windows.replay.stop(); // the window goes on live from there
+    EXPECT_TRUE(form.findChild<QTimer *>("Timer1")->isActive());
+    QTest::mouseClick(eraser, Qt::LeftButton);
+    EXPECT_TRUE(form.journal().text().endsWith("click SBErase\n"));
 }
 
 // ---- Damaged files: each refused with a message naming the problem, the window untouched.
