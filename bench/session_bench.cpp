@@ -32,8 +32,8 @@ SessionData DaySession()
             canvas.lineTo(std::llrint(325 + 280 * std::sin(t * 1.3) * std::cos(t * 0.7)),
                 std::llrint(325 + 280 * std::cos(t * 0.9 + slot)));
             if (tick % 600 == 0)
-                canvas.textOut(static_cast<int>(canvas.penPosition().x),
-                    static_cast<int>(canvas.penPosition().y),
+                canvas.textOut(static_cast<int>(canvas.state().position.x),
+                    static_cast<int>(canvas.state().position.y),
                     QString::number(tick / 3600.0, 'f', 1));
         }
     }

@@ -9,10 +9,13 @@
 #include "board_canvas.h"
 
 #include <array>
+#include <cstddef>
 
 namespace varmet {
 
-enum class FigureKind { TrackAndWake, MedianLine, TorpedoPair };
+// The figures every slot has on the board. Count is no figure: it counts those before it.
+enum class FigureKind { TrackAndWake, MedianLine, TorpedoPair, Count };
+inline constexpr std::size_t FigureKindCount = static_cast<std::size_t>(FigureKind::Count);
 
 struct RecordedFigure
 {
@@ -25,7 +28,7 @@ class LiveFigures
 {
 public:
     // The own-ship vector first, then each slot's figures in the order of FigureKind.
-    using Figures = std::array<RecordedFigure, 1 + 3 * SlotCount>;
+    using Figures = std::array<RecordedFigure, 1 + FigureKindCount * SlotCount>;
 
     explicit LiveFigures(BoardCanvas &canvas);
 

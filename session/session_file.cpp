@@ -115,8 +115,8 @@ static_assert(FieldCount<TargetSlot>()
         == std::size(SlotWholes) + std::size(SlotExtendeds) + std::size(SlotDoubles)
             + std::size(SlotFlags),
     "every field of a target slot must have its place in the session's \"slots\" section");
-// The slots, thirteen scalars (clock, own ship, hold), the fix logs and own ship's track.
-static_assert(FieldCount<FireControlState>() == 16,
+// The slots, twelve scalars (clock, own ship, hold), the fix logs and own ship's track.
+static_assert(FieldCount<FireControlState>() == 15,
     "every item of the fire-control state must have its place in a section of the session");
 
 // ---- Reading: every problem is thrown as the text that names it.
@@ -267,13 +267,13 @@ QRgb ColourOf(const Fields &fields, const char *key)
     return value;
 }
 
-// ---- clock: ticks, the time texts' parts, the time mode, the slot the tick is at.
+// ---- clock: ticks, the time texts' parts, the time mode.
 
 QJsonValue WriteClock(const SessionData &session)
 {
     const FireControlState &s = session.state;
     return QJsonObject {{"TickCount", s.TickCount}, {"Minutes", s.Minutes}, {"Seconds", s.Seconds},
-        {"TimeMode", s.TimeMode}, {"SlotIndex", s.SlotIndex}};
+        {"TimeMode", s.TimeMode}};
 }
 
 void ReadClock(const Fields &f, SessionData &session)
@@ -283,7 +283,6 @@ void ReadClock(const Fields &f, SessionData &session)
     s.Minutes = static_cast<std::int32_t>(f.whole("Minutes", s.TickCount / 60, s.TickCount / 60));
     s.Seconds = static_cast<std::int32_t>(f.whole("Seconds", s.TickCount % 60, s.TickCount % 60));
     s.TimeMode = static_cast<std::uint8_t>(f.whole("TimeMode", 0, 1));
-    s.SlotIndex = static_cast<std::int32_t>(f.whole("SlotIndex", 0, SlotCount + 1));
 }
 
 // ---- ownShip: own course, speed and velocity, torpedo speed and run as the last tick read them.
