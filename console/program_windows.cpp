@@ -27,6 +27,7 @@ ProgramWindows::ProgramWindows()
     Form1 = &form;
     Form2 = &help;
     form.setHelpWindow(&help);
+    form.setAnalysisWindow(&analysis);
     form.replayJournal = [this](const QString &path) {
         if (const auto refusal = replay.start(path, 1))
             form.showMessage(*refusal);
