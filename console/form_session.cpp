@@ -12,12 +12,14 @@
 #include "up_down.h"
 
 #include "board/board.h"
+#include "cycle/tick_cycle.h"
 #include "model/number_text.h"
 #include "session/session_file.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -97,6 +99,13 @@ ControlStates TForm1::captureControls() const
     for (const char *name : ClockLabels)
         controls[QLatin1String(name)]
             = m_port->text(name == ClockLabels[0] ? Control::Label12 : Control::Label19);
+    // The analysis window's settings (its standard deviations).
+    if (m_analysisWindow) {
+        for (const QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
+            if (IsProgramControl(box))
+                controls[box->objectName()] = QString::number(box->value(), 'g', 17);
+        }
+    }
     const QWidget *banner = findChild<QLabel *>(QStringLiteral("Label13"));
     controls[QStringLiteral("Label13") + Visible] = banner->isVisibleTo(this) ? "1" : "0";
     controls[QStringLiteral("Label13") + Colour] = ColourText(shownBackground(banner));
@@ -127,6 +136,20 @@ std::optional<QString> TForm1::checkControls(const ControlStates &controls) cons
             return problem(name, QStringLiteral("недопустимый шаг «%1»").arg(value));
         if (name.endsWith(Held) && !value.isEmpty() && value != "up" && value != "down")
             return problem(name, QStringLiteral("ожидалось up, down или пусто"));
+    }
+    if (m_analysisWindow) {
+        for (const QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
+            if (!IsProgramControl(box))
+                continue;
+            bool ok = false;
+            const double value = controls.at(box->objectName()).toDouble(&ok);
+            if (!ok || value < box->minimum() || value > box->maximum())
+                return problem(box->objectName(),
+                    QStringLiteral("значение «%1» вне пределов %2..%3")
+                        .arg(controls.at(box->objectName()))
+                        .arg(box->minimum())
+                        .arg(box->maximum()));
+        }
     }
     // The inputs the tick reads as numbers hold numbers of their ranges; a field that slot
     // selection fills may also show 0 below a range starting at 1.
@@ -163,12 +186,14 @@ std::optional<QString> TForm1::checkControls(const ControlStates &controls) cons
 
 SessionData TForm1::captureSession() const
 {
-    return {m_state, m_board->record(), captureControls(), m_journal.text()};
+    return {m_state, m_cycle->fixRecorder().snapshot(), m_board->record(), captureControls(),
+        m_journal.text()};
 }
 
 void TForm1::applySession(const SessionData &session)
 {
     m_state = session.state;
+    m_cycle->fixRecorder().restore(session.pendingFixes);
     m_board->restore(session.board);
     // The controls take their texts and states without running any handler: the model already
     // holds what the handlers made of them.
@@ -195,6 +220,14 @@ void TForm1::applySession(const SessionData &session)
                 ? std::nullopt
                 : std::optional(held == "up" ? UpDown::Direction::Up : UpDown::Direction::Down));
     }
+    if (m_analysisWindow) {
+        for (QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
+            if (!IsProgramControl(box))
+                continue;
+            const QSignalBlocker blocker(box);
+            box->setValue(c.at(box->objectName()).toDouble());
+        }
+    }
     m_port->setText(Control::Label12, c.at(QStringLiteral("Label12")));
     m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
     m_port->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
@@ -205,6 +238,7 @@ void TForm1::applySession(const SessionData &session)
         setTimersLive(true);
     m_image3->setPicture(&m_board->canvas().picture());
     m_image3->refresh(m_board->canvas().takeChangedArea() | m_image3->rect());
+    emit slotSelected(); // what the selected slot shows is another's now
 }
 
 std::optional<QString> TForm1::saveSession(const QString &path)
@@ -380,6 +414,31 @@ void TForm1::wireJournal()
                 m_journal.action(QStringLiteral("click ") + name);
         });
     }
+}
+
+void TForm1::wireAnalysisJournal()
+{
+    if (!m_analysisWindow)
+        return;
+    const std::pair<const char *, const char *> buttons[]
+        = {{"ButtonSolve", "solve"}, {"ButtonNewLeg", "newleg"}, {"ButtonApply", "apply"}};
+    for (const auto &[name, command] : buttons) {
+        if (auto *button = m_analysisWindow->findChild<QAbstractButton *>(QLatin1String(name)))
+            connect(button, &QAbstractButton::clicked, this,
+                [this, command] { m_journal.action(QLatin1String(command)); });
+    }
+    auto *bearing = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaBearing"));
+    auto *distance = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaDistance"));
+    if (!bearing || !distance)
+        return;
+    const auto sigma = [this, bearing, distance] {
+        m_journal.setting(QStringLiteral("sigma "),
+            QStringLiteral("sigma %1 %2")
+                .arg(QString::number(bearing->value(), 'g', 17),
+                    QString::number(distance->value(), 'g', 17)));
+    };
+    connect(bearing, &QDoubleSpinBox::valueChanged, this, sigma);
+    connect(distance, &QDoubleSpinBox::valueChanged, this, sigma);
 }
 
 void TForm1::journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons)

@@ -59,7 +59,12 @@ public:
     // The window that "Справка" shows; none until set.
     void setHelpWindow(QWidget *help) { m_helpWindow = help; }
     // The window that "Анализ пеленгов" shows; none until set.
-    void setAnalysisWindow(QWidget *analysis) { m_analysisWindow = analysis; }
+    void setAnalysisWindow(QWidget *analysis)
+    {
+        m_analysisWindow = analysis;
+        wireAnalysisJournal();
+        m_startUp.controls = captureControls(); // its settings belong to the start-up state
+    }
 
     FireControlState &state() { return m_state; }
     Board &board() { return *m_board; }
@@ -147,6 +152,7 @@ private:
     std::optional<QString> checkControls(const ControlStates &controls) const;
     void applySession(const SessionData &session);
     void wireJournal();
+    void wireAnalysisJournal();
     void journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons);
 
     void buildControls(QWidget *client);

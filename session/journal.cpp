@@ -25,6 +25,17 @@ void Journal::append(const QString &command, bool countable)
     m_entries.append({command, 1, countable});
 }
 
+void Journal::setting(const QString &prefix, const QString &line)
+{
+    if (m_pendingTicks == 0 && !m_entries.isEmpty()
+        && m_entries.back().command.startsWith(prefix)) {
+        ++m_revision;
+        m_entries.back().command = line;
+        return;
+    }
+    action(line);
+}
+
 void Journal::release(const QString &control)
 {
     const QString press = QStringLiteral("press ") + control + QLatin1Char(' ');

@@ -26,6 +26,9 @@ public:
     // An action that repeats ("repeat LabeledEdit7", "step SpinEdit1 up"): merged with the same
     // action just before it into one line with a count.
     void repeatable(const QString &line) { append(line, true); }
+    // A setting given whole in one line ("sigma 1 5"): a change right after the last one, with no
+    // tick between, replaces it.
+    void setting(const QString &prefix, const QString &line);
     // The release of the arrow held on `control`: right after its press it makes the two a click.
     void release(const QString &control);
 

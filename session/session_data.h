@@ -6,6 +6,7 @@
 // they mean.
 
 #include "board/board.h"
+#include "cycle/fix_recorder.h"
 #include "model/state.h"
 
 #include <QString>
@@ -19,6 +20,7 @@ using ControlStates = std::map<QString, QString>;
 struct SessionData
 {
     FireControlState state;
+    FixRecorder::Snapshot pendingFixes; // entries not yet settled into the fix logs
     BoardRecord board;
     ControlStates controls;
     QString journal; // the operator's actions from start-up, in the script language

@@ -414,6 +414,57 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
     }
 }
 
+// ---- pendingFixes: each slot's bearing and distance entries not yet settled into its log.
+
+QJsonValue WritePendingFixes(const SessionData &session)
+{
+    const FixRecorder::Snapshot &snapshot = session.pendingFixes;
+    QJsonArray slots_;
+    for (const FixRecorder::SlotPending &pending : snapshot.pending) {
+        QJsonObject slot;
+        for (const auto &entry : pending) {
+            if (!entry)
+                continue;
+            const bool bearing = entry->fix.Kind == FixKind::Bearing;
+            slot.insert(bearing ? "bearing" : "distance",
+                QJsonArray {entry->fix.Tick, ExactText(entry->fix.Value),
+                    ExactText(entry->fix.Expected), entry->ticksStood,
+                    static_cast<double>(entry->order)});
+        }
+        slots_.append(slot);
+    }
+    return QJsonObject {{"entries", static_cast<double>(snapshot.entries)}, {"slots", slots_}};
+}
+
+void ReadPendingFixes(const Fields &f, SessionData &session)
+{
+    FixRecorder::Snapshot &snapshot = session.pendingFixes;
+    snapshot.entries = static_cast<std::uint64_t>(f.whole("entries", 0, ExactReach));
+    const QJsonArray items = f.array("slots", SlotCount, SlotCount);
+    for (int number = 1; number <= SlotCount; ++number) {
+        const Fields slot(
+            items[number - 1], f.at("slots") + QStringLiteral(", слот %1").arg(number));
+        for (const FixKind kind : {FixKind::Bearing, FixKind::Distance}) {
+            const char *key = kind == FixKind::Bearing ? "bearing" : "distance";
+            const QJsonValue value = items[number - 1].toObject().value(QLatin1String(key));
+            if (value.isUndefined())
+                continue;
+            const QJsonArray item = Fields::ArrayOf(value, slot.at(key), 5, 5);
+            FixRecorder::PendingFix pending;
+            pending.fix.Kind = kind;
+            pending.fix.Tick = static_cast<std::int32_t>(
+                Fields::WholeOf(item[0], slot.at(key), 0, session.state.TickCount));
+            pending.fix.Value = Fields::ExtendedOf(item[1], slot.at(key));
+            pending.fix.Expected = Fields::ExtendedOf(item[2], slot.at(key));
+            pending.ticksStood = static_cast<int>(Fields::WholeOf(item[3], slot.at(key), 0, 2));
+            pending.order = static_cast<std::uint64_t>(Fields::WholeOf(
+                item[4], slot.at(key), 0, static_cast<std::int64_t>(snapshot.entries)));
+            snapshot.pending[static_cast<std::size_t>(number - 1)][static_cast<std::size_t>(kind)]
+                = pending;
+        }
+    }
+}
+
 // ---- ownTrack: own ship's legs at sea.
 
 QJsonValue WriteOwnTrack(const SessionData &session)
@@ -596,6 +647,10 @@ constexpr Section Sections[] = {
         [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }},
     {"slots", WriteSlots, ReadSlots},
     {"fixLogs", WriteFixLogs, ReadFixLogs},
+    {"pendingFixes", WritePendingFixes,
+        [](const QJsonValue &v, SessionData &s) {
+            ReadObject<ReadPendingFixes>(v, s, "pendingFixes");
+        }},
     {"ownTrack", WriteOwnTrack,
         [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }},
     {"board", WriteBoard,

@@ -95,7 +95,7 @@ TEST(Session, ResumingASavedSessionGoesOnExactlyAsTheSessionThatNeverStopped)
     EXPECT_FALSE(resumed.windows.form.hasUnsavedChanges());
     resumed.run(GoOn);
 
-    EXPECT_EQ(uninterrupted.windows.form.state().TickCount, 725 + 600);
+    EXPECT_EQ(uninterrupted.windows.form.state().TickCount, 726 + 600);
     ExpectSameSession(uninterrupted, resumed, true);
     EXPECT_TRUE(resumed.output.isEmpty()) << resumed.output.join('\n').toStdString();
 }
