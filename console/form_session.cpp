@@ -9,6 +9,7 @@
 #include "form_port.h"
 #include "labeled_edit.h"
 #include "spin_edit.h"
+#include "typed_entry.h"
 #include "up_down.h"
 
 #include "board/board.h"
@@ -17,7 +18,6 @@
 #include "session/session_file.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
@@ -303,12 +303,12 @@ bool TForm1::offerToSave()
 {
     if (!hasUnsavedChanges())
         return true;
-    switch (askYesNoCancel(QStringLiteral("Сохранить изменения?"))) {
-    case Answer::No:
+    switch (askToSave(QStringLiteral("Сохранить изменения?"))) {
+    case UnsavedChanges::Answer::Discard:
         return true;
-    case Answer::Cancel:
+    case UnsavedChanges::Answer::Cancel:
         return false;
-    case Answer::Yes:
+    case UnsavedChanges::Answer::Save:
         break;
     }
     MSaveSessionClick();
@@ -360,14 +360,6 @@ void TForm1::MReplayJournalClick()
         replayJournal(path);
 }
 
-void TForm1::closeEvent(QCloseEvent *event)
-{
-    if (offerToSave())
-        event->accept();
-    else
-        event->ignore();
-}
-
 // ---- The journal -----------------------------------------------------------------------------
 
 void TForm1::wireJournal()
@@ -389,6 +381,15 @@ void TForm1::wireJournal()
                     break;
                 }
             });
+    }
+    // A typed value confirmed in a field with arrows.
+    for (LabeledEdit *edit : findChildren<LabeledEdit *>()) {
+        if (TypedEntry *entry = TypedEntry::of(edit)) {
+            connect(entry, &TypedEntry::applied, this, [this, edit] {
+                m_journal.action(
+                    QStringLiteral("enter %1 %2").arg(edit->objectName(), edit->text()));
+            });
+        }
     }
     for (SpinEdit *spin : findChildren<SpinEdit *>()) {
         const QString name = spin->objectName();

@@ -54,8 +54,8 @@ struct JournalReplay::Hooks
 {
     std::function<void(const QString &)> showMessage;
     std::function<QString(const TForm1::FileRequest &)> askFileName;
-    std::function<TForm1::Answer(const QString &)> askYesNoCancel;
-    std::vector<std::pair<QAction *, QKeySequence>> shortcuts;
+    std::function<UnsavedChanges::Answer(const QString &)> askToSave;
+    std::vector<std::pair<QAction *, QList<QKeySequence>>> shortcuts;
 };
 
 JournalReplay::JournalReplay(ProgramWindows &windows)
@@ -135,13 +135,13 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
         m_ticksTotal += std::max(0, TicksOf(line.trimmed()));
 
     m_hooks = std::make_unique<Hooks>(
-        Hooks {m_form.showMessage, m_form.askFileName, m_form.askYesNoCancel, {}});
+        Hooks {m_form.showMessage, m_form.askFileName, m_form.askToSave, {}});
     m_form.setTimersLive(false);
     m_form.resetToStartUp();
     m_runner = std::make_unique<ScriptRunner>(
         m_windows, [this](const QString &line) { showProgress(line); });
     // A journal asks nothing; the operator closing the window during a replay is asked as ever.
-    m_form.askYesNoCancel = m_hooks->askYesNoCancel;
+    m_form.askToSave = m_hooks->askToSave;
     // Pictures and sessions the journal saved are written aside, never over the operator's.
     m_scratch = std::make_unique<QTemporaryDir>();
     const auto answer = m_form.askFileName;
@@ -154,8 +154,8 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
     // Only the bar may act: no menu, no shortcut.
     for (QAction *action : m_form.findChildren<QAction *>()) {
         if (!action->shortcut().isEmpty()) {
-            m_hooks->shortcuts.emplace_back(action, action->shortcut());
-            action->setShortcut({});
+            m_hooks->shortcuts.emplace_back(action, action->shortcuts());
+            action->setShortcuts(QList<QKeySequence> {});
         }
     }
     m_form.menuBar()->setEnabled(false);
@@ -254,9 +254,9 @@ void JournalReplay::stop()
     m_runner.reset();
     m_form.showMessage = m_hooks->showMessage;
     m_form.askFileName = m_hooks->askFileName;
-    m_form.askYesNoCancel = m_hooks->askYesNoCancel;
+    m_form.askToSave = m_hooks->askToSave;
     for (const auto &[action, shortcut] : m_hooks->shortcuts)
-        action->setShortcut(shortcut);
+        action->setShortcuts(shortcut);
     m_hooks.reset();
     m_form.menuBar()->setEnabled(true);
     m_bar->hide();

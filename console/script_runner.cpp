@@ -6,6 +6,7 @@
 #include "labeled_edit.h"
 #include "program_windows.h"
 #include "spin_edit.h"
+#include "typed_entry.h"
 #include "up_down.h"
 
 #include "board/board.h"
@@ -58,10 +59,10 @@ public:
             m_fileAnswer.reset();
             return answer;
         };
-        // A question is printed and answered "no", as an operator going on without saving.
-        m_form.askYesNoCancel = [this](const QString &question) {
-            print("question: " + question);
-            return TForm1::Answer::No;
+        // A question is answered yes: the file dialog that may follow gets the command's path.
+        m_form.askToSave = [this](const QString &question) {
+            print("message: " + question);
+            return UnsavedChanges::Answer::Save;
         };
     }
 
@@ -87,6 +88,7 @@ private:
             {"repeat", &Impl::repeat},
             {"release", &Impl::release},
             {"type", &Impl::type},
+            {"enter", &Impl::enter},
             {"check", &Impl::check},
             {"select", &Impl::select},
             {"click", &Impl::click},
@@ -287,6 +289,31 @@ private:
         edit->setText(text);
     }
 
+    // Typed text and Enter in a field with arrows (or a spin field).
+    void enter(const QStringList &words, const QString &line)
+    {
+        const QString name = argument(words, 1, "control");
+        const QString text = restOfLine(line, 2);
+        if (text.isEmpty())
+            fail("missing text");
+        QWidget *w = control(name);
+        if (auto *spin = qobject_cast<SpinEdit *>(w)) {
+            spin->typeText(text);
+            const bool taken = spin->text() == text;
+            QTest::keyClick(spin, Qt::Key_Return);
+            if (!taken)
+                print("refused " + name);
+            return;
+        }
+        auto *edit = qobject_cast<QLineEdit *>(w);
+        TypedEntry *entry = edit && edit->isEnabled() ? TypedEntry::of(edit) : nullptr;
+        if (!entry)
+            fail(name + " takes no typed entry");
+        entry->type(text);
+        if (!entry->apply())
+            print("refused " + name);
+    }
+
     void check(const QStringList &words, const QString &)
     {
         noMoreThan(words, 3);
@@ -449,6 +476,8 @@ private:
         }
         if (path.isEmpty())
             fail("missing path");
+        // Pending layout and placement first, as the operator's screen would show them.
+        QApplication::processEvents();
         if (!window->grab().save(path, "PNG"))
             fail("cannot write " + path);
     }

@@ -5,6 +5,7 @@
 // the fire-control state, the board and the tick cycle.
 
 #include "fault_guard.h"
+#include "unsaved_changes.h"
 
 #include "model/state.h"
 #include "session/journal.h"
@@ -37,9 +38,9 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // Everything the window asks of the operator goes through these two hooks, so that a driver
-    // or a test can answer without showing anything. By default: a message box with a stop icon
-    // and OK; the open and save picture dialogs.
+    // Everything the window asks of the operator goes through these hooks, so that a driver or a
+    // test can answer without showing anything. By default: a message box with a stop icon and
+    // OK; the open and save picture dialogs; a question with yes, no and cancel.
     struct FileRequest
     {
         enum class Kind { Open, Save };
@@ -47,12 +48,12 @@ public:
         QString filter; // name filters separated by ";;"
         QString defaultName; // file name offered (saving)
         QString defaultSuffix; // added to a name given without one (saving)
+        QString folder; // where the dialog starts: the folder used last
     };
     std::function<void(const QString &message)> showMessage;
     std::function<QString(const FileRequest &request)> askFileName; // empty: cancelled
-    // A question with yes, no and cancel (by default a message box).
-    enum class Answer { Yes, No, Cancel };
-    std::function<Answer(const QString &question)> askYesNoCancel;
+    // A yes / no / cancel question before unsaved work would be lost.
+    std::function<UnsavedChanges::Answer(const QString &question)> askToSave;
     // Starts the replay of a journal file in this window (set by whoever can run scripts).
     std::function<void(const QString &path)> replayJournal;
 
@@ -67,6 +68,8 @@ public:
     }
 
     FireControlState &state() { return m_state; }
+    // Whether the board has changed since it was last saved or opened; closing asks then.
+    UnsavedChanges &unsavedChanges() { return m_unsaved; }
     Board &board() { return *m_board; }
     TickCycle &cycle() { return *m_cycle; }
 
@@ -115,6 +118,8 @@ public:
     void UndoClick();
     void N4Click();
     void MBearingsClick();
+    // "Файл" → "Выход": closes the window, asking first about unsaved work.
+    void MExitClick();
 
     // Sessions: the whole plot written to a file and put back from one, and the journal of the
     // operator's actions. Each returns the reason of a failure or refusal; a refused session
@@ -146,6 +151,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     ControlStates captureControls() const;
@@ -157,6 +163,10 @@ private:
 
     void buildControls(QWidget *client);
     void buildMenu();
+    void orderTabs();
+    // Opens at the usual place and size where the screen has room, else as large as the screen
+    // allows; where the operator left it last time when that lies on the screen.
+    void placeOnScreen();
     void wireHandlers();
     // Runs a handler with the fault guard, then repaints the board area it changed.
     void handle(const std::function<void()> &handler);
@@ -170,11 +180,20 @@ private:
     void pressHeldStepper(std::uint8_t code);
     void setHeldStepperFast(bool fast);
 
+    // Asks for a file, starting in the folder used last, and keeps the folder chosen.
+    QString chooseFile(FileRequest request);
+    // Saves the board into a file the operator chooses; whether it was saved.
+    bool saveBoard();
+    void boardSavedOrOpened();
+
     void showMessageBox(const QString &message);
     QString showFileDialog(const FileRequest &request);
+    UnsavedChanges::Answer showQuestion(const QString &question);
 
     FireControlState m_state;
     FaultGuard m_guard;
+    UnsavedChanges m_unsaved;
+    bool m_placedOnce = false;
     std::unique_ptr<Board> m_board;
     std::unique_ptr<FormPort> m_port;
     std::unique_ptr<TickCycle> m_cycle;

@@ -25,7 +25,8 @@ FixRecorder::FixRecorder(std::array<FixLog, SlotCount> &logs)
 { }
 
 void FixRecorder::Entered(
-    int number, FixKind kind, long double value, long double expected, std::int32_t tick)
+    int number, FixKind kind, long double value, std::optional<long double> expected,
+    std::int32_t tick)
 {
     std::optional<PendingFix> &pending = m_pending[index(number)][index(kind)];
     if (pending)

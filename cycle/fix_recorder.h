@@ -24,7 +24,8 @@ public:
     // just before the entry moved the target; while a fix of that kind is still pending, the first
     // entry's expectation stands, as the later ones follow the operator's own stepping.
     void Entered(
-        int number, FixKind kind, long double value, long double expected, std::int32_t tick);
+        int number, FixKind kind, long double value, std::optional<long double> expected,
+        std::int32_t tick);
 
     // At the start of every tick: the pending fixes that have stood through two ticks enter
     // their logs.

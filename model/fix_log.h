@@ -18,8 +18,9 @@ struct Fix
     FixKind Kind = FixKind::Bearing;
     long double Value = 0; // degrees (0..359) or cables, as entered
     // The computed bearing ("П автоматный", degrees) or distance (cables) just before the fix moved
-    // the target: what the trial solution expected there.
-    long double Expected = 0;
+    // the target: what the trial solution expected there. None for the fix that made the slot a
+    // target, when nothing was plotted to expect.
+    std::optional<long double> Expected;
 };
 
 class FixLog

@@ -108,6 +108,7 @@ constexpr SlotField<double> SlotDoubles[] = {
 constexpr SlotField<bool> SlotFlags[] = {
     VARMET_FIELD(HasLeadAngle),
     VARMET_FIELD(HasSolution),
+    VARMET_FIELD(IsTarget),
 };
 #undef VARMET_FIELD
 
@@ -247,6 +248,19 @@ private:
     QJsonObject m_object;
 };
 
+// A real that may be absent: null, or its exact text.
+QJsonValue OptionalText(const std::optional<long double> &value)
+{
+    return value ? QJsonValue(ExactText(*value)) : QJsonValue();
+}
+
+std::optional<long double> OptionalOf(const QJsonValue &value, const QString &where)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return Fields::ExtendedOf(value, where);
+}
+
 QString SectionName(const char *name)
 {
     return QStringLiteral("раздел «%1»").arg(QLatin1String(name));
@@ -375,7 +389,7 @@ QJsonValue WriteFixLogs(const SessionData &session)
             fixes.append(QJsonArray {fix.Tick,
                 fix.Kind == FixKind::Bearing ? QStringLiteral("bearing")
                                              : QStringLiteral("distance"),
-                ExactText(fix.Value), ExactText(fix.Expected)});
+                ExactText(fix.Value), OptionalText(fix.Expected)});
         logs.append(QJsonObject {{"fixes", fixes},
             {"newLegTick", log.NewLegTick ? QJsonValue(*log.NewLegTick) : QJsonValue()}});
     }
@@ -402,7 +416,7 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
                 damaged(where + QStringLiteral(": вид отметки не «bearing» и не «distance»"));
             fix.Kind = kind == QLatin1String("bearing") ? FixKind::Bearing : FixKind::Distance;
             fix.Value = Fields::ExtendedOf(item[2], where);
-            fix.Expected = Fields::ExtendedOf(item[3], where);
+            fix.Expected = OptionalOf(item[3], where);
             if (i > 0 && fix.Tick < log.Fixes().back().Tick)
                 damaged(where + QStringLiteral(": отметки не по порядку времени"));
             log.Add(fix);
@@ -428,7 +442,7 @@ QJsonValue WritePendingFixes(const SessionData &session)
             const bool bearing = entry->fix.Kind == FixKind::Bearing;
             slot.insert(bearing ? "bearing" : "distance",
                 QJsonArray {entry->fix.Tick, ExactText(entry->fix.Value),
-                    ExactText(entry->fix.Expected), entry->ticksStood,
+                    OptionalText(entry->fix.Expected), entry->ticksStood,
                     static_cast<double>(entry->order)});
         }
         slots_.append(slot);
@@ -455,7 +469,7 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
             pending.fix.Tick = static_cast<std::int32_t>(
                 Fields::WholeOf(item[0], slot.at(key), 0, session.state.TickCount));
             pending.fix.Value = Fields::ExtendedOf(item[1], slot.at(key));
-            pending.fix.Expected = Fields::ExtendedOf(item[2], slot.at(key));
+            pending.fix.Expected = OptionalOf(item[2], slot.at(key));
             pending.ticksStood = static_cast<int>(Fields::WholeOf(item[3], slot.at(key), 0, 2));
             pending.order = static_cast<std::uint64_t>(Fields::WholeOf(
                 item[4], slot.at(key), 0, static_cast<std::int64_t>(snapshot.entries)));

@@ -246,8 +246,8 @@ TEST(Session, ClosingAsksOnlyAfterAChangeAndCancelKeepsTheWindow)
     TForm1 &form = program.windows.form;
     form.show();
     QStringList questions;
-    TForm1::Answer answer = TForm1::Answer::Cancel;
-    form.askYesNoCancel = [&](const QString &question) {
+    UnsavedChanges::Answer answer = UnsavedChanges::Answer::Cancel;
+    form.askToSave = [&](const QString &question) {
         questions << question;
         return answer;
     };
@@ -258,7 +258,7 @@ TEST(Session, ClosingAsksOnlyAfterAChangeAndCancelKeepsTheWindow)
     EXPECT_EQ(questions, QStringList {"Сохранить изменения?"});
     EXPECT_TRUE(form.isVisible());
 
-    answer = TForm1::Answer::Yes; // saving, then the window closes
+    answer = UnsavedChanges::Answer::Save; // saving, then the window closes
     program.runner.runLine("menu MOpenSession"); // asks first, cancels the file dialog
     form.askFileName = [&](const TForm1::FileRequest &) { return dir.filePath("closing"); };
     EXPECT_TRUE(form.close());
