@@ -261,6 +261,24 @@ std::optional<QString> Board::savePicture(const QString &path)
     return std::nullopt;
 }
 
+BoardRecord Board::record() const
+{
+    return {m_canvas.permanentPicture(), m_undoBitmap, m_canvas.state(), m_figures.all(),
+        m_eraseRect, m_eraserShown};
+}
+
+void Board::restore(const BoardRecord &record)
+{
+    // Live figures and the eraser outline are inverted without touching the pen or brush.
+    m_canvas.restore(record.picture, record.canvas);
+    m_figures.restore(record.figures);
+    m_eraseRect = record.eraseRect;
+    m_eraserShown = false;
+    if (record.eraserShown)
+        showEraser(record.eraseRect.Left + OutlineReach, record.eraseRect.Top + OutlineReach);
+    m_undoBitmap = record.undoBitmap;
+}
+
 void Board::drawTargetLabel(const QString &numberText, PixelPoint at)
 {
     // A label far off the board paints nothing that could be seen; the painter's coordinates

@@ -17,6 +17,17 @@
 
 namespace varmet {
 
+// Everything the board holds, for a session to write out and put back.
+struct BoardRecord
+{
+    QImage picture; // the permanent content, without live figures
+    QImage undoBitmap;
+    CanvasState canvas;
+    LiveFigures::Figures figures {};
+    EraseRectangle eraseRect;
+    bool eraserShown = false; // whether the eraser outline stands on the board
+};
+
 class Board
 {
 public:
@@ -62,6 +73,11 @@ public:
     // (live figures included) to `path` as a BMP file, atomically. Returns the reason of a
     // failed write; any earlier file at `path` is then left as it was.
     std::optional<QString> savePicture(const QString &path);
+
+    // The board as it stands, and the board put back from such a record: afterwards it shows
+    // and behaves exactly as the board that was recorded.
+    BoardRecord record() const;
+    void restore(const BoardRecord &record);
 
     // "№" followed by numberText, with its top-left corner at the given point.
     void drawTargetLabel(const QString &numberText, PixelPoint at);

@@ -288,8 +288,10 @@ TForm1::TForm1(QWidget *parent)
     FormCreate();
     wireHandlers();
     m_exerciseDesk = std::make_unique<ExerciseDesk>(*this);
+    wireJournal();
     m_timer1->start();
     m_timer2->start();
+    m_startUp = captureSession();
 }
 
 TForm1::~TForm1()
@@ -488,6 +490,11 @@ void TForm1::buildMenu()
     addItem(file, "MSave", "&Сохранить как...", &TForm1::MSaveClick)
         ->setShortcuts({Qt::Key_F2, Qt::CTRL | Qt::Key_S});
     file->addSeparator();
+    addItem(file, "MSaveSession", "Сохранить &сеанс…", &TForm1::MSaveSessionClick);
+    addItem(file, "MOpenSession", "Открыть с&еанс…", &TForm1::MOpenSessionClick);
+    addItem(file, "MSaveJournal", "Сохранить &журнал…", &TForm1::MSaveJournalClick);
+    addItem(file, "MReplayJournal", "&Воспроизвести журнал…", &TForm1::MReplayJournalClick);
+    file->addSeparator();
     addItem(file, "MExit", "&Выход", &TForm1::MExitClick)->setShortcut(Qt::CTRL | Qt::Key_Q);
     addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick)
         ->setShortcut(Qt::CTRL | Qt::Key_Z);
@@ -549,24 +556,32 @@ void TForm1::wireHandlers()
     wire(findChild<QPushButton *>("Button1"), &QPushButton::clicked, &TForm1::Button1Click);
     wire(findChild<QPushButton *>("Button2"), &QPushButton::clicked, &TForm1::Button2Click);
 
-    connect(m_image3, &BoardView::mousePressed, this,
-        [this](int x, int y) { handle([=, this] { Image3MouseDown(x, y); }); });
+    connect(m_image3, &BoardView::mousePressed, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("down", x, y, b);
+        handle([=, this] { Image3MouseDown(x, y); });
+    });
     connect(m_image3, &BoardView::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("move", x, y, b);
         handle([=, this] { Image3MouseMove(x, y, b); });
     });
-    connect(
-        m_image3, &BoardView::mouseReleased, this, [this] { handle([this] { Image3MouseUp(); }); });
+    connect(m_image3, &BoardView::mouseReleased, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("up", x, y, b);
+        handle([this] { Image3MouseUp(); });
+    });
 }
 
 void TForm1::Timer1Timer()
 {
     // The cycle never re-enters a tick, also not from the nested loop of a fault's message box.
+    const std::int32_t before = m_state.TickCount;
     handle([this] {
         m_cycle->Timer1Timer();
         writeReserveFields();
     });
     if (m_exerciseDesk)
         m_exerciseDesk->AfterTick();
+    if (m_state.TickCount != before)
+        m_journal.tick();
     emit ticked();
 }
 
@@ -759,6 +774,9 @@ void TForm1::EndHold()
 
 void TForm1::Timer2Timer()
 {
+    // Before the first press the count matters to nothing: a press starts it afresh.
+    if (m_state.HeldStepper != 0)
+        m_journal.holdTick();
     ++m_state.HoldTicks;
     if (m_state.HoldTicks >= 2)
         setHeldStepperFast(true);
@@ -831,6 +849,7 @@ void TForm1::MOpenClick()
     const QString path = chooseFile({FileRequest::Kind::Open, OpenFilter, {}, {}, {}});
     if (path.isEmpty())
         return;
+    m_journal.action(QStringLiteral("menu MOpen ") + path);
     if (const auto refusal = m_board->openPicture(path)) {
         showMessage(*refusal);
         return;
@@ -851,6 +870,7 @@ bool TForm1::saveBoard()
         return false;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".bmp");
+    m_journal.action(QStringLiteral("menu MSave ") + path);
     if (const auto failure = m_board->savePicture(path)) {
         showMessage(*failure);
         return false;
@@ -866,10 +886,8 @@ void TForm1::MExitClick()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    const bool closing
-        = m_unsaved.mayClose([this] { return askToSave(QStringLiteral("Сохранить рисунок?")); },
-            [this] { return saveBoard(); });
-    if (!closing) {
+    // The whole session, board included, is what the operator may lose.
+    if (!offerToSave()) {
         event->ignore();
         return;
     }
@@ -880,6 +898,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::UndoClick()
 {
+    m_journal.action(QStringLiteral("menu N2"));
     m_board->UndoClick();
 }
 

@@ -281,7 +281,9 @@ TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
     }
     EXPECT_EQ(shown,
         (QStringList {"MFile &Файл", "  MOpen &Открыть Ctrl+O",
-            "  MSave &Сохранить как... F2; Ctrl+S", "  MExit &Выход Ctrl+Q", "N1 Правка",
+            "  MSave &Сохранить как... F2; Ctrl+S", "  MSaveSession Сохранить &сеанс… ",
+            "  MOpenSession Открыть с&еанс… ", "  MSaveJournal Сохранить &журнал… ",
+            "  MReplayJournal &Воспроизвести журнал… ", "  MExit &Выход Ctrl+Q", "N1 Правка",
             "  N2 Отменить Ctrl+Z", "MAnalysis Анализ", "  MBearings Анализ пеленгов F3",
             "MExercise &Учение", "  MExerciseStart &Начать… ", "  MExerciseScore &Итоги ",
             "  MExerciseStop &Завершить ", "N3 Справка", "  N4 Справка F1"}));
