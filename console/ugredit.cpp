@@ -212,10 +212,9 @@ QLabel *MakeLabel(const char *name, const char *text, QPoint at, QWidget *parent
     return label;
 }
 
-const QString OpenFilter
-    = QStringLiteral("Все (*.bmp *.ico *.emf *.wmf);;Точечные рисунки (*.bmp);;Значки (*.ico);;"
-                     "Расширенные метафайлы (*.emf);;Метафайлы (*.wmf)");
-const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Все файлы (*)");
+const QString OpenFilter = QStringLiteral("Все (*.bmp *.png *.ico);;Точечные рисунки (*.bmp);;"
+                                          "Рисунки PNG (*.png);;Значки (*.ico)");
+const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Рисунки PNG (*.png)");
 
 constexpr QSize ClientSize(1075, 692);
 
@@ -645,12 +644,11 @@ void TForm1::MOpenClick()
 
 void TForm1::MSaveClick()
 {
-    QString path = askFileName(
+    const QString path = askFileName(
         {FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"), QStringLiteral("bmp")});
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".bmp");
+    // The board adds the extension a name lacks.
     if (const auto failure = m_board->savePicture(path))
         showMessage(*failure);
 }
@@ -687,6 +685,12 @@ QString TForm1::showFileDialog(const FileRequest &request)
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(request.defaultSuffix);
         dialog.selectFile(request.defaultName);
+        // A name typed without an extension takes that of the format chosen ("(*.png)": png).
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+            const qsizetype star = filter.indexOf(QLatin1String("(*."));
+            if (star >= 0)
+                dialog.setDefaultSuffix(filter.mid(star + 3).section(QLatin1Char(')'), 0, 0));
+        });
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
