@@ -263,7 +263,10 @@ TForm1::~TForm1()
 {
     m_timer1->stop();
     m_timer2->stop();
-    // No handler may run while the controls are taken down.
+    // No handler may run while the controls are taken down: a field that loses the focus as the
+    // window goes still corrects its text and signals, when this window is only a QWidget.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
     m_cycle.reset();
 }
 
