@@ -1,6 +1,7 @@
 #include "board.h"
 
 #include "picture_file.h"
+#include "scale_labels.h"
 
 #include "model/figures.h"
 #include "model/units.h"
@@ -18,23 +19,6 @@
 namespace varmet {
 
 namespace {
-
-// The scale figures of the window standing over the board, and where each stands on it.
-struct ScaleLabel
-{
-    const char *text;
-    int x;
-    int y;
-};
-constexpr std::array<ScaleLabel, 7> ScaleLabels {{
-    {"0", 328, 10}, // Label4
-    {"180", 328, 635}, // Label5
-    {"90", 628, 327}, // Label8
-    {"270", 1, 327}, // Label6
-    {"50", 428, 310}, // Label1
-    {"100", 528, 310}, // Label2
-    {"150", 628, 310}, // Label3
-}};
 
 // The eraser: its outline stands 6 px around the pointer, the patch it wipes 5 px.
 constexpr int OutlineReach = 6;
@@ -95,10 +79,6 @@ void Board::paintGrid()
 
 void Board::RedrawOwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity)
 {
-    // The canvas is left with the vector's pen, as every drawing leaves its own.
-    m_canvas.setPenMode(PenMode::NotXorPen);
-    m_canvas.setPenColor(BoardColour::Red);
-    m_canvas.setPenWidth(2);
     m_figures.showOwnShipVector(OwnShipVector(ownCourse, ownVelocity));
 }
 
@@ -171,9 +151,10 @@ void Board::replaceBoardPicture(const QImage &picture)
     };
     std::vector<ShownFigure> shown;
     for (int slot = 1; slot <= SlotCount; ++slot) {
-        for (const FigureKind kind :
-            {FigureKind::TrackAndWake, FigureKind::MedianLine, FigureKind::TorpedoPair})
+        for (std::size_t k = 0; k < FigureKindCount; ++k) {
+            const auto kind = static_cast<FigureKind>(k);
             shown.push_back({kind, slot, m_figures.recorded(kind, slot)});
+        }
     }
     const StrokeList vector = m_figures.recordedOwnShipVector().strokes;
     m_figures.clear();

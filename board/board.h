@@ -43,7 +43,6 @@ public:
     void Image3MouseDown(int x, int y, bool eraserOn);
     void Image3MouseMove(int x, int y, bool leftButtonHeld, bool eraserOn);
     void Image3MouseUp(bool eraserOn);
-    const EraseRectangle &eraseRect() const { return m_eraseRect; }
 
     // The snapshot holds the permanent content only (no live figures).
     void TakeSnapshot();

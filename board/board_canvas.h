@@ -51,21 +51,13 @@ public:
     // resets the state to the defaults. The live strokes stay laid over the new content.
     void replacePicture(const QImage &picture);
 
-    // Pen, brush, font and position persist between callers.
+    // Pen, brush and position persist between callers.
     void setPenColor(QRgb colour) { m_penColour = colour; }
-    QRgb penColor() const { return m_penColour; }
     void setPenWidth(int width) { m_penWidth = width; }
-    int penWidth() const { return m_penWidth; }
     void setPenMode(PenMode mode) { m_penMode = mode; }
-    PenMode penMode() const { return m_penMode; }
     // Setting the colour while the style is clear also makes the brush solid.
     void setBrushColor(QRgb colour);
-    QRgb brushColor() const { return m_brushColour; }
     void setBrushStyle(BrushStyle style) { m_brushStyle = style; }
-    BrushStyle brushStyle() const { return m_brushStyle; }
-    void setFont(const QFont &font) { m_font = font; }
-    const QFont &font() const { return m_font; }
-    PixelPoint penPosition() const { return m_position; }
 
     void moveTo(std::int64_t x, std::int64_t y);
     // A line from the pen position to (x, y) with the pen, its end point excluded; a line of

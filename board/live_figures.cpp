@@ -10,8 +10,9 @@ constexpr std::size_t OwnShipVectorIndex = 0;
 
 std::size_t figureIndex(FigureKind kind, int slotNumber)
 {
-    assert(TargetSlots::Contains(slotNumber));
-    return 1 + 3 * static_cast<std::size_t>(slotNumber - 1) + static_cast<std::size_t>(kind);
+    assert(TargetSlots::Contains(slotNumber) && kind != FigureKind::Count);
+    return 1 + FigureKindCount * static_cast<std::size_t>(slotNumber - 1)
+        + static_cast<std::size_t>(kind);
 }
 
 } // namespace

@@ -9,10 +9,13 @@
 #include "board_canvas.h"
 
 #include <array>
+#include <cstddef>
 
 namespace varmet {
 
-enum class FigureKind { TrackAndWake, MedianLine, TorpedoPair };
+// The figures every slot has on the board. Count is no figure: it counts those before it.
+enum class FigureKind { TrackAndWake, MedianLine, TorpedoPair, Count };
+inline constexpr std::size_t FigureKindCount = static_cast<std::size_t>(FigureKind::Count);
 
 struct RecordedFigure
 {
@@ -42,7 +45,8 @@ private:
     void replace(RecordedFigure &figure, const RecordedFigure &next);
 
     BoardCanvas &m_canvas;
-    std::array<RecordedFigure, 1 + 3 * SlotCount> m_figures {};
+    // The own-ship vector, then each slot's figures.
+    std::array<RecordedFigure, 1 + FigureKindCount * SlotCount> m_figures {};
 };
 
 } // namespace varmet

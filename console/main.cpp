@@ -2,9 +2,63 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+
+namespace {
+
+void printLines(std::initializer_list<const char *> lines)
+{
+    for (const char *line : lines) {
+        std::fputs(line, stderr);
+        std::fputc('\n', stderr);
+    }
+}
+
+// Without a window system the toolkit aborts with a message about platform plugins that tells an
+// operator nothing; say what is missing instead, and fail with an ordinary exit status.
+bool hasGraphicalSession()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+QtMessageHandler toolkitHandler = nullptr;
+
+// While the application object connects to the display: a display that is named but cannot be
+// reached (or a platform plugin that is missing) is fatal to the toolkit, which would abort.
+void startupMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        if (toolkitHandler)
+            toolkitHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    printLines({"varmet: не удалось подключиться к графическому сеансу, окно программы не может "
+                "быть показано.",
+        "varmet: cannot connect to the graphical session; the window cannot be shown."});
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (!hasGraphicalSession()) {
+        printLines({"varmet: нет графического сеанса (не заданы DISPLAY и WAYLAND_DISPLAY). "
+                    "Запустите программу в графическом сеансе X11 или Wayland.",
+            "varmet: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set). "
+            "Start the program in an X11 or Wayland session."});
+        return EXIT_FAILURE;
+    }
+    toolkitHandler = qInstallMessageHandler(startupMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(toolkitHandler);
+
     // Closing the main window ends the program, also while the help window is shown.
     varmet::ProgramWindows windows;
     windows.form.show();

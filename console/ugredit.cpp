@@ -415,7 +415,6 @@ void TForm1::wireHandlers()
     };
     cycleHandler("LabeledEdit7", &TickCycle::LabeledEdit7Change);
     cycleHandler("LabeledEdit8", &TickCycle::LabeledEdit8Change);
-    cycleHandler("LabeledEdit9", &TickCycle::LabeledEdit9Change);
     cycleHandler("LabeledEdit5", &TickCycle::RedrawOwnShipVector);
     cycleHandler("LabeledEdit6", &TickCycle::RedrawOwnShipVector);
     connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);

@@ -83,6 +83,8 @@ const char *objectName(Control control)
         return "LabeledEdit34";
     case Control::LabeledEdit35:
         return "LabeledEdit35";
+    case Control::Count:
+        break;
     }
     return "";
 }

@@ -7,6 +7,8 @@
 #include <QRgb>
 #include <QString>
 
+#include <cstddef>
+
 namespace varmet {
 
 // The controls the cycle touches, by the console's object names.
@@ -52,7 +54,9 @@ enum class Control {
     LabeledEdit33,
     LabeledEdit34,
     LabeledEdit35,
+    Count // no control: it counts those before it
 };
+inline constexpr std::size_t ControlCount = static_cast<std::size_t>(Control::Count);
 
 // The object name of a control ("LabeledEdit7", ...).
 const char *objectName(Control control);

@@ -92,33 +92,23 @@ void TickCycle::runTick()
     s.Seconds = s.TickCount % 60;
     m_console.setText(Control::Label12,
         QStringLiteral("%1. %2 - %3").arg(s.Minutes / 60).arg(s.Minutes % 60).arg(s.Seconds));
-    BoardCanvas &canvas = m_board.canvas();
-    canvas.setPenMode(PenMode::CopyPen);
-    canvas.setPenWidth(1);
-    canvas.setPenColor(BoardColour::Blue);
     m_console.setText(Control::Label19, m_console.localTimeText());
     // Own ship's true track moves by the course and speed as entered, not by the board's whole-knot
     // velocity.
     s.OwnTrack.Advance(s.TickCount, realNumber(Control::LabeledEdit5), realNumber(Control::LabeledEdit6));
 
-    for (s.SlotIndex = 1; s.SlotIndex <= SlotCount; ++s.SlotIndex)
-        slotTurn(s.SlotIndex);
+    for (int number = 1; number <= SlotCount; ++number)
+        slotTurn(number);
 }
 
 void TickCycle::slotTurn(int number)
 {
     FireControlState &s = m_state;
     TargetSlot &slot = s.Slots[number];
-    BoardCanvas &canvas = m_board.canvas();
 
-    s.OwnCourse = static_cast<std::int32_t>(wholeNumber(Control::LabeledEdit5));
-    s.OwnSpeed = static_cast<std::int32_t>(wholeNumber(Control::LabeledEdit6));
-    const WholeVector own = OwnVelocity(s.OwnCourse, s.OwnSpeed);
-    s.OwnVecX = own.x;
-    s.OwnVecY = own.y;
-    s.MaxRun = static_cast<std::int32_t>(wholeNumber(Control::LabeledEdit15));
-    s.TorpedoSpeed = static_cast<std::int32_t>(wholeNumber(Control::LabeledEdit14));
-    canvas.setPenMode(PenMode::NotXorPen);
+    const WholeVector own = takeOverOwnShip();
+    s.MaxRun = wholeNumber(Control::LabeledEdit15);
+    s.TorpedoSpeed = wholeNumber(Control::LabeledEdit14);
 
     UpdateRelativeMotion(slot, own);
     moveTarget(number);
@@ -137,9 +127,6 @@ void TickCycle::slotTurn(int number)
     }
 
     showTorpedoPair(number);
-    canvas.setPenMode(PenMode::CopyPen);
-    canvas.setPenColor(
-        displayColour(m_console.isChecked(Control::CheckBox2), BoardColour::Magenta));
 }
 
 void TickCycle::moveTarget(int number)
@@ -159,8 +146,6 @@ void TickCycle::moveTarget(int number)
     canvas.setPenColor(BoardColour::Blue);
     canvas.moveTo(start.x, start.y);
     canvas.lineTo(end.x, end.y);
-    canvas.setPenMode(PenMode::NotXorPen);
-    canvas.setPenWidth(1);
 
     showTrack(number);
 }
@@ -185,7 +170,7 @@ void TickCycle::writeDisplays(const TargetSlot &slot)
     const bool solved = slot.HasSolution;
     const auto solution
         = [solved](long double value) { return solved ? wholeText(value) : NoValue; };
-    const bool secondTurn = slot.DeltaEtPx != 0;
+    const bool secondTurn = slot.HasSecondTurn();
 
     c.setText(Control::LabeledEdit11, wholeText(slot.DistancePx / 2));
     c.setText(Control::Edit1, realText(slot.AcousticBearing));
@@ -277,7 +262,7 @@ void TickCycle::bearingEntry()
     if (!number)
         return;
     // Read before anything moves, so that a refused entry erases nothing.
-    const std::int64_t bearing = wholeNumber(Control::LabeledEdit7);
+    const std::int32_t bearing = wholeNumber(Control::LabeledEdit7);
     TargetSlot &slot = m_state.Slots[*number];
 
     // The target keeps its present distance; a change of the distance text runs the distance
@@ -299,7 +284,7 @@ void TickCycle::distanceEntry()
     const std::optional<int> number = selectedSlot();
     if (!number)
         return;
-    const std::int64_t distance = wholeNumber(Control::LabeledEdit8);
+    const std::int32_t distance = wholeNumber(Control::LabeledEdit8);
     TargetSlot &slot = m_state.Slots[*number];
     slot.FixDistance = static_cast<long double>(distance);
     placeAtFix(*number);
@@ -316,19 +301,24 @@ void TickCycle::placeAtFix(int number)
 void TickCycle::RedrawOwnShipVector()
 {
     runHandler([this] {
-        FireControlState &s = m_state;
-        s.OwnCourse = static_cast<std::int32_t>(wholeNumber(Control::LabeledEdit5));
-        s.OwnSpeed = static_cast<std::int32_t>(wholeNumber(Control::LabeledEdit6));
-        const WholeVector own = OwnVelocity(s.OwnCourse, s.OwnSpeed);
-        s.OwnVecX = own.x;
-        s.OwnVecY = own.y;
-        m_board.RedrawOwnShipVector(s.OwnCourse, own);
+        const WholeVector own = takeOverOwnShip();
+        m_board.RedrawOwnShipVector(m_state.OwnCourse, own);
     });
+}
+
+WholeVector TickCycle::takeOverOwnShip()
+{
+    FireControlState &s = m_state;
+    s.OwnCourse = wholeNumber(Control::LabeledEdit5);
+    s.OwnSpeed = wholeNumber(Control::LabeledEdit6);
+    const WholeVector own = OwnVelocity(s.OwnCourse, s.OwnSpeed);
+    s.OwnVecX = own.x;
+    s.OwnVecY = own.y;
+    return own;
 }
 
 void TickCycle::showTrack(int number)
 {
-    m_board.canvas().setPenColor(BoardColour::Blue);
     m_board.figures().show(
         FigureKind::TrackAndWake, number, BoardColour::Blue, TrackAndWake(m_state.Slots[number]));
 }
@@ -336,7 +326,6 @@ void TickCycle::showTrack(int number)
 void TickCycle::showMedian(int number)
 {
     const QRgb colour = displayColour(m_console.isChecked(Control::CheckBox1), BoardColour::Red);
-    m_board.canvas().setPenColor(colour);
     m_board.figures().show(
         FigureKind::MedianLine, number, colour, MedianLine(m_state.Slots[number], m_state.MaxRun));
 }
@@ -345,10 +334,6 @@ void TickCycle::showTorpedoPair(int number)
 {
     const QRgb colour
         = displayColour(m_console.isChecked(Control::CheckBox2), BoardColour::Magenta);
-    BoardCanvas &canvas = m_board.canvas();
-    canvas.setPenMode(PenMode::NotXorPen);
-    canvas.setPenWidth(1);
-    canvas.setPenColor(colour);
     m_board.figures().show(FigureKind::TorpedoPair, number, colour,
         TorpedoPair(m_state.Slots[number], m_state.MaxRun));
 }
@@ -365,9 +350,9 @@ Number TickCycle::readNumber(
     return *value;
 }
 
-std::int64_t TickCycle::wholeNumber(Control control) const
+std::int32_t TickCycle::wholeNumber(Control control) const
 {
-    return readNumber(control, &ParseWhole);
+    return readNumber(control, &ParseWhole32);
 }
 
 long double TickCycle::realNumber(Control control) const

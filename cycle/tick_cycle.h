@@ -6,6 +6,7 @@
 #include "console_port.h"
 
 #include "board/board.h"
+#include "model/motion.h"
 #include "model/numeric.h"
 #include "model/state.h"
 
@@ -31,8 +32,6 @@ public:
     // Change of "Д до цели (кбт)": fixes the selected target at the new distance on the bearing
     // of its last fix.
     void LabeledEdit8Change();
-    // Change of "Кц": nothing until the next tick takes the course over.
-    void LabeledEdit9Change() { }
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();
 
@@ -42,6 +41,8 @@ private:
 
     void runTick();
     void slotTurn(int number);
+    // Own course and speed from their fields, and own velocity from them.
+    WholeVector takeOverOwnShip();
     void moveTarget(int number);
     void takeOverInputs(int number);
     void writeDisplays(const TargetSlot &slot);
@@ -57,7 +58,7 @@ private:
     // A field's text as a number; text that is none is a fault.
     template<typename Number>
     Number readNumber(Control control, std::optional<Number> (*parse)(std::string_view)) const;
-    std::int64_t wholeNumber(Control control) const;
+    std::int32_t wholeNumber(Control control) const;
     long double realNumber(Control control) const;
     // The selected slot's number, or nothing while "Номер п/п" addresses no slot.
     std::optional<int> selectedSlot() const;

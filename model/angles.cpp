@@ -3,27 +3,29 @@
 #include "numeric.h"
 #include "units.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace varmet {
 
 long double VectorDirection(long double dx, long double dy)
 {
-    return VectorDirection(dx, dy, std::sqrt(dx * dx + dy * dy));
-}
-
-long double VectorDirection(long double dx, long double dy, long double length)
-{
-    // |dx| <= length, so the quotient never leaves -1..1; the length is 0 only for the zero
-    // vector, which callers exclude.
-    const long double a
-        = RoundHalfEven(std::asin(Divide(dx, length, "направление вектора")) * 180 / Pi);
+    const long double r = std::sqrt(dx * dx + dy * dy);
+    // |dx| <= r, so the quotient never leaves -1..1; r is 0 only for the zero vector, which
+    // callers exclude.
+    const long double a = RoundHalfEven(std::asin(Divide(dx, r, "направление вектора")) * 180 / Pi);
     if (dy < 0 && dx >= 0)
         return a == 0 ? 0 : a; // a negative zero dx must not give a direction of -0
     if (dy >= 0)
         return 180 - a;
     const long double westOfNorth = 360 + a;
     return westOfNorth == 360 ? 0 : westOfNorth;
+}
+
+long double ArcSin(long double x)
+{
+    const long double clamped = std::clamp(x, -1.0L, 1.0L);
+    return std::atan2(clamped, std::sqrt(std::max(0.0L, 1 - clamped * clamped)));
 }
 
 long double ReduceOmega(long double d)
@@ -42,6 +44,12 @@ long double ReduceTurn(long double x)
     if (x <= -180)
         return x + 360;
     return x;
+}
+
+long double ReduceSecondTurn(long double x)
+{
+    const long double once = ReduceTurn(x);
+    return once >= 180 ? ReduceTurn(once) : once;
 }
 
 long double FoldDirection(long double d)

@@ -2,11 +2,8 @@
 
 #include "angles.h"
 #include "numeric.h"
-#include "trig.h"
 #include "units.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <optional>
 
@@ -18,68 +15,11 @@ namespace {
 // taken as parallel: they meet nowhere within any distance the board can show.
 constexpr long double ParallelTolerance = 1e-12L;
 
-// Target heading angle q = (B - 180) - Kц, whole degrees, unreduced.
-long double headingDegrees(const TargetSlot &slot)
-{
-    return (slot.AcousticBearing - 180) - slot.TargetCourse;
-}
-
 // Whether q is a whole multiple of 180: the target runs along the line of sight, towards own
 // ship or away from it.
 bool alongLineOfSight(long double q)
 {
-    // q is nearly always a whole number of degrees, whose remainder integer division gives
-    // exactly and far more cheaply than the extended-precision fmod.
-    if (std::fabs(q) <= 0x1p62L) {
-        const long long whole = std::llrint(q);
-        if (whole == q)
-            return whole % 180 == 0;
-    }
     return std::fmod(q, 180.0L) == 0;
-}
-
-// sin(q * LeadDegreesToRadians) for every whole heading angle q: a bearing and a course below a
-// full turn keep q within -539..179. Filled once with that same expression, so a lookup gives
-// exactly what the lead angle took before, at a fraction of the cost.
-class LeadSineTable
-{
-public:
-    static constexpr int Lowest = -539;
-    static constexpr int Highest = 179;
-
-    static const LeadSineTable &instance()
-    {
-        static const LeadSineTable table;
-        return table;
-    }
-
-    long double sine(long double q) const
-    {
-        if (q >= Lowest && q <= Highest) {
-            const long long whole = std::llrint(q);
-            if (whole == q)
-                return m_values[static_cast<std::size_t>(whole - Lowest)];
-        }
-        return compute(q);
-    }
-
-private:
-    LeadSineTable()
-    {
-        for (int q = Lowest; q <= Highest; ++q)
-            m_values[static_cast<std::size_t>(q - Lowest)] = compute(q);
-    }
-
-    static long double compute(long double q) { return SinRadians(q * LeadDegreesToRadians); }
-
-    std::array<long double, Highest - Lowest + 1> m_values {};
-};
-
-// ArcSin(x) as ArcTan2(x, sqrt(1 - x * x)), for |x| <= 1 up to rounding.
-long double arcSin(long double x)
-{
-    const long double clamped = std::clamp(x, -1.0L, 1.0L);
-    return std::atan2(clamped, std::sqrt(std::max(0.0L, 1 - clamped * clamped)));
 }
 
 struct Meeting
@@ -109,13 +49,13 @@ std::optional<Meeting> meetAlongLineOfSight(
 std::optional<Meeting> meetAcrossTrack(const TargetSlot &slot, long double q)
 {
     const long double qr = DegreesToRadians(q);
-    const long double crossing = SinRadians(Pi - (qr + slot.LeadAngleCorr));
+    const long double crossing = std::sin(Pi - (qr + slot.LeadAngleCorr));
     if (std::fabs(crossing) < ParallelTolerance)
         return std::nullopt;
-    const long double path = (SinDegrees(q) * slot.DistancePx) / crossing;
+    const long double path = (std::sin(qr) * slot.DistancePx) / crossing;
     if (!(std::isfinite(path) && path > 0))
         return std::nullopt; // the median crosses the track astern of own ship
-    return Meeting {path, (SinRadians(slot.LeadAngle) * slot.DistancePx) / crossing};
+    return Meeting {path, (std::sin(slot.LeadAngle) * slot.DistancePx) / crossing};
 }
 
 void clearSolution(TargetSlot &slot)
@@ -134,14 +74,14 @@ void ComputeLeadAngle(TargetSlot &slot, std::int32_t torpedoSpeed)
 {
     slot.LeadAngle = 0;
     slot.HasLeadAngle = true;
-    const long double q = headingDegrees(slot);
+    const long double q = UnfoldedHeadingAngle(slot);
     // Along the line of sight sin q is exactly 0; the written degree factor would leave a
     // lead angle of some 1e-17 rad, enough to show a median of 0 as 360.
     if (torpedoSpeed > 0 && !alongLineOfSight(q)) {
         const long double argument
-            = LeadSineTable::instance().sine(q) * (slot.TargetSpeed / torpedoSpeed);
+            = std::sin(q * LeadDegreesToRadians) * (slot.TargetSpeed / torpedoSpeed);
         if (std::fabs(argument) <= 1)
-            slot.LeadAngle = arcSin(argument);
+            slot.LeadAngle = ArcSin(argument);
         else
             slot.HasLeadAngle = false; // the target outruns the torpedo across the line of sight
     }
@@ -154,7 +94,7 @@ void ComputeAngularSolution(TargetSlot &slot, std::int32_t ownCourse, std::int32
         clearSolution(slot);
         return;
     }
-    const long double q = headingDegrees(slot);
+    const long double q = UnfoldedHeadingAngle(slot);
     const long double speedRatio = slot.TargetSpeed / torpedoSpeed;
     const std::optional<Meeting> meeting = alongLineOfSight(q)
         ? meetAlongLineOfSight(slot, q, speedRatio)
@@ -179,9 +119,14 @@ bool IsDrawable(long double omega, long double pathPx, std::int32_t maxRun)
     return std::fabs(omega) < OmegaLimit && UsableRunShare * maxRun > PathMetres(pathPx);
 }
 
+long double UnfoldedHeadingAngle(const TargetSlot &slot)
+{
+    return (slot.AcousticBearing - 180) - slot.TargetCourse;
+}
+
 long double HeadingAngle(const TargetSlot &slot)
 {
-    return FoldHeadingAngle(headingDegrees(slot));
+    return FoldHeadingAngle(UnfoldedHeadingAngle(slot));
 }
 
 } // namespace varmet

@@ -22,7 +22,9 @@ void ComputeAngularSolution(TargetSlot &slot, std::int32_t ownCourse, std::int32
 // maximum run (both strict).
 bool IsDrawable(long double omega, long double pathPx, std::int32_t maxRun);
 
-// The target heading angle "КУц", whole degrees -180..179.
+// The target heading angle q = (B - 180) - Kц, whole degrees, as the solutions take it
+// (-539..179), and folded for "КУц" (-180..179).
+long double UnfoldedHeadingAngle(const TargetSlot &slot);
 long double HeadingAngle(const TargetSlot &slot);
 
 } // namespace varmet

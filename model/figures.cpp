@@ -13,14 +13,8 @@ namespace {
 
 const PixelPoint Centre {BoardCenter, BoardCenter};
 
-// cos and sin of the screen angle of a navigation direction (degrees).
-SinCos screenAngle(long double direction)
-{
-    return SinCosDegrees(direction - 90);
-}
-
 // The rounded offset of `length` px along a screen angle.
-PixelPoint offset(const PixelPoint &from, const SinCos &screen, long double length)
+PixelPoint offset(const PixelPoint &from, const ScreenVector &screen, long double length)
 {
     return {from.x + RoundToInt64(screen.cos * length), from.y + RoundToInt64(screen.sin * length)};
 }
@@ -28,13 +22,13 @@ PixelPoint offset(const PixelPoint &from, const SinCos &screen, long double leng
 // The meeting point M: where the target will be when the torpedo arrives.
 PixelPoint meetingPoint(const TargetSlot &slot, const PixelPoint &plotted)
 {
-    return offset(plotted, screenAngle(slot.TargetCourse), slot.TargetRunPx);
+    return offset(plotted, ScreenAngle(slot.TargetCourse), slot.TargetRunPx);
 }
 
 // The direction of the wake, back along the target's course.
-SinCos astern(const TargetSlot &slot)
+ScreenVector astern(const TargetSlot &slot)
 {
-    return screenAngle(slot.TargetCourse - 180);
+    return ScreenAngle(slot.TargetCourse - 180);
 }
 
 } // namespace
@@ -77,7 +71,7 @@ StrokeList MedianLine(const TargetSlot &slot, std::int32_t maxRun)
     StrokeList strokes;
     if (slot.HasSolution && IsDrawable(slot.Omega, slot.TorpedoPathPx, maxRun))
         strokes.add(
-            {Centre, offset(Centre, screenAngle(slot.SalvoMedianRaw), slot.TorpedoPathPx), 1});
+            {Centre, offset(Centre, ScreenAngle(slot.SalvoMedianRaw), slot.TorpedoPathPx), 1});
     return strokes;
 }
 
@@ -89,9 +83,8 @@ StrokeList TorpedoPair(const TargetSlot &slot, std::int32_t maxRun)
 
     const PixelPoint meeting = meetingPoint(slot, PlottedPosition(slot));
     // Both torpedoes share the wake's direction and that of the leg after the second turn.
-    const SinCos wakeDirection = astern(slot);
-    const SinCos turnDirection
-        = slot.DeltaEtPx == 0 ? SinCos {} : screenAngle(slot.TargetCourse + slot.ThetaSet);
+    const ScreenVector wakeDirection = astern(slot);
+    const ScreenVector turnDirection = ScreenAngle(slot.TargetCourse + slot.ThetaSet);
     struct Torpedo
     {
         long double wakeShare;
@@ -107,18 +100,18 @@ StrokeList TorpedoPair(const TargetSlot &slot, std::int32_t maxRun)
     };
     for (const Torpedo &torpedo : torpedoes) {
         const PixelPoint wake = offset(meeting, wakeDirection, torpedo.wakeShare);
-        if (slot.DeltaEtPx == 0) {
-            if (IsDrawable(torpedo.omega, torpedo.wakePath, maxRun)) {
-                const PixelPoint courseEnd
-                    = offset(Centre, screenAngle(torpedo.course), torpedo.wakePath);
-                strokes.add({Centre, courseEnd, 1});
-                strokes.add({courseEnd, wake, 1});
+        if (slot.HasSecondTurn()) {
+            if (IsDrawable(torpedo.omega, torpedo.turnPath, maxRun)) {
+                // First leg to the turn point, last leg from there into the wake.
+                const PixelPoint turn = offset(wake, turnDirection, slot.DeltaEtPx);
+                strokes.add({Centre, turn, 1});
+                strokes.add({turn, wake, 1});
             }
-        } else if (IsDrawable(torpedo.omega, torpedo.turnPath, maxRun)) {
-            // First leg to the turn point, last leg from there into the wake.
-            const PixelPoint turn = offset(wake, turnDirection, slot.DeltaEtPx);
-            strokes.add({Centre, turn, 1});
-            strokes.add({turn, wake, 1});
+        } else if (IsDrawable(torpedo.omega, torpedo.wakePath, maxRun)) {
+            const PixelPoint courseEnd
+                = offset(Centre, ScreenAngle(torpedo.course), torpedo.wakePath);
+            strokes.add({Centre, courseEnd, 1});
+            strokes.add({courseEnd, wake, 1});
         }
     }
     return strokes;
@@ -132,9 +125,9 @@ StrokeList OwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity)
     // The barbs take K + 135 and K + 45 as screen angles directly: they point backward, 45
     // degrees to either side of the reverse course, along one of the eight principal directions.
     for (const int turn : {135, 45}) {
-        const SinCos screen = SinCosDegrees(ownCourse + turn);
-        const PixelPoint barbEnd {
-            tip.x + 5 * RoundToInt64(screen.cos), tip.y + 5 * RoundToInt64(screen.sin)};
+        const long double screenAngle = DegreesToRadians(ownCourse + turn);
+        const PixelPoint barbEnd {tip.x + 5 * RoundToInt64(std::cos(screenAngle)),
+            tip.y + 5 * RoundToInt64(std::sin(screenAngle))};
         strokes.add({tip, barbEnd, 2});
     }
     return strokes;

@@ -1,7 +1,7 @@
 #include "linear.h"
 
 #include "angles.h"
-#include "trig.h"
+#include "angular.h"
 #include "units.h"
 
 #include <algorithm>
@@ -33,13 +33,6 @@ struct WakeShare
     long double doubledShare;
 };
 
-// ArcSin(x) as ArcTan2(x, sqrt(1 - x * x)); rounding may carry x a hair beyond -1..1.
-long double arcSin(long double x)
-{
-    const long double clamped = std::clamp(x, -1.0L, 1.0L);
-    return std::atan2(clamped, std::sqrt(std::max(0.0L, 1 - clamped * clamped)));
-}
-
 void clear(TorpedoFields t)
 {
     t.wakePath = t.turnPath = t.salvoMedian = 0;
@@ -53,21 +46,23 @@ void clear(TorpedoFields t)
 // wake, and the directions of the target's course, its wake and the turn points.
 struct PairGeometry
 {
-    SinCos meeting;
-    SinCos course; // screen angle Kц - 90
-    SinCos wake; // Kц - 270, back along the course
-    SinCos turn; // (Kц - 90) + Theta, from the wake point to the turn point
+    long double meetingCos, meetingSin;
+    // Kц and Theta are whole degrees, so these are exactly the screen angles Kц - 90, Kц - 270
+    // and (Kц - 90) + Theta.
+    ScreenVector course; // along the target's course
+    ScreenVector wake; // back along the course
+    ScreenVector turn; // from the wake point to the turn point
 
     explicit PairGeometry(const TargetSlot &slot)
+        : course(ScreenAngle(slot.TargetCourse))
+        , wake(ScreenAngle(slot.TargetCourse - 180))
+        , turn(ScreenAngle(slot.TargetCourse + slot.ThetaSet))
     {
-        const long double qr = DegreesToRadians((slot.AcousticBearing - 180) - slot.TargetCourse);
         // The meeting angle takes the lead angle without correction.
-        const long double meetingAngle = Pi - (qr + slot.LeadAngle);
-        meeting = SinCosRadians(meetingAngle);
-        const long double kc = slot.TargetCourse;
-        course = SinCosDegrees(kc - 90);
-        wake = SinCosDegrees(kc - 270);
-        turn = SinCosDegrees((kc - 90) + slot.ThetaSet);
+        const long double meetingAngle
+            = Pi - (DegreesToRadians(UnfoldedHeadingAngle(slot)) + slot.LeadAngle);
+        meetingCos = std::cos(meetingAngle);
+        meetingSin = std::sin(meetingAngle);
     }
 };
 
@@ -78,7 +73,7 @@ void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ow
     const long double a = wake.share;
 
     // Law of cosines in the triangle own ship, meeting point, wake point.
-    const long double squared = et * et + a * a - g.meeting.cos * (wake.doubledShare * et);
+    const long double squared = et * et + a * a - g.meetingCos * (wake.doubledShare * et);
     t.wakePath = std::sqrt(std::max(0.0L, squared));
 
     const long double wakeX = slot.PosX + g.course.cos * slot.TargetRunPx + g.wake.cos * a;
@@ -92,15 +87,15 @@ void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ow
     // Law of sines: the angle at own ship between the meeting point and the wake point. A zero
     // path keeps the previous course, and a zero turn path the previous bearing.
     if (t.wakePath > 0) {
-        t.salvoMedian = slot.SalvoMedianRaw
-            - arcSin(g.meeting.sin * a / t.wakePath) * DisplayRadiansToDegrees;
+        t.salvoMedian
+            = slot.SalvoMedianRaw - ArcSin(g.meetingSin * a / t.wakePath) * DisplayRadiansToDegrees;
     }
     if (t.turnPath != 0)
-        t.turnBearing = VectorDirection(t.turnDx, t.turnDy, t.turnPath);
+        t.turnBearing = VectorDirection(t.turnDx, t.turnDy);
 
     // Without a second turn the torpedo runs its straight course; with one it first heads for
     // its turn point.
-    const long double heading = slot.DeltaEtPx == 0 ? t.salvoMedian : t.turnBearing;
+    const long double heading = slot.HasSecondTurn() ? t.turnBearing : t.salvoMedian;
     t.omega = static_cast<double>(ReduceOmega(heading - ownCourse));
     t.leadAngle
         = ReduceTurn(static_cast<long double>(t.omega) - (slot.AcousticBearing - ownCourse));
@@ -108,11 +103,9 @@ void solveTorpedo(const TargetSlot &slot, const PairGeometry &g, std::int32_t ow
     if (secondTurnPathShown == 0) {
         t.secondTurn = 0;
     } else {
-        // The last leg runs on Kц + Theta + 180; a raw turn of 540 or more needs a second fold.
-        long double turn = ReduceTurn((slot.TargetCourse + slot.ThetaSet + 180) - t.turnBearing);
-        if (turn >= 180)
-            turn = ReduceTurn(turn);
-        t.secondTurn = static_cast<double>(turn);
+        // From the first leg onto the last, which runs on Kц + Theta + 180.
+        t.secondTurn = static_cast<double>(
+            ReduceSecondTurn((slot.TargetCourse + slot.ThetaSet + 180) - t.turnBearing));
     }
 }
 

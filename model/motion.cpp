@@ -8,25 +8,15 @@
 
 namespace varmet {
 
-namespace {
-
-// cos and sin of the screen angle of a navigation direction.
-SinCos screenAngle(long double direction)
-{
-    return SinCosDegrees(direction - 90);
-}
-
-} // namespace
-
 WholeVector OwnVelocity(std::int32_t course, std::int32_t speed)
 {
-    const SinCos screen = screenAngle(course);
+    const ScreenVector screen = ScreenAngle(course);
     return {RoundToInt32(speed * screen.cos), RoundToInt32(speed * screen.sin)};
 }
 
 void UpdateTargetVelocity(TargetSlot &slot)
 {
-    const SinCos screen = screenAngle(slot.TargetCourse);
+    const ScreenVector screen = ScreenAngle(slot.TargetCourse);
     slot.TargetVelX = RoundHalfEven(screen.cos * slot.TargetSpeed);
     slot.TargetVelY = RoundHalfEven(screen.sin * slot.TargetSpeed);
 }
@@ -44,7 +34,7 @@ void UpdateRelativeMotion(TargetSlot &slot, WholeVector ownVelocity)
 
 void AdvancePosition(TargetSlot &slot)
 {
-    const SinCos screen = screenAngle(slot.RelCourse);
+    const ScreenVector screen = ScreenAngle(slot.RelCourse);
     slot.PosX = Checked(
         slot.PosX + screen.cos * slot.RelSpeed / SecondsPerPxAtOneKnot, "счисление места цели");
     slot.PosY = Checked(
@@ -57,13 +47,13 @@ void UpdateRangeAndBearing(TargetSlot &slot)
     const long double dy = slot.PosY - BoardCenter;
     slot.DistancePx = Checked(std::sqrt(dx * dx + dy * dy), "дистанция до цели");
     if (slot.DistancePx != 0)
-        slot.AcousticBearing = VectorDirection(dx, dy, slot.DistancePx);
+        slot.AcousticBearing = VectorDirection(dx, dy);
 }
 
 void PlaceAtFix(TargetSlot &slot)
 {
     const long double distancePx = slot.FixDistance * PxPerCable;
-    const SinCos screen = screenAngle(slot.FixBearing);
+    const ScreenVector screen = ScreenAngle(slot.FixBearing);
     slot.PosX = BoardCenter + RoundHalfEven(distancePx * screen.cos);
     slot.PosY = BoardCenter + RoundHalfEven(distancePx * screen.sin);
 }

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 namespace varmet {
@@ -148,6 +149,15 @@ std::optional<std::int64_t> ParseWhole(std::string_view text)
     if (magnitude > largest)
         return std::nullopt;
     return static_cast<std::int64_t>(magnitude);
+}
+
+std::optional<std::int32_t> ParseWhole32(std::string_view text)
+{
+    const std::optional<std::int64_t> whole = ParseWhole(text);
+    if (!whole || *whole < std::numeric_limits<std::int32_t>::min()
+        || *whole > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(*whole);
 }
 
 std::optional<long double> ParseReal(std::string_view text)

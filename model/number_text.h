@@ -23,6 +23,8 @@ std::string RealText(long double value, char decimalSeparator = '.');
 // A whole number as typed or written in a field: an optional sign and decimal digits, nothing
 // else (surrounding blanks are allowed). nullopt for any other text or a value beyond 64 bits.
 std::optional<std::int64_t> ParseWhole(std::string_view text);
+// The same for a value held in 32 bits: nullopt also for a whole number beyond that range.
+std::optional<std::int32_t> ParseWhole32(std::string_view text);
 
 // A real number in plain or exponent notation; '.' and ',' both serve as the separator.
 std::optional<long double> ParseReal(std::string_view text);

@@ -36,22 +36,36 @@ NumericFault::NumericFault(FaultKind kind, const std::string &operation)
     , m_kind(kind)
 { }
 
-void ThrowNotFinite(long double x, const char *operation)
+long double Checked(long double x, const char *operation)
 {
-    throw NumericFault(
-        std::isnan(x) ? FaultKind::InvalidOperation : FaultKind::Overflow, operation);
+    if (std::isnan(x))
+        throw NumericFault(FaultKind::InvalidOperation, operation);
+    if (std::isinf(x))
+        throw NumericFault(FaultKind::Overflow, operation);
+    return x;
 }
 
-std::int64_t RoundToInt64Checked(long double x)
+long double Divide(long double a, long double b, const char *operation)
+{
+    if (b == 0)
+        throw NumericFault(FaultKind::DivisionByZero, operation);
+    return Checked(a / b, operation);
+}
+
+long double RoundHalfEven(long double x)
+{
+    // rint rounds in the current mode, which is to nearest, ties to even.
+    return std::rint(Checked(x, "округление"));
+}
+
+std::int64_t RoundToInt64(long double x)
 {
     const long double r = RoundHalfEven(x);
     // 2^63 is exact in long double; anything at or beyond it does not fit.
     constexpr long double limit = 9223372036854775808.0L;
     if (r >= limit || r < -limit)
         throw NumericFault(FaultKind::InvalidOperation, "преобразование в целое число");
-    // r is whole, so converting it in the rounding mode is exact; a cast would switch the x87
-    // control word to truncation and back, which stalls the unit at every rounding.
-    return std::llrint(r);
+    return std::llrint(r); // r is whole, so this is exact
 }
 
 std::int32_t RoundToInt32(long double x)

@@ -67,6 +67,9 @@ struct TargetSlot
     // and a corrected median that crosses the target's track ahead of own ship. Without it both
     // solutions are absent: no median line, no torpedo pair, and a true track of length 0.
     bool HasSolution = false;
+
+    // Whether the torpedoes make a second turn: a path after it of 0 means none.
+    bool HasSecondTurn() const { return DeltaEtPx != 0; }
 };
 
 inline constexpr int SlotCount = 5;
@@ -116,7 +119,6 @@ struct FireControlState
     std::int32_t Minutes = 0;
     std::int32_t Seconds = 0;
     std::uint8_t TimeMode = 1; // 1: operational time on the board, 0: ship's clock
-    std::int32_t SlotIndex = 0; // slot the tick is processing
     std::uint8_t HeldStepper = 0; // held up-down button, 0 none, 1..4
     std::int32_t HoldTicks = 0;
 

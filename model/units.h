@@ -4,11 +4,7 @@
 // centre; x grows to the right and y downward; a direction B (clockwise from north) is drawn at the
 // screen angle B - 90 degrees; 2 px are one cable.
 
-#include "trig.h"
-
-#include <array>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <numbers>
 
@@ -59,63 +55,17 @@ inline long double PxToInputMetres(long double px)
     return px * InputMetresPerCable / 2;
 }
 
-// The sin and cos of every whole degree within two turns, which covers every sum of a course, a
-// meeting angle and a screen offset, filled once with std::sin(DegreesToRadians(degrees)) and
-// std::cos(...). Nearly every direction of the board is such a degree, and a lookup costs a
-// fraction of the extended-precision functions, so it stays inline.
-class WholeDegreeTable
+// The unit vector of a navigation direction on the board: the cos and sin of its screen angle
+// direction - 90 degrees.
+struct ScreenVector
 {
-public:
-    static constexpr int Reach = 720;
-
-    static const WholeDegreeTable &instance()
-    {
-        static const WholeDegreeTable table;
-        return table;
-    }
-
-    // The entry of `degrees` if it is a whole number within reach; nullptr otherwise.
-    const SinCos *find(long double degrees) const
-    {
-        if (!(degrees >= -Reach && degrees <= Reach))
-            return nullptr;
-        const long long whole = std::llrint(degrees);
-        if (whole != degrees)
-            return nullptr;
-        return &m_values[static_cast<std::size_t>(whole + Reach)];
-    }
-
-private:
-    WholeDegreeTable();
-
-    std::array<SinCos, 2 * Reach + 1> m_values {};
+    long double cos = 0;
+    long double sin = 0;
 };
-
-// cos and sin of an angle in degrees: std::cos(DegreesToRadians(degrees)) and std::sin(...).
-// Whole degrees within reach of the table come from it; other angles agree with the expression
-// to within an ulp.
-inline SinCos SinCosDegrees(long double degrees)
+inline ScreenVector ScreenAngle(long double direction)
 {
-    if (const SinCos *entry = WholeDegreeTable::instance().find(degrees))
-        return *entry;
-    return SinCosRadians(DegreesToRadians(degrees));
+    const long double radians = DegreesToRadians(direction - 90);
+    return {std::cos(radians), std::sin(radians)};
 }
-inline long double CosDegrees(long double degrees)
-{
-    return SinCosDegrees(degrees).cos;
-}
-inline long double SinDegrees(long double degrees)
-{
-    return SinCosDegrees(degrees).sin;
-}
-
-struct BoardPointF
-{
-    long double x = 0;
-    long double y = 0;
-};
-
-// The point at direction `direction` (degrees) and `distancePx` from (x0, y0), unrounded.
-BoardPointF PointAt(long double x0, long double y0, long double direction, long double distancePx);
 
 } // namespace varmet

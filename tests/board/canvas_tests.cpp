@@ -116,7 +116,9 @@ TEST(BoardCanvas, NotXorRedIsRedOnWhiteAndCyanOnBlackAndAWhitePenChangesNothing)
     canvas.setPenColor(BoardColour::White);
     canvas.lineTo(640, 640);
     EXPECT_EQ(canvas.picture(), before);
-    EXPECT_EQ(canvas.penPosition(), (PixelPoint {640, 640}));
+    canvas.setPenColor(BoardColour::Red); // the white line still moved the pen
+    canvas.lineTo(640, 600);
+    EXPECT_EQ(rgb(canvas.picture(), 640, 620), 0xff0000u);
 }
 
 // The ellipse's rectangle corners are its extreme points: each ring is centred on (325, 325).

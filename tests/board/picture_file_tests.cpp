@@ -146,11 +146,14 @@ TEST_F(PictureFiles, ALargerBitmapReplacesBoardAndSnapshotWithNoStrayStrokes)
     ASSERT_EQ(board.openPicture(path("wide.BMP")), std::nullopt);
     EXPECT_EQ(board.undoBitmap(), wide);
     EXPECT_EQ(board.canvas().takeChangedArea(), QRect(0, 0, 800, 650)); // old and new extent
-    EXPECT_EQ(board.canvas().penWidth(), 1); // a fresh pen
     EXPECT_EQ(rgb(board.canvas().picture(), 700, 100), 0xff00ffu); // NOT(yellow XOR red)
     board.Image3MouseUp(true);
     board.figures().clear();
     EXPECT_EQ(board.canvas().picture(), wide);
+    board.canvas().moveTo(10, 300); // with a fresh pen: black, 1 px, copying
+    board.canvas().lineTo(20, 300);
+    EXPECT_EQ(differences(wide, board.canvas().picture()), rasterise({{10, 300}, {20, 300}, 1}));
+    EXPECT_EQ(rgb(board.canvas().picture(), 10, 300), 0u);
 }
 
 TEST_F(PictureFiles, AnIconLandsOnAWhiteBoard)

@@ -368,6 +368,16 @@ TEST_F(CycleTest, UnreadableFieldEndsTheTickAndIsReportedOnce)
     EXPECT_NE(slot(1).PosY, before.PosY);
 }
 
+// A number beyond 32 bits is refused, not wrapped: 2^32 + 45 is no torpedo speed of 45.
+TEST_F(CycleTest, WholeNumberBeyond32BitsIsRefused)
+{
+    console.texts[Control::LabeledEdit14] = "4294967341";
+    ticks(1);
+    ASSERT_EQ(console.faults.size(), 1u);
+    EXPECT_TRUE(console.faults[0].contains("4294967341"));
+    EXPECT_EQ(state.TorpedoSpeed, 0);
+}
+
 // A console whose fault report runs a nested loop in which the timer fires again.
 class ReenteringConsole : public FakeConsole
 {

@@ -16,7 +16,7 @@ using PairDisplay = std::array<std::int64_t, 10>;
 
 PairDisplay Displayed(const TargetSlot &s)
 {
-    const bool turn = s.DeltaEtPx != 0;
+    const bool turn = s.HasSecondTurn();
     return {Shown(turn ? s.TurnBearing1 : s.SalvoMedian1),
         ShownMetres(turn ? s.TurnPath1Px : s.WakePath1Px), Shown(s.Omega1), Shown(s.LeadAngle1),
         Shown(s.SecondTurn1), Shown(turn ? s.TurnBearing2 : s.SalvoMedian2),

@@ -55,6 +55,11 @@ TEST(NumberTextTest, WholeTextsTakeOnlyASignAndDigits)
             {"0x10", std::nullopt}};
     for (const auto &[text, value] : cases)
         EXPECT_EQ(ParseWhole(text), value) << text;
+    const std::pair<const char *, std::optional<std::int32_t>> narrow[]
+        = {{"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"2147483648", std::nullopt},
+            {"-2147483649", std::nullopt}, {"4294967341", std::nullopt}, {"x", std::nullopt}};
+    for (const auto &[text, value] : narrow)
+        EXPECT_EQ(ParseWhole32(text), value) << text;
 }
 
 TEST(NumberTextTest, RealTextsInPlainOrExponentNotation)

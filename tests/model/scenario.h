@@ -21,11 +21,24 @@ struct Scenario
     std::int32_t deltaEtMetres = 0, ownCourse = 0, torpedoSpeed = 45;
 };
 
+struct BoardPoint
+{
+    long double x = 0, y = 0;
+};
+
+// The point `distancePx` from (x0, y0) in a navigation direction, unrounded.
+inline BoardPoint PointAt(
+    long double x0, long double y0, long double direction, long double distancePx)
+{
+    const ScreenVector v = ScreenAngle(direction);
+    return {x0 + distancePx * v.cos, y0 + distancePx * v.sin};
+}
+
 // A target `distancePx` out at `bearing` on `course` at `speed` knots.
 inline Scenario Target(
     long double bearing, long double distancePx, long double course = 0, long double speed = 0)
 {
-    const BoardPointF p = PointAt(BoardCenter, BoardCenter, bearing, distancePx);
+    const BoardPoint p = PointAt(BoardCenter, BoardCenter, bearing, distancePx);
     return {.posX = p.x, .posY = p.y, .targetCourse = course, .targetSpeed = speed};
 }
 

@@ -51,8 +51,9 @@ const char *Fault(const TargetSlot &s, const SweepCase &in)
             return "an omega, lead or turn angle beyond half a circle";
     }
     if (in.s.correctionDegrees == 0 && in.s.deltaEtMetres == 0) { // both reach the same point
-        const BoardPointF torpedo = PointAt(325, 325, s.SalvoMedianRaw, s.TorpedoPathPx);
-        const BoardPointF target = PointAt(s.PosX, s.PosY, s.TargetCourse, s.TargetRunPx);
+        const test::BoardPoint torpedo = test::PointAt(325, 325, s.SalvoMedianRaw, s.TorpedoPathPx);
+        const test::BoardPoint target
+            = test::PointAt(s.PosX, s.PosY, s.TargetCourse, s.TargetRunPx);
         if (std::hypot(torpedo.x - target.x, torpedo.y - target.y) > 1e-6L * (1 + s.TorpedoPathPx))
             return "the median misses the meeting point";
     }

@@ -1,0 +1,516 @@
+#include "bearing_analysis.h"
+
+#include "model/units.h"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace varmet {
+
+namespace {
+
+constexpr long double CablesPerPx = 1 / PxPerCable;
+
+// ---- The fit ----
+//
+// Parameters: the target's position (cables east, north) at a reference tick in the middle of the
+// fixes, and its velocity (knots east, north). A knot is 1/360 cable a second, so both halves move
+// positions by comparable amounts over the fixes and the normal equations stay well scaled.
+
+constexpr std::size_t Parameters = 4;
+constexpr long double SecondsPerCableAtOneKnot = 360;
+constexpr long double DegreesPerRadian = 180 / Pi;
+
+using Vector4 = Eigen::Matrix<long double, 4, 1>;
+using Matrix4 = Eigen::Matrix<long double, 4, 4>;
+
+// The starts along the latest bearing: distances spread evenly in ratio from 5 to 300 cables.
+constexpr int StartDistances = 24;
+constexpr long double NearestStart = 5;
+constexpr long double FarthestStart = 300;
+
+constexpr long double LargestDamping = 1e12L;
+// Below this ratio of the smallest to the largest eigenvalue of the scaled JᵀWJ the covariance
+// cannot be trusted.
+constexpr long double SmallestEigenRatio = 1e-12L;
+constexpr long double ManoeuvreMisfit = 9;
+constexpr long double LargestDistanceShare = 0.3L;
+// A speed below this has no course worth stating.
+constexpr long double CourselessSpeed = 1e-9L;
+
+template<typename Real>
+using Vector = Eigen::Matrix<Real, 4, 1>;
+
+// When a minimisation stops: after so many steps, or when a step lowers the cost or moves every
+// parameter by less than these shares.
+struct Tolerance
+{
+    int Iterations;
+    long double CostDecrease;
+    long double Step;
+};
+// The starts only need to find the right valley; the best of them is then polished.
+constexpr Tolerance QuickSearch {30, 1e-10L, 1e-9L};
+constexpr Tolerance Polish {100, 1e-15L, 1e-13L};
+
+template<typename Real>
+Real Fold(Real degrees)
+{
+    Real folded = std::fmod(degrees, Real(360));
+    if (folded > 180)
+        folded -= 360;
+    else if (folded <= -180)
+        folded += 360;
+    return folded;
+}
+
+struct Minimum
+{
+    Vector4 X;
+    long double Cost;
+};
+
+// The weighted least-squares cost of the used fixes and its Levenberg–Marquardt minimisation, in
+// `double` for the many starts and in `long double` for the last polish and the covariance.
+template<typename Real>
+class Objective
+{
+public:
+    using Vec = Vector<Real>;
+    using Mat = Eigen::Matrix<Real, 4, 4>;
+
+    struct Normal
+    {
+        Mat JtJ = Mat::Zero();
+        Vec JtR = Vec::Zero();
+        Real Cost = 0;
+    };
+
+    void Add(long double tau, SeaPoint own, FixKind kind, long double value, long double weight)
+    {
+        m_observations.push_back({Real(tau), Real(own.East), Real(own.North),
+            kind == FixKind::Bearing, Real(value), Real(weight)});
+    }
+    std::size_t Size() const { return m_observations.size(); }
+
+    Real CostAt(const Vec &x) const
+    {
+        Real cost = 0;
+        for (const Observation &o : m_observations) {
+            const Real r = TermAt(o, x).R;
+            cost += r * r;
+        }
+        return cost;
+    }
+
+    Normal NormalAt(const Vec &x) const
+    {
+        Normal normal;
+        for (const Observation &o : m_observations) {
+            const Term term = TermAt(o, x);
+            const Vec row(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau);
+            normal.JtJ.noalias() += row * row.transpose();
+            normal.JtR += row * term.R;
+            normal.Cost += term.R * term.R;
+        }
+        return normal;
+    }
+
+    // Marquardt's damping, scaled by the diagonal of JᵀJ; absent when the start gives no finite
+    // cost.
+    std::optional<std::pair<Vec, Real>> Minimise(Vec x, const Tolerance &tolerance) const
+    {
+        Normal normal = NormalAt(x);
+        if (!std::isfinite(normal.Cost))
+            return std::nullopt;
+        Real damping = Real(1e-3);
+        for (int iteration = 0; iteration < tolerance.Iterations && normal.Cost > 0; ++iteration) {
+            const Vec diagonal = normal.JtJ.diagonal();
+            const Real floor
+                = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
+            bool stepped = false;
+            bool converged = false;
+            while (damping <= Real(LargestDamping)) {
+                Mat damped = normal.JtJ;
+                for (int i = 0; i < 4; ++i)
+                    damped(i, i) += damping * std::max(diagonal(i), floor);
+                const Vec step = damped.ldlt().solve(-normal.JtR);
+                const Vec next = x + step;
+                const Real cost = step.allFinite() ? CostAt(next) : normal.Cost;
+                if (std::isfinite(cost) && cost < normal.Cost) {
+                    converged = normal.Cost - cost <= Real(tolerance.CostDecrease) * normal.Cost
+                        || (step.array().abs()
+                            <= Real(tolerance.Step) * (next.array().abs() + Real(1e-6)))
+                               .all();
+                    x = next;
+                    normal = NormalAt(x);
+                    damping = std::max(damping / 10, Real(1e-12));
+                    stepped = true;
+                    break;
+                }
+                damping *= 10;
+            }
+            if (!stepped || converged)
+                break;
+        }
+        return std::pair {x, normal.Cost};
+    }
+
+private:
+    struct Observation
+    {
+        Real Tau; // cables a knot moves from the reference tick to the fix
+        Real OwnEast; // own ship at the fix
+        Real OwnNorth;
+        bool Bearing;
+        Real Value;
+        Real Weight; // 1 / sigma
+    };
+
+    // Weighted residual of one observation and its gradient in (east, north) of the target.
+    struct Term
+    {
+        Real R;
+        Real dE;
+        Real dN;
+    };
+
+    static Term TermAt(const Observation &o, const Vec &x)
+    {
+        const Real dE = x(0) + x(2) * o.Tau - o.OwnEast;
+        const Real dN = x(1) + x(3) * o.Tau - o.OwnNorth;
+        const Real rangeSquared = dE * dE + dN * dN;
+        if (rangeSquared == 0)
+            return {o.Weight * (o.Bearing ? Fold(o.Value) : o.Value), 0, 0};
+        if (o.Bearing) {
+            const Real degreesPerRadian = Real(DegreesPerRadian);
+            const Real predicted = degreesPerRadian * std::atan2(dE, dN);
+            const Real k = o.Weight * degreesPerRadian / rangeSquared;
+            return {o.Weight * Fold(o.Value - predicted), -k * dN, k * dE};
+        }
+        const Real range = std::sqrt(rangeSquared);
+        return {o.Weight * (o.Value - range), -o.Weight * dE / range, -o.Weight * dN / range};
+    }
+
+    std::vector<Observation> m_observations;
+};
+
+std::vector<Fix> UsedFixes(const FixLog &log)
+{
+    std::vector<Fix> used;
+    for (const Fix &fix : log.Fixes())
+        if (FitUses(log, fix))
+            used.push_back(fix);
+    return used;
+}
+
+bool AllFinite(std::initializer_list<long double> values)
+{
+    return std::all_of(
+        values.begin(), values.end(), [](long double v) { return std::isfinite(v); });
+}
+
+class Problem
+{
+public:
+    Problem(const std::vector<Fix> &used, const OwnShipTrack &own, const FitSettings &settings)
+    {
+        long double sum = 0;
+        for (const Fix &fix : used)
+            sum += fix.Tick;
+        m_referenceTick = sum / static_cast<long double>(used.size());
+        for (const Fix &fix : used) {
+            const long double tau = (fix.Tick - m_referenceTick) / SecondsPerCableAtOneKnot;
+            const SeaPoint ownThen = own.PositionAt(fix.Tick);
+            const long double weight = 1
+                / (fix.Kind == FixKind::Bearing ? settings.SigmaBearingDegrees
+                                                : settings.SigmaDistanceCables);
+            m_quick.Add(tau, ownThen, fix.Kind, fix.Value, weight);
+            m_exact.Add(tau, ownThen, fix.Kind, fix.Value, weight);
+        }
+    }
+
+    // Levenberg–Marquardt from the trial motion and from distances along the latest bearing, each
+    // with the trial's velocity and at rest; the lowest cost wins.
+    std::optional<Minimum> BestOfStarts(
+        const TargetMotion &trial, const std::vector<Fix> &used, const OwnShipTrack &own) const
+    {
+        std::vector<Vector4> starts {ParametersOf(trial)};
+        const Vector4 trialX = starts.front();
+        const Fix &latest = LatestBearingFix(used);
+        const long double latestBearing = latest.Kind == FixKind::Bearing
+            ? latest.Value
+            : PredictedBearing(trial, own, latest.Tick);
+        const SeaPoint ownThen = own.PositionAt(latest.Tick);
+        const long double tau = (latest.Tick - m_referenceTick) / SecondsPerCableAtOneKnot;
+        const long double ratio = FarthestStart / NearestStart;
+        const long double bearing = DegreesToRadians(latestBearing);
+        for (int k = 0; k < StartDistances; ++k) {
+            const long double distance = NearestStart
+                * std::pow(ratio, static_cast<long double>(k) / (StartDistances - 1));
+            const long double east = ownThen.East + distance * std::sin(bearing);
+            const long double north = ownThen.North + distance * std::cos(bearing);
+            for (const bool moving : {true, false}) {
+                const long double vE = moving ? trialX(2) : 0;
+                const long double vN = moving ? trialX(3) : 0;
+                starts.push_back(Vector4(east - vE * tau, north - vN * tau, vE, vN));
+            }
+        }
+        std::optional<std::pair<Vector<double>, double>> best;
+        for (const Vector4 &start : starts) {
+            const auto found = m_quick.Minimise(start.cast<double>(), QuickSearch);
+            if (found && (!best || found->second < best->second))
+                best = found;
+        }
+        if (!best)
+            return std::nullopt;
+        const auto polished = m_exact.Minimise(best->first.cast<long double>(), Polish);
+        if (!polished)
+            return std::nullopt;
+        return Minimum {polished->first, polished->second};
+    }
+
+    FitResult Solution(const Minimum &minimum, const OwnShipTrack &own, std::int32_t nowTick) const
+    {
+        const auto normal = m_exact.NormalAt(minimum.X);
+        const std::size_t redundancy
+            = m_exact.Size() > Parameters ? m_exact.Size() - Parameters : 1;
+        const long double misfit = normal.Cost / static_cast<long double>(redundancy);
+        // No straight course fits: whatever else fails, the likely reason is the target's turn.
+        const bool manoeuvre = misfit > ManoeuvreMisfit;
+        const auto failure = [manoeuvre](FitFailure otherwise) -> FitResult {
+            return manoeuvre ? FitFailure::TargetManoeuvred : otherwise;
+        };
+
+        const std::optional<Matrix4> covariance = Covariance(normal.JtJ);
+        if (!covariance || !std::isfinite(misfit))
+            return failure(FitFailure::Singular);
+        const Vector4 &x = minimum.X;
+        const long double tauNow = (nowTick - m_referenceTick) / SecondsPerCableAtOneKnot;
+        const SeaPoint at {x(0) + x(2) * tauNow, x(1) + x(3) * tauNow};
+        const SeaPoint ownNow = own.PositionAt(nowTick);
+        const long double dE = at.East - ownNow.East;
+        const long double dN = at.North - ownNow.North;
+        const long double distance = std::hypot(dE, dN);
+        const long double speed = std::hypot(x(2), x(3));
+        if (!AllFinite({at.East, at.North, speed, distance}))
+            return failure(FitFailure::Singular);
+        if (distance < CourselessSpeed)
+            return failure(FitFailure::DistanceUncertain);
+
+        // Rows: course, speed, distance, bearing, as functions of (position now, velocity).
+        Matrix4 g = Matrix4::Zero();
+        const bool hasCourse = speed >= CourselessSpeed;
+        if (hasCourse) {
+            g(0, 2) = DegreesPerRadian * x(3) / (speed * speed);
+            g(0, 3) = -DegreesPerRadian * x(2) / (speed * speed);
+            g(1, 2) = x(2) / speed;
+            g(1, 3) = x(3) / speed;
+        }
+        g(2, 0) = dE / distance;
+        g(2, 1) = dN / distance;
+        g(3, 0) = DegreesPerRadian * dN / (distance * distance);
+        g(3, 1) = -DegreesPerRadian * dE / (distance * distance);
+        // (position now, velocity) from the parameters.
+        Matrix4 t = Matrix4::Identity();
+        t(0, 2) = tauNow;
+        t(1, 3) = tauNow;
+        const Matrix4 jacobian = g * t;
+        const Matrix4 carried = jacobian * *covariance * jacobian.transpose();
+        const auto sd = [&](int row) { return std::sqrt(std::max(carried(row, row), 0.0L)); };
+
+        FitSolution solution;
+        solution.Course = hasCourse ? SeaBearing({}, {x(2), x(3)}) : 0;
+        solution.Speed = speed;
+        solution.Distance = distance;
+        solution.Bearing = SeaBearing(ownNow, at);
+        solution.SdCourse = hasCourse ? sd(0) : 180;
+        solution.SdSpeed = sd(1);
+        solution.SdDistance = sd(2);
+        solution.SdBearing = sd(3);
+        solution.Motion = {at, nowTick, solution.Course, solution.Speed};
+        solution.Used = m_exact.Size();
+        solution.Misfit = misfit;
+        solution.ManoeuvreSuspected = manoeuvre;
+        if (!AllFinite(
+                {solution.SdCourse, solution.SdSpeed, solution.SdDistance, solution.SdBearing}))
+            return failure(FitFailure::Singular);
+        if (solution.SdDistance > LargestDistanceShare * distance)
+            return failure(FitFailure::DistanceUncertain);
+        return solution;
+    }
+
+private:
+    Vector4 ParametersOf(const TargetMotion &motion) const
+    {
+        const SeaPoint at = motion.PositionAt(m_referenceTick);
+        const long double course = DegreesToRadians(motion.Course);
+        return {
+            at.East, at.North, motion.Speed * std::sin(course), motion.Speed * std::cos(course)};
+    }
+
+    static const Fix &LatestBearingFix(const std::vector<Fix> &used)
+    {
+        const Fix *latest = nullptr;
+        for (const Fix &fix : used)
+            if (fix.Kind == FixKind::Bearing && (!latest || fix.Tick >= latest->Tick))
+                latest = &fix;
+        // Distances only: the latest of them, whose bearing the trial has to supply.
+        return latest ? *latest : used.back();
+    }
+
+    // The inverse of JᵀJ, unless it is singular or too ill-conditioned to trust.
+    static std::optional<Matrix4> Covariance(const Matrix4 &jtj)
+    {
+        Vector4 scale;
+        for (int i = 0; i < 4; ++i) {
+            if (!(jtj(i, i) > 0) || !std::isfinite(jtj(i, i)))
+                return std::nullopt;
+            scale(i) = 1 / std::sqrt(jtj(i, i));
+        }
+        const Matrix4 scaled = scale.asDiagonal() * jtj * scale.asDiagonal();
+        const Eigen::SelfAdjointEigenSolver<Matrix4> eigen(scaled);
+        if (eigen.info() != Eigen::Success)
+            return std::nullopt;
+        const Vector4 values = eigen.eigenvalues(); // ascending
+        if (!(values(0) > SmallestEigenRatio * values(3)))
+            return std::nullopt;
+        const Matrix4 inverseScaled = eigen.eigenvectors() * values.cwiseInverse().asDiagonal()
+            * eigen.eigenvectors().transpose();
+        return scale.asDiagonal() * inverseScaled * scale.asDiagonal();
+    }
+
+    Objective<double> m_quick;
+    Objective<long double> m_exact;
+    long double m_referenceTick = 0;
+};
+
+} // namespace
+
+SeaPoint TargetMotion::PositionAt(long double tick) const
+{
+    const SeaPoint velocity = SeaVelocity(Course, Speed);
+    const long double seconds = tick - AtTick;
+    return {At.East + velocity.East * seconds, At.North + velocity.North * seconds};
+}
+
+TargetMotion TrialMotion(const TargetSlot &slot, const OwnShipTrack &own, std::int32_t nowTick)
+{
+    const SeaPoint ownNow = own.PositionAt(nowTick);
+    // Board y grows southward.
+    const SeaPoint at {ownNow.East + (slot.PosX - BoardCenter) * CablesPerPx,
+        ownNow.North - (slot.PosY - BoardCenter) * CablesPerPx};
+    return {at, nowTick, slot.TargetCourse, slot.TargetSpeed};
+}
+
+long double PredictedBearing(const TargetMotion &target, const OwnShipTrack &own, long double tick)
+{
+    return SeaBearing(own.PositionAt(tick), target.PositionAt(tick));
+}
+
+long double PredictedDistance(const TargetMotion &target, const OwnShipTrack &own, long double tick)
+{
+    return SeaDistance(own.PositionAt(tick), target.PositionAt(tick));
+}
+
+long double FoldBearing(long double degrees)
+{
+    return Fold(degrees);
+}
+
+std::optional<long double> Residual(
+    const Fix &fix, const TargetMotion &target, const OwnShipTrack &own)
+{
+    const SeaPoint from = own.PositionAt(fix.Tick);
+    const SeaPoint to = target.PositionAt(fix.Tick);
+    if (fix.Kind == FixKind::Distance)
+        return fix.Value - SeaDistance(from, to);
+    if (from.East == to.East && from.North == to.North)
+        return std::nullopt;
+    return FoldBearing(fix.Value - SeaBearing(from, to));
+}
+
+FitLight LightOf(long double rmsDegrees)
+{
+    if (rmsDegrees <= 1)
+        return FitLight::Green;
+    if (rmsDegrees <= 3)
+        return FitLight::Amber;
+    return FitLight::Red;
+}
+
+std::optional<ResidualSummary> SummariseBearingResiduals(
+    const FixLog &log, const TargetMotion &target, const OwnShipTrack &own)
+{
+    ResidualSummary summary;
+    long double sumSquares = 0;
+    for (const Fix &fix : log.Fixes()) {
+        if (fix.Kind != FixKind::Bearing || !FitUses(log, fix))
+            continue;
+        const std::optional<long double> residual = Residual(fix, target, own);
+        if (!residual)
+            continue;
+        sumSquares += *residual * *residual;
+        if (std::fabs(*residual) > std::fabs(summary.Largest))
+            summary.Largest = *residual;
+        ++summary.Count;
+    }
+    if (summary.Count == 0)
+        return std::nullopt;
+    summary.Rms = std::sqrt(sumSquares / static_cast<long double>(summary.Count));
+    summary.Light = LightOf(summary.Rms);
+    return summary;
+}
+
+std::optional<long double> BearingRateDegreesPerMinute(const TargetSlot &slot)
+{
+    const long double x = slot.PosX - BoardCenter;
+    const long double y = slot.PosY - BoardCenter;
+    const long double rangeSquared = x * x + y * y;
+    if (rangeSquared == 0)
+        return std::nullopt;
+    // The tick moves the target RelSpeed / 180 px a second along RelCourse (screen angle - 90).
+    const long double screen = DegreesToRadians(slot.RelCourse - 90);
+    const long double vx = std::cos(screen) * slot.RelSpeed / SecondsPerPxAtOneKnot;
+    const long double vy = std::sin(screen) * slot.RelSpeed / SecondsPerPxAtOneKnot;
+    // Bearing = atan2(east, north) with east = x, north = -y.
+    const long double radiansPerSecond = (x * vy - y * vx) / rangeSquared;
+    return RadiansToDegrees(radiansPerSecond) * 60;
+}
+
+bool FitUses(const FixLog &log, const Fix &fix)
+{
+    return !log.NewLegTick || fix.Tick >= *log.NewLegTick;
+}
+
+FitResult Fit(const FixLog &log, const OwnShipTrack &own, const TargetMotion &trial,
+    std::int32_t nowTick, const FitSettings &settings)
+{
+    const bool settingsValid = std::isfinite(settings.SigmaBearingDegrees)
+        && std::isfinite(settings.SigmaDistanceCables) && settings.SigmaBearingDegrees > 0
+        && settings.SigmaDistanceCables > 0;
+    if (!settingsValid)
+        return FitFailure::InvalidSettings;
+
+    const std::vector<Fix> used = UsedFixes(log);
+    if (used.size() < Parameters)
+        return FitFailure::TooFewFixes;
+    const auto [firstTick, lastTick] = std::minmax_element(
+        used.begin(), used.end(), [](const Fix &a, const Fix &b) { return a.Tick < b.Tick; });
+    const bool anyDistance = std::any_of(
+        used.begin(), used.end(), [](const Fix &fix) { return fix.Kind == FixKind::Distance; });
+    // Bearings alone from one steady leg fit every solution scaled about own ship equally well.
+    if (!anyDistance && !own.ManoeuvredBetween(firstTick->Tick, lastTick->Tick))
+        return FitFailure::OwnShipNotManoeuvred;
+
+    const Problem problem(used, own, settings);
+    const std::optional<Minimum> best = problem.BestOfStarts(trial, used, own);
+    if (!best)
+        return FitFailure::Singular;
+    return problem.Solution(*best, own, nowTick);
+}
+
+} // namespace varmet

@@ -1,0 +1,252 @@
+#include "analysis/bearing_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace varmet {
+namespace {
+
+struct OwnLegPlan
+{
+    std::int32_t Until; // the leg runs up to this tick
+    long double Course;
+    long double Speed;
+};
+
+OwnShipTrack Track(const std::vector<OwnLegPlan> &legs)
+{
+    OwnShipTrack track;
+    std::int32_t tick = 0;
+    for (const OwnLegPlan &leg : legs)
+        while (tick < leg.Until)
+            track.Advance(++tick, leg.Course, leg.Speed);
+    return track;
+}
+
+// A target on `First` that turns about to `TurnCourse` after `TurnTick` (never when it is 0).
+struct Truth
+{
+    TargetMotion First;
+    std::int32_t TurnTick = 0;
+    long double TurnCourse = 0;
+
+    TargetMotion At(std::int32_t tick) const
+    {
+        if (TurnTick == 0 || tick <= TurnTick)
+            return First;
+        return {First.PositionAt(TurnTick), TurnTick, TurnCourse, First.Speed};
+    }
+};
+
+// Noise-free bearings every `every` ticks up to 1200, and a distance at `distanceTick` (if not 0).
+FixLog Fixes(
+    const Truth &truth, const OwnShipTrack &own, std::int32_t every, std::int32_t distanceTick = 0)
+{
+    FixLog log;
+    for (std::int32_t tick = every; tick <= 1200; tick += every) {
+        log.Add({tick, FixKind::Bearing, PredictedBearing(truth.At(tick), own, tick), 0});
+        if (tick == distanceTick)
+            log.Add({tick, FixKind::Distance, PredictedDistance(truth.At(tick), own, tick), 0});
+    }
+    return log;
+}
+
+// 60 cables NE of own ship's start running west; 40 cables NE; 50 cables NW running north-east.
+const TargetMotion Crossing {{42.43L, 42.43L}, 0, 270, 12};
+const TargetMotion Fast {{42.43L, 42.43L}, 0, 270, 20};
+const TargetMotion Near {{28.28L, 28.28L}, 0, 270, 20};
+const TargetMotion Closing {{-35, 35}, 0, 30, 15};
+const std::vector<OwnLegPlan> TurnAt600 {{600, 0, 10}, {1200, 90, 10}};
+const std::vector<OwnLegPlan> OneLeg {{1200, 0, 10}};
+
+TEST(Fit, KnownProblems)
+{
+    const struct
+    {
+        const char *Name;
+        std::vector<OwnLegPlan> Own;
+        Truth Target;
+        std::int32_t DistanceTick;
+        std::optional<FitFailure> Failure;
+        bool Manoeuvre;
+    } cases[] {
+        {"own ship turns once", TurnAt600, {Crossing}, 0, std::nullopt, false},
+        {"other turn, closing target", {{500, 300, 12}, {1200, 60, 12}}, {Closing}, 0, std::nullopt,
+            false},
+        {"one leg, bearings only", OneLeg, {Crossing}, 0, FitFailure::OwnShipNotManoeuvred, false},
+        {"one leg and a distance", OneLeg, {Crossing}, 600, std::nullopt, false},
+        {"target turns about late", TurnAt600, {Fast, 900, 90}, 0, std::nullopt, true},
+        // The best straight course runs off to no distance at all.
+        {"target turns about with own ship", TurnAt600, {Near, 600, 90}, 0,
+            FitFailure::TargetManoeuvred, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        const OwnShipTrack own = Track(c.Own);
+        const FixLog log = Fixes(c.Target, own, 30, c.DistanceTick);
+        const TargetMotion now = c.Target.At(1200);
+        // A poor trial: 20 cables off, 60 degrees off in course, slow.
+        const SeaPoint at = now.PositionAt(1200);
+        const TargetMotion trial {{at.East + 20, at.North - 10}, 1200, now.Course + 60, 5};
+        const FitResult result = Fit(log, own, trial, 1200);
+        if (c.Failure) {
+            ASSERT_TRUE(std::holds_alternative<FitFailure>(result));
+            EXPECT_EQ(std::get<FitFailure>(result), *c.Failure);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<FitSolution>(result));
+        const FitSolution &fit = std::get<FitSolution>(result);
+        EXPECT_EQ(fit.ManoeuvreSuspected, c.Manoeuvre);
+        EXPECT_EQ(fit.Used, log.Fixes().size());
+        if (c.Manoeuvre)
+            continue;
+        EXPECT_NEAR(static_cast<double>(FoldBearing(fit.Course - now.Course)), 0, 0.1);
+        EXPECT_NEAR(static_cast<double>(fit.Speed), static_cast<double>(now.Speed), 0.05);
+        EXPECT_NEAR(static_cast<double>(fit.Distance),
+            static_cast<double>(PredictedDistance(now, own, 1200)), 0.1);
+        EXPECT_NEAR(static_cast<double>(fit.Misfit), 0, 1e-6);
+    }
+}
+
+TEST(Fit, CountsAndSettings)
+{
+    const OwnShipTrack own = Track(TurnAt600);
+    const TargetMotion trial = Crossing;
+    const FixLog three = Fixes({Crossing}, own, 400);
+    EXPECT_EQ(std::get<FitFailure>(Fit(three, own, trial, 1200)), FitFailure::TooFewFixes);
+    EXPECT_EQ(std::get<FitFailure>(Fit({}, own, trial, 1200)), FitFailure::TooFewFixes);
+
+    FixLog log = Fixes({Crossing}, own, 30);
+    EXPECT_EQ(
+        std::get<FitFailure>(Fit(log, own, trial, 1200, {0, 5})), FitFailure::InvalidSettings);
+    EXPECT_EQ(
+        std::get<FitFailure>(Fit(log, own, trial, 1200, {1, -1})), FitFailure::InvalidSettings);
+    // "Новый галс" after own ship's turn leaves bearings from one leg only.
+    log.NewLegTick = 700;
+    EXPECT_EQ(std::get<FitFailure>(Fit(log, own, trial, 1200)), FitFailure::OwnShipNotManoeuvred);
+    // A turn only just before the end leaves the distance poorly known.
+    const OwnShipTrack late = Track({{1170, 0, 10}, {1200, 5, 10}});
+    const FixLog lateLog = Fixes({Closing}, late, 30);
+    EXPECT_EQ(std::get<FitFailure>(Fit(lateLog, late, trial, 1200, {3, 5})),
+        FitFailure::DistanceUncertain);
+}
+
+TEST(Residuals, RightTrialNearZeroWrongOneGrowsWithAge)
+{
+    const OwnShipTrack own = Track(OneLeg);
+    const FixLog log = Fixes({Crossing}, own, 60);
+    const SeaPoint now = Crossing.PositionAt(1200);
+    const TargetMotion right {now, 1200, Crossing.Course, Crossing.Speed};
+    const TargetMotion wrong {now, 1200, Crossing.Course + 20, Crossing.Speed};
+
+    const auto summary = SummariseBearingResiduals(log, right, own);
+    ASSERT_TRUE(summary);
+    EXPECT_LT(summary->Largest, 1e-9);
+    EXPECT_EQ(summary->Light, FitLight::Green);
+    EXPECT_EQ(summary->Count, 20u);
+
+    long double newer = -1; // the fix at the present tick misses by nothing
+    for (auto fix = log.Fixes().rbegin(); fix != log.Fixes().rend(); ++fix) {
+        const long double miss = std::fabs(*Residual(*fix, wrong, own));
+        EXPECT_GT(miss, newer) << "tick " << fix->Tick;
+        newer = miss;
+    }
+    EXPECT_EQ(SummariseBearingResiduals(log, wrong, own)->Light, FitLight::Red);
+    FixLog presentLeg = log;
+    presentLeg.NewLegTick = 1140;
+    EXPECT_EQ(SummariseBearingResiduals(presentLeg, wrong, own)->Count, 2u);
+}
+
+TEST(Residuals, SummaryFoldingAndDistances)
+{
+    const OwnShipTrack own = Track({{100, 0, 0}});
+    const TargetMotion north {{0, 50}, 0, 0, 0};
+    FixLog log;
+    for (const long double miss : {1.0L, -2.0L, 0.5L})
+        log.Add({10, FixKind::Bearing, miss, 0});
+    log.Add({20, FixKind::Distance, 53, 0});
+    const auto summary = SummariseBearingResiduals(log, north, own);
+    ASSERT_TRUE(summary);
+    EXPECT_NEAR(static_cast<double>(summary->Rms), std::sqrt(5.25 / 3), 1e-12);
+    EXPECT_EQ(summary->Largest, -2);
+    EXPECT_EQ(summary->Light, FitLight::Amber);
+    EXPECT_EQ(summary->Count, 3u);
+    EXPECT_EQ(*Residual({20, FixKind::Distance, 53, 0}, north, own), 3);
+    // Across north: 359 against a bearing of 1 is -2, and 1 against 359 is +2.
+    const long double east = 50 * std::tan(3.14159265358979323846L / 180);
+    for (const long double side : {1, -1}) {
+        const TargetMotion target {{side * east, 50}, 0, 0, 0};
+        const Fix fix {0, FixKind::Bearing, side > 0 ? 359.0L : 1.0L, 0};
+        EXPECT_NEAR(static_cast<double>(*Residual(fix, target, own)), -2 * side, 1e-12);
+    }
+    EXPECT_FALSE(Residual({0, FixKind::Bearing, 1, 0}, TargetMotion {}, own));
+    FixLog distancesOnly;
+    distancesOnly.Add({20, FixKind::Distance, 53, 0});
+    EXPECT_FALSE(SummariseBearingResiduals(distancesOnly, north, own));
+}
+
+TEST(Residuals, FoldAndLight)
+{
+    const struct
+    {
+        long double In, Folded;
+    } folds[] {{-358, 2}, {358, -2}, {180, 180}, {-180, 180}, {540, 180}, {-721, -1}, {0, 0}};
+    for (const auto &f : folds)
+        EXPECT_EQ(FoldBearing(f.In), f.Folded) << static_cast<double>(f.In);
+    const struct
+    {
+        long double Rms;
+        FitLight Light;
+    } lights[] {{0, FitLight::Green}, {1, FitLight::Green}, {1.01L, FitLight::Amber},
+        {3, FitLight::Amber}, {3.01L, FitLight::Red}};
+    for (const auto &l : lights)
+        EXPECT_EQ(LightOf(l.Rms), l.Light) << static_cast<double>(l.Rms);
+}
+
+TEST(TrialMotion, BoardOffsetFromOwnShipsTruePosition)
+{
+    const OwnShipTrack own = OwnShipTrack::FromLegs({{0, {3, 4}, 0, 0}}, 50);
+    TargetSlot slot;
+    slot.PosX = 345; // 10 cables east
+    slot.PosY = 305; // 10 cables north
+    slot.TargetCourse = 90;
+    slot.TargetSpeed = 36; // a cable in 10 s
+    const TargetMotion trial = TrialMotion(slot, own, 50);
+    EXPECT_EQ(trial.At.East, 13);
+    EXPECT_EQ(trial.At.North, 14);
+    EXPECT_NEAR(static_cast<double>(PredictedBearing(trial, own, 50)), 45, 1e-12);
+    EXPECT_NEAR(static_cast<double>(PredictedDistance(trial, own, 40)), std::hypot(9, 10), 1e-12);
+}
+
+TEST(BearingRate, HandWorked)
+{
+    // 6/pi degrees a minute: 10 knots across at 50 cables is 1/1800 radian a second.
+    const long double across = 6 / 3.14159265358979323846L;
+    const struct
+    {
+        long double PosX, PosY, RelCourse, RelSpeed;
+        std::optional<long double> Rate;
+    } cases[] {
+        {325, 225, 90, 10, across}, // north of own ship, running east: bearing grows
+        {325, 225, 270, 10, -across}, {325, 225, 180, 10, 0}, // running straight in
+        {425, 325, 0, 18, -0.1L * 180 / 3.14159265358979323846L * 60 / 100}, // east, running north
+        {325, 325, 90, 10, std::nullopt}, // at own ship
+    };
+    for (const auto &c : cases) {
+        TargetSlot slot;
+        slot.PosX = c.PosX;
+        slot.PosY = c.PosY;
+        slot.RelCourse = c.RelCourse;
+        slot.RelSpeed = c.RelSpeed;
+        const std::optional<long double> rate = BearingRateDegreesPerMinute(slot);
+        ASSERT_EQ(rate.has_value(), c.Rate.has_value()) << static_cast<double>(c.RelCourse);
+        if (rate) {
+            EXPECT_NEAR(static_cast<double>(*rate), static_cast<double>(*c.Rate), 1e-12);
+        }
+    }
+}
+
+} // namespace
+} // namespace varmet
