@@ -27,6 +27,7 @@ ProgramWindows::ProgramWindows()
     Form1 = &form;
     Form2 = &help;
     form.setHelpWindow(&help);
+    form.setAnalysisWindow(&analysis);
 }
 
 ProgramWindows::~ProgramWindows()

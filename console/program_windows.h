@@ -1,9 +1,11 @@
 #pragma once
 
-// The program's two windows as the program creates them: the toolkit set up for them (rounding,
-// font, the toolkit's own texts in Russian), the main window, then the help window, hidden until
-// the operator asks for it. The program and the scenario driver both start this way.
+// The program's windows as the program creates them: the toolkit set up for them (rounding,
+// font, the toolkit's own texts in Russian), the main window, then the help window and the
+// bearing analysis window, hidden until the operator asks for them. The program and the scenario
+// driver both start this way.
 
+#include "analysis_window.h"
 #include "ugredit.h"
 #include "unit2.h"
 
@@ -32,6 +34,7 @@ private:
 public:
     TForm1 form;
     TForm2 help;
+    AnalysisWindow analysis {form};
 };
 
 } // namespace varmet

@@ -1,5 +1,6 @@
 #include "script_runner.h"
 
+#include "analysis_texts.h"
 #include "board_view.h"
 #include "control_look.h"
 #include "labeled_edit.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
@@ -94,6 +96,11 @@ private:
             {"board", &Impl::saveBoard},
             {"helptext", &Impl::printHelpText},
             {"window", &Impl::saveWindow},
+            {"fixes", &Impl::printFixes},
+            {"sigma", &Impl::sigma},
+            {"newleg", &Impl::newLeg},
+            {"solve", &Impl::solve},
+            {"apply", &Impl::apply},
         };
         return table;
     }
@@ -153,6 +160,10 @@ private:
         if (m_windows.help.objectName() == name)
             return &m_windows.help;
         if (QWidget *w = m_windows.help.findChild<QWidget *>(name))
+            return w;
+        if (m_windows.analysis.objectName() == name)
+            return &m_windows.analysis;
+        if (QWidget *w = m_windows.analysis.findChild<QWidget *>(name))
             return w;
         fail("unknown control \"" + name + "\"");
     }
@@ -416,14 +427,100 @@ private:
             fail("cannot write " + path);
     }
 
-    // Not a control command: a picture of the whole main window as the operator sees it.
-    void saveWindow(const QStringList &, const QString &line)
+    // Not a control command: a picture of the whole main window as the operator sees it, or of
+    // the analysis window ("window PATH analysis"), shown for it.
+    void saveWindow(const QStringList &words, const QString &line)
     {
-        const QString path = restOfLine(line, 1);
+        QWidget *window = &m_form;
+        QString path = restOfLine(line, 1);
+        if (words.size() > 2 && words.back() == QLatin1String("analysis")) {
+            window = &m_windows.analysis;
+            path.chop(words.back().size());
+            path = path.trimmed();
+            m_windows.form.MBearingsClick();
+            QApplication::processEvents();
+        }
         if (path.isEmpty())
             fail("missing path");
-        if (!m_form.grab().save(path, "PNG"))
+        if (!window->grab().save(path, "PNG"))
             fail("cannot write " + path);
+    }
+
+    // --- the bearing analysis of the selected slot
+
+    void printFixes(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        const int number = m_form.selectedSlot();
+        if (!TargetSlots::Contains(number)) {
+            print("fixes 0");
+            return;
+        }
+        const FixLog &log = m_form.state().FixLogs[static_cast<std::size_t>(number - 1)];
+        for (const Fix &fix : log.Fixes()) {
+            print(QStringLiteral("fix %1 %2 %3")
+                      .arg(fix.Tick)
+                      .arg(fix.Kind == FixKind::Bearing ? "bearing" : "distance")
+                      .arg(FixedText(fix.Value, 0)));
+        }
+        print(QStringLiteral("fixes %1").arg(log.Fixes().size()));
+    }
+
+    void sigma(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 3);
+        const auto set = [&words](int index, const char *what, const char *box, QWidget *window) {
+            bool ok = false;
+            const double value = argument(words, index, what).toDouble(&ok);
+            auto *spin = window->findChild<QDoubleSpinBox *>(QLatin1String(box));
+            if (!ok || value < spin->minimum() || value > spin->maximum())
+                fail(QStringLiteral("%1 must be a number in %2..%3, not \"%4\"")
+                         .arg(QLatin1String(what))
+                         .arg(spin->minimum())
+                         .arg(spin->maximum())
+                         .arg(words[index]));
+            return std::pair {spin, value};
+        };
+        const auto bearing = set(1, "bearing deviation", "SigmaBearing", &m_windows.analysis);
+        const auto distance = set(2, "distance deviation", "SigmaDistance", &m_windows.analysis);
+        bearing.first->setValue(bearing.second);
+        distance.first->setValue(distance.second);
+    }
+
+    void newLeg(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        controlAs<QAbstractButton>(QStringLiteral("ButtonNewLeg"), "a button")->click();
+    }
+
+    void apply(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        controlAs<QAbstractButton>(QStringLiteral("ButtonApply"), "a button")->click();
+    }
+
+    void solve(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        controlAs<QAbstractButton>(QStringLiteral("ButtonSolve"), "a button")->click();
+        const FitResult *result = m_windows.analysis.result();
+        if (!result) {
+            print(QStringLiteral("solution none: %1")
+                      .arg(QStringLiteral("«Номер п/п» не указывает цель")));
+            return;
+        }
+        if (const auto *failure = std::get_if<FitFailure>(result)) {
+            print(QStringLiteral("solution none: %1").arg(FailureText(*failure)));
+            return;
+        }
+        const auto &found = std::get<FitSolution>(*result);
+        print(QStringLiteral("solution course=%1 speed=%2 distance=%3 bearing=%4 sd_course=%5 "
+                             "sd_speed=%6 sd_distance=%7 misfit=%8 used=%9")
+                  .arg(FixedText(found.Course, 2), FixedText(found.Speed, 2),
+                      FixedText(found.Distance, 2), FixedText(found.Bearing, 2),
+                      FixedText(found.SdCourse, 2), FixedText(found.SdSpeed, 2),
+                      FixedText(found.SdDistance, 2), FixedText(found.Misfit, 3))
+                  .arg(found.Used));
     }
 
     void printHelpText(const QStringList &words, const QString &)

@@ -4,6 +4,7 @@
 #include "eraser_glyph.h"
 #include "form_port.h"
 #include "labeled_edit.h"
+#include "reserve_fields.h"
 #include "spin_edit.h"
 #include "up_down.h"
 
@@ -112,9 +113,9 @@ constexpr FieldEntry Fields[] = {
      "20", "UpDown2", 0, 50, 1},
     {TargetMotion, "LabeledEdit24", Kind::Display, "КУц", "Отображение курсового угла цели", 0, 2},
     {TargetMotion, "LabeledEdit25", Kind::Display, "Тетта", "Отображение расчетного угла встречи торпеды с целью", 1, 2},
-    {TargetMotion, "LabeledEdit10", Kind::Disabled, "Delta П", nullptr, 0, 3, ""},
-    {TargetMotion, "LabeledEdit13", Kind::Disabled, "Delta Д", nullptr, 1, 3, ""},
-    {TargetMotion, "LabeledEdit12", Kind::Disabled, "ВИП", nullptr, 2, 3, ""},
+    {TargetMotion, "LabeledEdit10", Kind::Display, "Delta П", "Отклонение последнего замеренного пеленга от расчетного (промах пробного решения), град", 0, 3, ""},
+    {TargetMotion, "LabeledEdit13", Kind::Display, "Delta Д", "Отклонение последней замеренной дистанции от расчетной, кбт", 1, 3, ""},
+    {TargetMotion, "LabeledEdit12", Kind::Display, "ВИП", "Скорость изменения расчетного пеленга при пробных Кц и Vц, град/мин (плюс: пеленг растет)", 2, 3, ""},
 
     {OwnMotion, "LabeledEdit5", Kind::Stepped, "К пл", "Ввод курса ПЛ", 0, 0,
      "0", "UpDown4", 0, 359, 1, true},
@@ -388,6 +389,8 @@ void TForm1::buildMenu()
     addItem(file, "MOpen", "&Открыть", &TForm1::MOpenClick);
     addItem(file, "MSave", "&Сохранить как...", &TForm1::MSaveClick)->setShortcut(Qt::Key_F2);
     addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick);
+    addItem(addMenu("MAnalysis", "Анализ"), "MBearings", "Анализ пеленгов", &TForm1::MBearingsClick)
+        ->setShortcut(Qt::Key_F3);
     addItem(addMenu("N3", "Справка"), "N4", "Справка", &TForm1::N4Click);
 }
 
@@ -451,7 +454,11 @@ void TForm1::wireHandlers()
 void TForm1::Timer1Timer()
 {
     // The cycle never re-enters a tick, also not from the nested loop of a fault's message box.
-    handle([this] { m_cycle->Timer1Timer(); });
+    handle([this] {
+        m_cycle->Timer1Timer();
+        writeReserveFields();
+    });
+    emit ticked();
 }
 
 void TForm1::handle(const std::function<void()> &handler)
@@ -481,6 +488,18 @@ void TForm1::writeField(const char *name, const std::string &text)
     m_guard.write([edit, &value] { edit->setText(value); });
 }
 
+void TForm1::writeReserveFields()
+{
+    const int number = selectedSlot();
+    if (!TargetSlots::Contains(number))
+        return;
+    const ReserveFieldTexts texts = ReserveFields(
+        m_state.Slots[number], m_state.FixLogs[static_cast<std::size_t>(number - 1)]);
+    field("LabeledEdit10")->setText(texts.deltaBearing);
+    field("LabeledEdit13")->setText(texts.deltaDistance);
+    field("LabeledEdit12")->setText(texts.bearingRate);
+}
+
 int TForm1::selectedSlot() const
 {
     return m_spinEdit2->typedValue();
@@ -494,8 +513,9 @@ void TForm1::SpinEdit2Change()
     if (!TargetSlots::Contains(number))
         return; // a number being typed addresses no slot until it is back in range
     // Each write may run its field's entry, which moves the target: every value is read as the
-    // slot stands at that moment.
+    // slot stands at that moment. The entries are the program's loading of the slot, no fixes.
     const TargetSlot &slot = m_state.Slots[number];
+    const TickCycle::ProgramWriteScope programWrites = m_cycle->ProgramWrites();
     writeField("LabeledEdit9", RealText(slot.TargetCourse));
     writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
     writeField("LabeledEdit4", RealText(slot.TargetNumber));
@@ -507,6 +527,7 @@ void TForm1::SpinEdit2Change()
     writeField("LabeledEdit16", WholeText(PxToInputMetres(slot.WakeLengthPx)));
     spin("SpinEdit1")->setValue(RoundToInt32(slot.ThetaSet));
     spin("SpinEdit3")->setValue(RoundToInt32(PxToInputMetres(slot.DeltaEtPx)));
+    emit slotSelected();
 }
 
 void TForm1::LabeledEdit4Change()
@@ -667,6 +688,25 @@ void TForm1::N4Click()
     m_helpWindow->show();
     m_helpWindow->raise();
     m_helpWindow->activateWindow();
+}
+
+void TForm1::MBearingsClick()
+{
+    if (!m_analysisWindow)
+        return;
+    m_analysisWindow->show();
+    m_analysisWindow->raise();
+    m_analysisWindow->activateWindow();
+}
+
+void TForm1::ApplyTargetMotion(int course, int speed, int distance)
+{
+    handle([&] {
+        const TickCycle::ProgramWriteScope programWrites = m_cycle->ProgramWrites();
+        writeField("LabeledEdit9", WholeText(course));
+        writeField("LabeledEdit1", WholeText(speed));
+        writeField("LabeledEdit8", WholeText(distance));
+    });
 }
 
 // ---- The operator's dialogs --------------------------------------------------------------------

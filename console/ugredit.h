@@ -50,9 +50,16 @@ public:
 
     // The window that "Справка" shows; none until set.
     void setHelpWindow(QWidget *help) { m_helpWindow = help; }
+    // The window that "Анализ пеленгов" shows; none until set.
+    void setAnalysisWindow(QWidget *analysis) { m_analysisWindow = analysis; }
 
     FireControlState &state() { return m_state; }
     Board &board() { return *m_board; }
+    TickCycle &cycle() { return *m_cycle; }
+
+    // A computed target motion put into "Кц", "Vц (узл)" and "Д до цели (кбт)" through the fields
+    // and their entries, as if stepped there; the distance is the program's, not a fix.
+    void ApplyTargetMotion(int course, int speed, int distance);
 
     // The selected slot as "Номер п/п" shows it: the integer typed, 1 when it is no whole
     // number; it addresses a slot only within 1..5.
@@ -94,6 +101,13 @@ public:
     void MSaveClick();
     void UndoClick();
     void N4Click();
+    void MBearingsClick();
+
+signals:
+    // After every tick, and after the selection of another slot: what the selected slot shows
+    // may have changed.
+    void ticked();
+    void slotSelected();
 
 private:
     void buildControls(QWidget *client);
@@ -107,6 +121,7 @@ private:
     LabeledEdit *field(const char *name) const;
     SpinEdit *spin(const char *name) const;
     void writeField(const char *name, const std::string &text);
+    void writeReserveFields();
     void pressHeldStepper(std::uint8_t code);
     void setHeldStepperFast(bool fast);
 
@@ -128,6 +143,7 @@ private:
     QTimer *m_timer2 = nullptr;
     std::array<UpDown *, 4> m_heldSteppers {}; // by HeldStepper code 1..4
     QWidget *m_helpWindow = nullptr;
+    QWidget *m_analysisWindow = nullptr;
 };
 
 // The program's main window, set by whoever creates it (the program main).

@@ -45,6 +45,7 @@ TickCycle::TickCycle(FireControlState &state, Board &board, ConsolePort &console
     : m_state(state)
     , m_board(board)
     , m_console(console)
+    , m_fixes(state.FixLogs)
 { }
 
 template<typename Step>
@@ -96,6 +97,7 @@ void TickCycle::runTick()
     // Own ship's true track moves by the course and speed as entered, not by the board's whole-knot
     // velocity.
     s.OwnTrack.Advance(s.TickCount, realNumber(Control::LabeledEdit5), realNumber(Control::LabeledEdit6));
+    m_fixes.Tick();
 
     for (int number = 1; number <= SlotCount; ++number)
         slotTurn(number);
@@ -264,11 +266,16 @@ void TickCycle::bearingEntry()
     // Read before anything moves, so that a refused entry erases nothing.
     const std::int32_t bearing = wholeNumber(Control::LabeledEdit7);
     TargetSlot &slot = m_state.Slots[*number];
+    const long double expected = slot.AcousticBearing;
 
     // The target keeps its present distance; a change of the distance text runs the distance
-    // entry first, which puts the target on the previous fix's bearing at whole cables.
+    // entry first, which puts the target on the previous fix's bearing at whole cables. That
+    // distance is the program's, not a fix.
     slot.FixDistance = slot.DistancePx / 2;
-    m_console.setText(Control::LabeledEdit8, wholeText(slot.DistancePx / 2));
+    {
+        const ProgramWriteScope programWrites = ProgramWrites();
+        m_console.setText(Control::LabeledEdit8, wholeText(slot.DistancePx / 2));
+    }
     if (m_nestedFault) {
         const NumericFault fault = *m_nestedFault;
         m_nestedFault.reset();
@@ -277,6 +284,7 @@ void TickCycle::bearingEntry()
 
     slot.FixBearing = static_cast<long double>(bearing);
     placeAtFix(*number);
+    recordFix(*number, FixKind::Bearing, slot.FixBearing, expected);
 }
 
 void TickCycle::distanceEntry()
@@ -286,9 +294,29 @@ void TickCycle::distanceEntry()
         return;
     const std::int32_t distance = wholeNumber(Control::LabeledEdit8);
     TargetSlot &slot = m_state.Slots[*number];
+    const long double expected = slot.DistancePx / 2;
     slot.FixDistance = static_cast<long double>(distance);
     placeAtFix(*number);
+    recordFix(*number, FixKind::Distance, slot.FixDistance, expected);
 }
+
+void TickCycle::recordFix(int number, FixKind kind, long double value, long double expected)
+{
+    if (!m_programWrites)
+        m_fixes.Entered(number, kind, value, expected, m_state.TickCount);
+}
+
+void TickCycle::CommitPendingFixes()
+{
+    m_fixes.CommitAll();
+}
+
+void TickCycle::ForgetPendingFixes(int number)
+{
+    if (TargetSlots::Contains(number))
+        m_fixes.Forget(number);
+}
+
 
 void TickCycle::placeAtFix(int number)
 {

@@ -4,6 +4,7 @@
 // target (bearing, distance and course entries), between the model, the board and the console.
 
 #include "console_port.h"
+#include "fix_recorder.h"
 
 #include "board/board.h"
 #include "model/motion.h"
@@ -12,6 +13,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace varmet {
 
@@ -35,6 +37,32 @@ public:
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();
 
+    // The operator's fixes. A bearing or distance entry becomes the slot's pending fix, which
+    // enters the slot's log once the field has stood through two ticks. A typed value that the
+    // operator confirms enters at once: call this right after its entry.
+    void CommitPendingFixes();
+    // The selected slot's log was cleared: its pending fixes go too.
+    void ForgetPendingFixes(int number);
+    // While the scope lives, the entries that run are the program's own writes (slot selection
+    // loading the fields, a computed solution put into them): they move the target as ever but
+    // are no fixes.
+    class ProgramWriteScope
+    {
+    public:
+        explicit ProgramWriteScope(bool &flag)
+            : m_flag(flag)
+            , m_was(std::exchange(flag, true))
+        { }
+        ~ProgramWriteScope() { m_flag = m_was; }
+        ProgramWriteScope(const ProgramWriteScope &) = delete;
+        ProgramWriteScope &operator=(const ProgramWriteScope &) = delete;
+
+    private:
+        bool &m_flag;
+        bool m_was;
+    };
+    [[nodiscard]] ProgramWriteScope ProgramWrites() { return ProgramWriteScope(m_programWrites); }
+
 private:
     template<typename Step>
     void runHandler(Step step);
@@ -51,6 +79,7 @@ private:
     void bearingEntry();
     void distanceEntry();
     void placeAtFix(int number);
+    void recordFix(int number, FixKind kind, long double value, long double expected);
     void showTrack(int number);
     void showMedian(int number);
     void showTorpedoPair(int number);
@@ -66,6 +95,9 @@ private:
     FireControlState &m_state;
     Board &m_board;
     ConsolePort &m_console;
+    FixRecorder m_fixes;
+    // Entries running now are the program's own writes, not the operator's fixes.
+    bool m_programWrites = false;
     bool m_ticking = false;
     int m_handlerDepth = 0;
     // A fault of a handler that ran nested inside another one, to stop the outer one as well.

@@ -36,9 +36,12 @@ TEST_F(ConsoleTest, StartsWithTheDefaultsOfTheWindow)
     EXPECT_TRUE(banner->font().bold());
     EXPECT_EQ(banner->font().pointSize(), 10);
     EXPECT_FALSE(get<QToolButton>("SBErase")->icon().isNull());
-    for (const char *grey : {"LabeledEdit10", "LabeledEdit13", "LabeledEdit12", "LabeledEdit19"}) {
-        EXPECT_FALSE(edit(grey)->isEnabled()) << grey;
-        EXPECT_NE(edit(grey)->background(), QColor(Qt::white)) << grey;
+    EXPECT_FALSE(edit("LabeledEdit19")->isEnabled());
+    EXPECT_NE(edit("LabeledEdit19")->background(), QColor(Qt::white));
+    // The analysis fields are displays, empty while the target has no fix.
+    for (const char *analysis : {"LabeledEdit10", "LabeledEdit13", "LabeledEdit12"}) {
+        EXPECT_TRUE(edit(analysis)->isReadOnly() && edit(analysis)->isEnabled()) << analysis;
+        EXPECT_EQ(text(analysis), "") << analysis;
     }
     EXPECT_FALSE(upDown("UpDown12")->isEnabled());
     EXPECT_EQ(runningAtStart, (QStringList {"Timer1", "Timer2"}));
@@ -59,9 +62,9 @@ constexpr Captioned Captions[] = {
     {"LabeledEdit8", "Д до цели (кбт)", "Корректура дистанции до цели"},
     {"Edit1", "П автоматный", "Отображение расчетного пеленга на цель"},
     {"LabeledEdit11", "Д автоматная", "Отображение расчетной дистанции до цели"},
-    {"LabeledEdit10", "Delta П", ""},
-    {"LabeledEdit13", "Delta Д", ""},
-    {"LabeledEdit12", "ВИП", ""},
+    {"LabeledEdit10", "Delta П", "Отклонение последнего замеренного пеленга от расчетного (промах пробного решения), град"},
+    {"LabeledEdit13", "Delta Д", "Отклонение последней замеренной дистанции от расчетной, кбт"},
+    {"LabeledEdit12", "ВИП", "Скорость изменения расчетного пеленга при пробных Кц и Vц, град/мин (плюс: пеленг растет)"},
     {"LabeledEdit9", "Кц", "Корректура курса цели"},
     {"LabeledEdit1", "Vц (узл)", "Корректура скорости цели"},
     {"LabeledEdit24", "КУц", "Отображение курсового угла цели"},
@@ -228,7 +231,8 @@ TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
     }
     EXPECT_EQ(shown,
         (QStringList {"MFile &Файл", "  MOpen &Открыть", "  MSave &Сохранить как...", "N1 Правка",
-            "  N2 Отменить", "N3 Справка", "  N4 Справка"}));
+            "  N2 Отменить", "MAnalysis Анализ", "  MBearings Анализ пеленгов", "N3 Справка",
+            "  N4 Справка"}));
 }
 
 TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)

@@ -25,16 +25,19 @@ QStringList Sections()
     return operatorManualText().split(head);
 }
 
-// The sections numbered 1 to 19 in order, each with the phrases that mark its topic ("|" between
+// The sections numbered 1 to 20 in order, each with the phrases that mark its topic ("|" between
 // them; "!" before one that must not appear) and whether it holds a list.
-TEST(ManualText, NineteenSectionsInOrderEachOnItsTopic)
+TEST(ManualText, SectionsInOrderEachOnItsTopic)
 {
     const struct
     {
         const char *phrases;
         bool hasList;
     } topics[] = {{"любительской", false}, {"подбора", true}, {"до пяти целей", false},
-        {"Слева", true}, {"«Параметры движения цели»", true}, {"«Параметры движения ПЛ»", false},
+        {"Слева", true},
+        // the analysis fields are no longer reserve fields
+        {"«Параметры движения цели»|«ВИП»|в минуту|!резервные", true},
+        {"«Параметры движения ПЛ»", false},
         {"«Относительные Кц и Vц»", false}, {"«Данные для стрельбы»", true},
         {"по угловым величинам", true}, {"по линейным величинам", true},
         {"«Оперативное время»", false}, {"«Обновление сетки»", false},
@@ -43,6 +46,7 @@ TEST(ManualText, NineteenSectionsInOrderEachOnItsTopic)
         {"«СТРЕЛЬБА ЗАПРЕЩЕНА»|160°|0,68|меньше 30°|больше 150°|«—»", true},
         // the display boxes may be switched at any time, not only at the start of work
         {"«Отображение»|в любой момент|!в начале работы", true}, {"Порядок работы", true},
+        {"«Анализ пеленгов»|F3|«Новый галс»|ПЛ должна сменить курс|«Применить»", true},
         {"разработчику", false}};
     const QStringList sections = Sections();
     ASSERT_EQ(sections.size(), 1 + qsizetype(std::size(topics)));

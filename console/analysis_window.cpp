@@ -1,0 +1,366 @@
+#include "analysis_window.h"
+
+#include "analysis_snapshot.h"
+#include "analysis_texts.h"
+#include "bearing_charts.h"
+#include "fix_table.h"
+#include "ugredit.h"
+
+#include "cycle/tick_cycle.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace varmet {
+
+namespace {
+
+// The ranges of the fields "Применить" writes into.
+constexpr long long MaxTargetSpeed = 50;
+constexpr long long MaxDistance = 300;
+
+QColor lightColour(FitLight light)
+{
+    switch (light) {
+    case FitLight::Green:
+        return {0, 170, 0};
+    case FitLight::Amber:
+        return {255, 176, 0};
+    case FitLight::Red:
+        return {220, 0, 0};
+    }
+    return {};
+}
+
+QDoubleSpinBox *sigmaBox(const char *name, double minimum, double maximum, double value)
+{
+    auto *box = new QDoubleSpinBox;
+    box->setObjectName(name);
+    box->setDecimals(2);
+    box->setRange(minimum, maximum);
+    box->setSingleStep(0.1);
+    box->setValue(value);
+    return box;
+}
+
+QPushButton *button(const char *name, const QString &text, const QString &hint)
+{
+    auto *b = new QPushButton(text);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    return b;
+}
+
+// A label left alone when its text stays: a new text lays out and repaints the window around it.
+void showText(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+QLabel *wrappingLabel(const char *name)
+{
+    auto *label = new QLabel;
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+} // namespace
+
+AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_form(form)
+    , m_charts(new BearingCharts)
+    , m_fixModel(new FixTableModel(this))
+    , m_fixTable(new QTableView)
+    , m_caption(wrappingLabel("SlotCaption"))
+    , m_light(new QLabel)
+    , m_summary(wrappingLabel("ResidualSummary"))
+    , m_sigmaBearing(sigmaBox("SigmaBearing", 0.05, 45, 1))
+    , m_sigmaDistance(sigmaBox("SigmaDistance", 0.1, 300, 5))
+    , m_solve(button("ButtonSolve", QStringLiteral("Рассчитать"),
+          QStringLiteral("Курс, скорость и дистанция цели, лучше всего согласующиеся с "
+                         "замерами после отметки «Новый галс»")))
+    , m_newLeg(button("ButtonNewLeg", QStringLiteral("Новый галс"),
+          QStringLiteral("Цель сманеврировала: прежние замеры сохраняются, но в расчет не "
+                         "входят")))
+    , m_apply(button("ButtonApply", QStringLiteral("Применить"),
+          QStringLiteral("Ввести рассчитанные Кц, Vц и дистанцию в поля цели")))
+    , m_deleteFix(button("ButtonDeleteFix", QStringLiteral("Удалить замер"),
+          QStringLiteral("Удалить выбранный замер из журнала (клавиша Delete)")))
+    , m_clearLog(button("ButtonClearLog", QStringLiteral("Очистить журнал"),
+          QStringLiteral("Удалить все замеры цели")))
+    , m_solutionText(wrappingLabel("SolutionText"))
+    , m_warning(wrappingLabel("ManoeuvreWarning"))
+{
+    confirm = [this](const QString &question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
+    setObjectName("FormAnalysis");
+    setWindowTitle(QStringLiteral("Анализ пеленгов"));
+    move(120, 60);
+    resize(1000, 640);
+    setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    // The analysis must not keep the program alive once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    buildLayout();
+
+    connect(m_solve, &QPushButton::clicked, this, &AnalysisWindow::solve);
+    connect(m_newLeg, &QPushButton::clicked, this, &AnalysisWindow::newLeg);
+    connect(m_apply, &QPushButton::clicked, this, &AnalysisWindow::apply);
+    connect(m_deleteFix, &QPushButton::clicked, this, &AnalysisWindow::deleteFix);
+    connect(m_clearLog, &QPushButton::clicked, this, &AnalysisWindow::clearLog);
+    auto *deleteKey = new QAction(m_fixTable);
+    deleteKey->setShortcut(QKeySequence::Delete);
+    deleteKey->setShortcutContext(Qt::WidgetShortcut);
+    m_fixTable->addAction(deleteKey);
+    connect(deleteKey, &QAction::triggered, this, &AnalysisWindow::deleteFix);
+    connect(&m_form, &TForm1::ticked, this, &AnalysisWindow::refresh);
+    connect(&m_form, &TForm1::slotSelected, this, &AnalysisWindow::refresh);
+    refresh();
+}
+
+AnalysisWindow::~AnalysisWindow() = default;
+
+void AnalysisWindow::buildLayout()
+{
+    m_fixTable->setObjectName("FixTable");
+    m_fixTable->setModel(m_fixModel);
+    m_fixTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_fixTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_fixTable->verticalHeader()->hide();
+    m_fixTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_fixTable->verticalHeader()->setDefaultSectionSize(18);
+
+    m_light->setObjectName("AnalysisLight");
+    m_light->setFixedSize(18, 18);
+    m_light->setAutoFillBackground(true);
+    m_light->setToolTip(QStringLiteral("СКО невязок пробного решения: зеленый до 1°, желтый до "
+                                       "3°, красный больше 3°"));
+    m_warning->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0); font-weight: bold"));
+
+    auto *logButtons = new QHBoxLayout;
+    logButtons->addWidget(m_deleteFix);
+    logButtons->addWidget(m_clearLog);
+    auto *summary = new QHBoxLayout;
+    summary->addWidget(m_light, 0, Qt::AlignTop);
+    summary->addWidget(m_summary, 1);
+
+    auto *fit = new QGroupBox(QStringLiteral("Расчет по пеленгам"));
+    auto *sigmas = new QHBoxLayout;
+    sigmas->addWidget(new QLabel(QStringLiteral("σ П (град)")));
+    sigmas->addWidget(m_sigmaBearing);
+    sigmas->addWidget(new QLabel(QStringLiteral("σ Д (кбт)")));
+    sigmas->addWidget(m_sigmaDistance);
+    auto *fitButtons = new QHBoxLayout;
+    fitButtons->addWidget(m_solve);
+    fitButtons->addWidget(m_newLeg);
+    fitButtons->addWidget(m_apply);
+    auto *fitLayout = new QVBoxLayout(fit);
+    fitLayout->addLayout(sigmas);
+    fitLayout->addLayout(fitButtons);
+    fitLayout->addWidget(m_solutionText);
+    fitLayout->addWidget(m_warning);
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(m_caption);
+    side->addWidget(m_fixTable, 1);
+    side->addLayout(logButtons);
+    side->addLayout(summary);
+    side->addWidget(fit);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(m_charts, 3);
+    layout->addLayout(side, 2);
+}
+
+std::optional<int> AnalysisWindow::slot() const
+{
+    const int number = m_form.selectedSlot();
+    if (!TargetSlots::Contains(number))
+        return std::nullopt;
+    return number;
+}
+
+FixLog *AnalysisWindow::log() const
+{
+    const std::optional<int> number = slot();
+    return number ? &m_form.state().FixLogs[static_cast<std::size_t>(*number - 1)] : nullptr;
+}
+
+const FitResult *AnalysisWindow::result() const
+{
+    const std::optional<int> number = slot();
+    if (!number)
+        return nullptr;
+    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    return fit ? &fit->result : nullptr;
+}
+
+const FitSolution *AnalysisWindow::solution() const
+{
+    const FitResult *fit = result();
+    return fit ? std::get_if<FitSolution>(fit) : nullptr;
+}
+
+void AnalysisWindow::forgetFit()
+{
+    if (const std::optional<int> number = slot())
+        m_fits[static_cast<std::size_t>(*number - 1)].reset();
+}
+
+void AnalysisWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void AnalysisWindow::refresh()
+{
+    const std::optional<int> number = slot();
+    for (QWidget *w : std::initializer_list<QWidget *> {
+             m_solve, m_newLeg, m_deleteFix, m_clearLog, m_sigmaBearing, m_sigmaDistance})
+        w->setEnabled(number.has_value());
+    m_apply->setEnabled(solution() != nullptr);
+    showSolution();
+    // The charts and the list cost a little every tick: only while the operator can see them.
+    if (isVisible() && number)
+        showSnapshot(*number);
+}
+
+void AnalysisWindow::showSnapshot(int number)
+{
+    const FireControlState &state = m_form.state();
+    const FixLog &fixes = state.FixLogs[static_cast<std::size_t>(number - 1)];
+    const TargetSlot &target = state.Slots[number];
+    showText(m_caption,
+        QStringLiteral("Цель п/п %1 (№ %2), замеров в журнале: %3")
+            .arg(number)
+            .arg(target.TargetNumber)
+            .arg(fixes.Fixes().size()));
+    AnalysisSnapshot shot
+        = TakeSnapshot(target, fixes, state.OwnTrack, state.TickCount, solution());
+    m_charts->showPoints(shot.chart);
+    const bool grew = shot.rows.size() > static_cast<std::size_t>(m_fixModel->rowCount());
+    m_fixModel->setRows(std::move(shot.rows));
+    if (grew)
+        m_fixTable->scrollToBottom();
+
+    const QColor light
+        = shot.summary ? lightColour(shot.summary->Light) : palette().color(QPalette::Button);
+    if (m_light->palette().color(QPalette::Window) != light) {
+        QPalette lit = m_light->palette();
+        lit.setColor(QPalette::Window, light);
+        m_light->setPalette(lit);
+    }
+    showText(m_summary,
+        shot.summary ? SummaryText(*shot.summary)
+                     : QStringLiteral("Пеленгов для оценки пробного решения нет"));
+}
+
+void AnalysisWindow::showSolution()
+{
+    const std::optional<int> number = slot();
+    if (!number) {
+        showText(m_caption, QStringLiteral("«Номер п/п» не указывает цель"));
+        showText(m_solutionText, {});
+        showText(m_warning, {});
+        return;
+    }
+    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    if (!fit) {
+        showText(m_solutionText, QStringLiteral("Расчет не выполнялся"));
+        showText(m_warning, {});
+    } else if (const auto *failure = std::get_if<FitFailure>(&fit->result)) {
+        showText(m_solutionText, FailureText(*failure));
+        showText(m_warning, {});
+    } else {
+        const auto &found = std::get<FitSolution>(fit->result);
+        showText(m_solutionText, SolutionText(found, fit->tick));
+        showText(m_warning, ManoeuvreText(found));
+    }
+}
+
+void AnalysisWindow::solve()
+{
+    const std::optional<int> number = slot();
+    if (!number)
+        return;
+    const FireControlState &state = m_form.state();
+    const FitSettings settings {m_sigmaBearing->value(), m_sigmaDistance->value()};
+    const TargetMotion trial = TrialMotion(state.Slots[*number], state.OwnTrack, state.TickCount);
+    m_fits[static_cast<std::size_t>(*number - 1)]
+        = SlotFit {Fit(*log(), state.OwnTrack, trial, state.TickCount, settings), state.TickCount};
+    refresh();
+}
+
+void AnalysisWindow::newLeg()
+{
+    FixLog *fixes = log();
+    if (!fixes)
+        return;
+    fixes->NewLegTick = m_form.state().TickCount;
+    forgetFit();
+    refresh();
+}
+
+void AnalysisWindow::apply()
+{
+    const FitSolution *found = solution();
+    if (!found)
+        return;
+    const FireControlState &state = m_form.state();
+    // The target as the solution has it now, which may be some ticks after the computation.
+    const long double distance = PredictedDistance(found->Motion, state.OwnTrack, state.TickCount);
+    const long long course = std::llrint(found->Course) % 360;
+    const long long speed = std::llrint(found->Speed);
+    const long long cables = std::llrint(distance);
+    if (speed > MaxTargetSpeed || cables > MaxDistance) {
+        m_form.showMessage(QStringLiteral("Решение не применено: скорость %1 уз или дистанция %2 "
+                                          "кбт вне пределов полей «Vц (узл)» (0–50) и «Д до "
+                                          "цели (кбт)» (0–300).")
+                               .arg(speed)
+                               .arg(cables));
+        return;
+    }
+    m_form.ApplyTargetMotion(
+        static_cast<int>(course), static_cast<int>(speed), static_cast<int>(cables));
+}
+
+void AnalysisWindow::deleteFix()
+{
+    FixLog *fixes = log();
+    const QModelIndexList selected = m_fixTable->selectionModel()->selectedRows();
+    if (!fixes || selected.isEmpty())
+        return;
+    fixes->Remove(static_cast<std::size_t>(selected.front().row()));
+    forgetFit();
+    refresh();
+}
+
+void AnalysisWindow::clearLog()
+{
+    FixLog *fixes = log();
+    if (!fixes || fixes->Fixes().empty()
+        || !confirm(QStringLiteral("Удалить все замеры цели п/п %1?").arg(*slot())))
+        return;
+    fixes->Clear();
+    m_form.cycle().ForgetPendingFixes(*slot());
+    forgetFit();
+    refresh();
+}
+
+} // namespace varmet

@@ -1,0 +1,172 @@
+#include "bearing_charts.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <optional>
+
+namespace varmet {
+
+namespace {
+
+struct Range
+{
+    double low = 0;
+    double high = 0;
+};
+
+// The span of x (or y) over the lists, none when they are all empty.
+template<typename Coordinate>
+std::optional<Range> span(std::initializer_list<const QList<QPointF> *> lists, Coordinate of)
+{
+    std::optional<Range> range;
+    for (const QList<QPointF> *list : lists) {
+        for (const QPointF &p : *list) {
+            const double v = of(p);
+            range
+                = range ? Range {std::min(range->low, v), std::max(range->high, v)} : Range {v, v};
+        }
+    }
+    return range;
+}
+
+// A range widened to whole steps of 1, 2 or 5 times a power of ten, some five steps in all; the
+// axis is only touched when that changes, since a new range lays out and repaints the chart.
+void setNiceRange(QValueAxis *axis, double low, double high)
+{
+    const double raw = std::max((high - low) / 5, 1e-9);
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * power;
+        if (step >= raw)
+            break;
+    }
+    const double niceLow = std::floor(low / step) * step;
+    const double niceHigh = std::ceil(high / step) * step;
+    const int ticks = static_cast<int>(std::lrint((niceHigh - niceLow) / step)) + 1;
+    if (axis->min() != niceLow || axis->max() != niceHigh)
+        axis->setRange(niceLow, niceHigh);
+    if (axis->tickCount() != ticks)
+        axis->setTickCount(ticks);
+}
+
+QScatterSeries *dots(const QString &name, const QColor &colour, double size)
+{
+    auto *series = new QScatterSeries;
+    series->setName(name);
+    series->setColor(colour);
+    series->setBorderColor(colour);
+    series->setMarkerSize(size);
+    return series;
+}
+
+QLineSeries *line(const QString &name, const QColor &colour)
+{
+    auto *series = new QLineSeries;
+    series->setName(name);
+    QPen pen(colour);
+    pen.setWidthF(1.5);
+    series->setPen(pen);
+    return series;
+}
+
+QChartView *view(QChart *chart, const char *name, QWidget *parent)
+{
+    chart->setMargins({4, 4, 4, 4});
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto *v = new QChartView(chart, parent);
+    v->setObjectName(name);
+    v->setRenderHint(QPainter::Antialiasing);
+    return v;
+}
+
+} // namespace
+
+BearingCharts::BearingCharts(QWidget *parent)
+    : QWidget(parent)
+    , m_usedFixes(dots(QStringLiteral("Пеленги"), QColor(0, 0, 200), 7))
+    , m_unusedFixes(dots(QStringLiteral("До нового галса"), QColor(160, 160, 160), 6))
+    , m_trialLine(line(QStringLiteral("Пробное решение"), QColor(220, 0, 220)))
+    , m_fitLine(line(QStringLiteral("Расчетное решение"), QColor(0, 150, 0)))
+    , m_trialResiduals(dots(QStringLiteral("Невязки пробного"), QColor(220, 0, 220), 6))
+    , m_fitResiduals(dots(QStringLiteral("Невязки расчетного"), QColor(0, 150, 0), 6))
+{
+    auto *bearings = new QChart;
+    m_bearingAxes = addAxes(bearings, QStringLiteral("Пеленг, град"));
+    for (QXYSeries *series :
+        std::initializer_list<QXYSeries *> {m_trialLine, m_fitLine, m_unusedFixes, m_usedFixes})
+        attach(bearings, series, m_bearingAxes);
+
+    auto *residuals = new QChart;
+    m_residualAxes = addAxes(residuals, QStringLiteral("Невязка, град"));
+    for (QXYSeries *series : std::initializer_list<QXYSeries *> {m_trialResiduals, m_fitResiduals})
+        attach(residuals, series, m_residualAxes);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view(bearings, "BearingChart", this), 3);
+    layout->addWidget(view(residuals, "ResidualChart", this), 2);
+}
+
+BearingCharts::Axes BearingCharts::addAxes(QChart *chart, const QString &valueTitle)
+{
+    Axes axes {new QValueAxis, new QValueAxis};
+    axes.time->setTitleText(QStringLiteral("Время, мин"));
+    axes.time->setLabelFormat(QStringLiteral("%.0f"));
+    axes.value->setTitleText(valueTitle);
+    axes.value->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(axes.time, Qt::AlignBottom);
+    chart->addAxis(axes.value, Qt::AlignLeft);
+    return axes;
+}
+
+void BearingCharts::attach(QChart *chart, QXYSeries *series, const Axes &axes)
+{
+    chart->addSeries(series);
+    series->attachAxis(axes.time);
+    series->attachAxis(axes.value);
+}
+
+void BearingCharts::replace(QXYSeries *series, const QList<QPointF> &points)
+{
+    if (series->points() != points)
+        series->replace(points);
+}
+
+void BearingCharts::showPoints(const ChartPoints &points)
+{
+    replace(m_usedFixes, points.usedFixes);
+    replace(m_unusedFixes, points.unusedFixes);
+    replace(m_trialLine, points.trialLine);
+    replace(m_fitLine, points.fitLine);
+    replace(m_trialResiduals, points.trialResiduals);
+    replace(m_fitResiduals, points.fitResiduals);
+
+    const auto x = [](const QPointF &p) { return p.x(); };
+    const auto y = [](const QPointF &p) { return p.y(); };
+    // One time axis for both charts, so that a residual stands under its fix.
+    const Range time = span({&points.usedFixes, &points.unusedFixes, &points.trialLine}, x)
+                           .value_or(Range {0, 1});
+    for (QValueAxis *axis : {m_bearingAxes.time, m_residualAxes.time})
+        setNiceRange(axis, time.low, std::max(time.high, time.low + 1));
+
+    const Range bearing
+        = span({&points.usedFixes, &points.unusedFixes, &points.trialLine, &points.fitLine}, y)
+              .value_or(Range {0, 360});
+    setNiceRange(m_bearingAxes.value, bearing.low - 1, bearing.high + 1);
+
+    const Range residual
+        = span({&points.trialResiduals, &points.fitResiduals}, y).value_or(Range {0, 0});
+    const double reach = std::max({1.0, std::fabs(residual.low), std::fabs(residual.high)});
+    setNiceRange(m_residualAxes.value, -reach, reach);
+}
+
+} // namespace varmet

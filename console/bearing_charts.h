@@ -1,0 +1,48 @@
+#pragma once
+
+// The two charts of the analysis window: bearings against time (the fixes as dots, the trial
+// solution's and the fitted solution's predicted bearings as lines), and under it the residuals
+// of both against the same time axis.
+
+#include "analysis_snapshot.h"
+
+#include <QWidget>
+
+class QLineSeries;
+class QScatterSeries;
+class QValueAxis;
+class QXYSeries;
+class QChart;
+
+namespace varmet {
+
+class BearingCharts : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit BearingCharts(QWidget *parent = nullptr);
+
+    // Shows the points; a series whose points are unchanged is left alone.
+    void showPoints(const ChartPoints &points);
+
+private:
+    struct Axes
+    {
+        QValueAxis *time;
+        QValueAxis *value;
+    };
+    static Axes addAxes(QChart *chart, const QString &valueTitle);
+    static void attach(QChart *chart, QXYSeries *series, const Axes &axes);
+    static void replace(QXYSeries *series, const QList<QPointF> &points);
+
+    QScatterSeries *m_usedFixes;
+    QScatterSeries *m_unusedFixes;
+    QLineSeries *m_trialLine;
+    QLineSeries *m_fitLine;
+    QScatterSeries *m_trialResiduals;
+    QScatterSeries *m_fitResiduals;
+    Axes m_bearingAxes {};
+    Axes m_residualAxes {};
+};
+
+} // namespace varmet

@@ -1,0 +1,126 @@
+#include "fix_table.h"
+
+#include "analysis_texts.h"
+
+#include "model/number_text.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include <algorithm>
+#include <optional>
+
+namespace varmet {
+
+namespace {
+
+QString residualText(const std::optional<long double> &residual, FixKind kind)
+{
+    if (!residual)
+        return {};
+    return FixedText(*residual, 1) + (kind == FixKind::Bearing ? QStringLiteral("°") : QString());
+}
+
+} // namespace
+
+bool FixTableModel::sameFix(const FixRow &a, const FixRow &b)
+{
+    return a.fix.Tick == b.fix.Tick && a.fix.Kind == b.fix.Kind && a.fix.Value == b.fix.Value
+        && a.used == b.used;
+}
+
+bool FixTableModel::isPrefixOf(const std::vector<FixRow> &rows) const
+{
+    return m_rows.size() <= rows.size()
+        && std::equal(m_rows.begin(), m_rows.end(), rows.begin(), &FixTableModel::sameFix);
+}
+
+void FixTableModel::setRows(std::vector<FixRow> rows)
+{
+    if (!isPrefixOf(rows)) {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+        return;
+    }
+    // Only the rows whose residuals read differently are repainted.
+    const std::size_t old = m_rows.size();
+    std::optional<std::size_t> first;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < old; ++i) {
+        const FixKind kind = rows[i].fix.Kind;
+        if (residualText(m_rows[i].trialResidual, kind) == residualText(rows[i].trialResidual, kind)
+            && residualText(m_rows[i].fitResidual, kind) == residualText(rows[i].fitResidual, kind))
+            continue;
+        first = first.value_or(i);
+        last = i;
+    }
+    if (rows.size() > old) {
+        beginInsertRows({}, static_cast<int>(old), static_cast<int>(rows.size()) - 1);
+        m_rows = std::move(rows);
+        endInsertRows();
+    } else {
+        m_rows = std::move(rows);
+    }
+    if (first)
+        emit dataChanged(index(static_cast<int>(*first), TrialResidual),
+            index(static_cast<int>(last), FitResidual), {Qt::DisplayRole});
+}
+
+int FixTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int FixTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant FixTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const FixRow &row = m_rows[static_cast<std::size_t>(index.row())];
+    if (role == Qt::ForegroundRole && !row.used)
+        return QBrush(QColor(140, 140, 140));
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    const bool bearing = row.fix.Kind == FixKind::Bearing;
+    switch (index.column()) {
+    case Time:
+        return TickTimeText(row.fix.Tick);
+    case Value:
+        return bearing
+            ? QStringLiteral("П %1°").arg(QString::fromStdString(WholeText(row.fix.Value)))
+            : QStringLiteral("Д %1 кбт").arg(QString::fromStdString(WholeText(row.fix.Value)));
+    case TrialResidual:
+        return residualText(row.trialResidual, row.fix.Kind);
+    case FitResidual:
+        return residualText(row.fitResidual, row.fix.Kind);
+    default:
+        return {};
+    }
+}
+
+QVariant FixTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case Time:
+        return QStringLiteral("Время");
+    case Value:
+        return QStringLiteral("Замер");
+    case TrialResidual:
+        return QStringLiteral("Невязка пробн.");
+    case FitResidual:
+        return QStringLiteral("Невязка расч.");
+    default:
+        return {};
+    }
+}
+
+} // namespace varmet
