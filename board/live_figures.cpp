@@ -1,5 +1,6 @@
 #include "live_figures.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace varmet {
@@ -52,11 +53,20 @@ void LiveFigures::replace(RecordedFigure &figure, const RecordedFigure &next)
     if (figure == next)
         return;
     // The erase replays exactly what drew the figure, whatever has changed since.
-    for (const Stroke &stroke : figure.strokes)
-        m_canvas.invertStroke(stroke, figure.colour);
-    for (const Stroke &stroke : next.strokes)
-        m_canvas.invertStroke(stroke, next.colour);
+    invert(figure);
+    invert(next);
     figure = next;
+}
+
+void LiveFigures::invert(const RecordedFigure &figure)
+{
+    // A stroke that repeats an earlier one of the figure (both torpedoes on one path) is shown
+    // once: inverted twice, the line would vanish.
+    const Stroke *const begin = figure.strokes.begin();
+    for (const Stroke *stroke = begin; stroke != figure.strokes.end(); ++stroke) {
+        if (std::find(begin, stroke, *stroke) == stroke)
+            m_canvas.invertStroke(*stroke, figure.colour);
+    }
 }
 
 } // namespace varmet

@@ -31,7 +31,7 @@ public:
 
     // Erases what the figure shows now and draws `strokes` in `colour` in its place. A white
     // colour records a figure that paints nothing. Nothing is painted when the figure is
-    // unchanged.
+    // unchanged. A stroke equal to an earlier one of the same figure is drawn once.
     void show(FigureKind kind, int slotNumber, QRgb colour, const StrokeList &strokes);
     void showOwnShipVector(const StrokeList &strokes); // red
 
@@ -43,6 +43,7 @@ public:
 
 private:
     void replace(RecordedFigure &figure, const RecordedFigure &next);
+    void invert(const RecordedFigure &figure);
 
     BoardCanvas &m_canvas;
     // The own-ship vector, then each slot's figures.

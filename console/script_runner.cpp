@@ -6,6 +6,7 @@
 #include "labeled_edit.h"
 #include "program_windows.h"
 #include "spin_edit.h"
+#include "typed_entry.h"
 #include "up_down.h"
 
 #include "board/board.h"
@@ -58,6 +59,11 @@ public:
             m_fileAnswer.reset();
             return answer;
         };
+        // A question is answered yes: the file dialog that may follow gets the command's path.
+        m_form.askToSave = [this](const QString &question) {
+            print("message: " + question);
+            return UnsavedChanges::Answer::Save;
+        };
     }
 
     void run(const QStringList &words, const QString &line)
@@ -82,6 +88,7 @@ private:
             {"repeat", &Impl::repeat},
             {"release", &Impl::release},
             {"type", &Impl::type},
+            {"enter", &Impl::enter},
             {"check", &Impl::check},
             {"select", &Impl::select},
             {"click", &Impl::click},
@@ -278,6 +285,31 @@ private:
         if (!edit || edit->isReadOnly() || !edit->isEnabled())
             fail(name + " cannot be typed into");
         edit->setText(text);
+    }
+
+    // Typed text and Enter in a field with arrows (or a spin field).
+    void enter(const QStringList &words, const QString &line)
+    {
+        const QString name = argument(words, 1, "control");
+        const QString text = restOfLine(line, 2);
+        if (text.isEmpty())
+            fail("missing text");
+        QWidget *w = control(name);
+        if (auto *spin = qobject_cast<SpinEdit *>(w)) {
+            spin->typeText(text);
+            const bool taken = spin->text() == text;
+            QTest::keyClick(spin, Qt::Key_Return);
+            if (!taken)
+                print("refused " + name);
+            return;
+        }
+        auto *edit = qobject_cast<QLineEdit *>(w);
+        TypedEntry *entry = edit && edit->isEnabled() ? TypedEntry::of(edit) : nullptr;
+        if (!entry)
+            fail(name + " takes no typed entry");
+        entry->type(text);
+        if (!entry->apply())
+            print("refused " + name);
     }
 
     void check(const QStringList &words, const QString &)

@@ -4,6 +4,7 @@
 
 #include "model/number_text.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -78,6 +79,17 @@ void SpinEdit::stepBy(int steps)
 {
     QSpinBox::stepBy(steps);
     notifyIfTextChanged();
+}
+
+void SpinEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::NoModifier
+        && (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown)) {
+        stepBy(event->key() == Qt::Key_PageUp ? 5 : -5);
+        event->accept();
+        return;
+    }
+    QSpinBox::keyPressEvent(event);
 }
 
 void SpinEdit::focusOutEvent(QFocusEvent *event)

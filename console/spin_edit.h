@@ -38,6 +38,8 @@ protected:
     QValidator::State validate(QString &text, int &pos) const override;
     void fixup(QString &input) const override;
     void stepBy(int steps) override;
+    // Page Up and Page Down step five times, as a held arrow in fast mode.
+    void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
 private:

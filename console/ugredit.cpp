@@ -1,11 +1,14 @@
 #include "ugredit.h"
 
 #include "board_view.h"
+#include "desk_settings.h"
 #include "eraser_glyph.h"
 #include "form_port.h"
 #include "labeled_edit.h"
 #include "reserve_fields.h"
+#include "screen_fit.h"
 #include "spin_edit.h"
+#include "typed_entry.h"
 #include "up_down.h"
 
 #include "board/board.h"
@@ -17,6 +20,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -26,10 +30,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <limits>
+#include <tuple>
+#include <vector>
 
 namespace varmet {
 
@@ -52,15 +60,20 @@ struct BlockEntry
     const char *caption;
     QRect frame; // in window client coordinates
     int captionPoints;
+    int columnPitch; // the fields stand in columns this far apart
+    int firstRow; // top of the first row of fields, below the block caption and a field caption
 };
 
+// The blocks fill the band right of the board, narrow enough for the whole console and a window
+// frame to show on a 1024 x 768 screen. Rows of fields are 38 px apart: a field caption fits
+// between one field and the next.
 constexpr BlockEntry Blocks[] = {
-    {"GroupBox2", "Параметры движения цели", {688, 0, 382, 185}, 10},
-    {"GroupBox3", "Параметры движения ПЛ", {688, 188, 189, 65}, 8},
-    {"GroupBox4", "Относительные Кц и Vц", {881, 188, 189, 65}, 8},
-    {"GroupBox5", "Данные для стрельбы", {688, 256, 382, 105}, 8},
-    {"GroupBox6", "Расчетные данные для ТС по угловым величинам", {688, 364, 382, 105}, 8},
-    {"GroupBox7", "Расчетные данные для ТС по линейным величинам", {688, 472, 382, 169}, 8},
+    {"GroupBox2", "Параметры движения цели", {684, 0, 330, 217}, 10, 110, 38},
+    {"GroupBox3", "Параметры движения ПЛ", {684, 220, 163, 61}, 8, 78, 34},
+    {"GroupBox4", "Относительные Кц и Vц", {851, 220, 163, 61}, 8, 78, 34},
+    {"GroupBox5", "Данные для стрельбы", {684, 284, 330, 99}, 8, 81, 34},
+    {"GroupBox6", "Расчетные данные для ТС по угловым величинам", {684, 386, 330, 100}, 8, 81, 34},
+    {"GroupBox7", "Расчетные данные для ТС по линейным величинам", {684, 489, 330, 159}, 8, 81, 34},
 };
 enum Block { TargetMotion, OwnMotion, Relative, FiringData, Angular, Linear };
 
@@ -82,17 +95,14 @@ struct FieldEntry
     int width = 60;
 };
 
-// Field places: columns 94 px apart, rows 40 px apart, the first field 36 px below the frame's
-// top so that the block caption and the field caption fit above it.
-constexpr int ColumnPitch = 94;
-constexpr int RowPitch = 40;
-constexpr int FirstColumn = 8;
-constexpr int FirstRow = 36;
+constexpr int RowPitch = 38;
+constexpr int FirstColumn = 6;
 constexpr int FieldHeight = 21;
 
-QPoint FieldPlace(int column, int row)
+QPoint FieldPlace(int block, int column, int row)
 {
-    return {FirstColumn + column * ColumnPitch, FirstRow + row * RowPitch};
+    const BlockEntry &entry = Blocks[block];
+    return {FirstColumn + column * entry.columnPitch, entry.firstRow + row * RowPitch};
 }
 
 // clang-format off
@@ -101,21 +111,21 @@ constexpr FieldEntry Fields[] = {
      "1", nullptr, 1, 5, 1},
     {TargetMotion, "LabeledEdit4", Kind::Stepped, "Номер цели", "Ввод номера цели", 1, 0,
      "1", "UpDown13", 1, 10, 1, false, 40},
-    {TargetMotion, "LabeledEdit7", Kind::Stepped, "П акустический", "Ввод акустического пеленга на цель", 2, 0,
+    {TargetMotion, "LabeledEdit7", Kind::Stepped, "П акустический", "Ввод акустического пеленга на цель", 0, 1,
      "0", "UpDown7", 0, 359, 1, true},
-    {TargetMotion, "LabeledEdit8", Kind::Stepped, "Д до цели (кбт)", "Корректура дистанции до цели", 3, 0,
+    {TargetMotion, "LabeledEdit8", Kind::Stepped, "Д до цели (кбт)", "Корректура дистанции до цели", 1, 1,
      "0", "UpDown3", 0, 300, 1},
-    {TargetMotion, "Edit1", Kind::Display, "П автоматный", "Отображение расчетного пеленга на цель", 0, 1},
-    {TargetMotion, "LabeledEdit11", Kind::Display, "Д автоматная", "Отображение расчетной дистанции до цели", 1, 1},
+    {TargetMotion, "Edit1", Kind::Display, "П автоматный", "Отображение расчетного пеленга на цель", 0, 2},
+    {TargetMotion, "LabeledEdit11", Kind::Display, "Д автоматная", "Отображение расчетной дистанции до цели", 1, 2},
     {TargetMotion, "LabeledEdit9", Kind::Stepped, "Кц", "Корректура курса цели", 2, 1,
      "0", "UpDown1", 0, 359, 1, true},
-    {TargetMotion, "LabeledEdit1", Kind::Stepped, "Vц (узл)", "Корректура скорости цели", 3, 1,
+    {TargetMotion, "LabeledEdit1", Kind::Stepped, "Vц (узл)", "Корректура скорости цели", 2, 2,
      "20", "UpDown2", 0, 50, 1},
-    {TargetMotion, "LabeledEdit24", Kind::Display, "КУц", "Отображение курсового угла цели", 0, 2},
-    {TargetMotion, "LabeledEdit25", Kind::Display, "Тетта", "Отображение расчетного угла встречи торпеды с целью", 1, 2},
-    {TargetMotion, "LabeledEdit10", Kind::Display, "Delta П", "Отклонение последнего замеренного пеленга от расчетного (промах пробного решения), град", 0, 3, ""},
-    {TargetMotion, "LabeledEdit13", Kind::Display, "Delta Д", "Отклонение последней замеренной дистанции от расчетной, кбт", 1, 3, ""},
-    {TargetMotion, "LabeledEdit12", Kind::Display, "ВИП", "Скорость изменения расчетного пеленга при пробных Кц и Vц, град/мин (плюс: пеленг растет)", 2, 3, ""},
+    {TargetMotion, "LabeledEdit24", Kind::Display, "КУц", "Отображение курсового угла цели", 0, 3},
+    {TargetMotion, "LabeledEdit25", Kind::Display, "Тетта", "Отображение расчетного угла встречи торпеды с целью", 1, 3},
+    {TargetMotion, "LabeledEdit10", Kind::Display, "Delta П", "Отклонение последнего замеренного пеленга от расчетного (промах пробного решения), град", 0, 4, ""},
+    {TargetMotion, "LabeledEdit13", Kind::Display, "Delta Д", "Отклонение последней замеренной дистанции от расчетной, кбт", 1, 4, ""},
+    {TargetMotion, "LabeledEdit12", Kind::Display, "ВИП", "Скорость изменения расчетного пеленга при пробных Кц и Vц, град/мин (плюс: пеленг растет)", 2, 4, ""},
 
     {OwnMotion, "LabeledEdit5", Kind::Stepped, "К пл", "Ввод курса ПЛ", 0, 0,
      "0", "UpDown4", 0, 359, 1, true},
@@ -160,6 +170,9 @@ constexpr FieldEntry Fields[] = {
 };
 // clang-format on
 
+// What a display shows while there is no value for it.
+const std::string NoValue = "—";
+
 QString Text(const char *utf8)
 {
     return QString::fromUtf8(utf8);
@@ -167,14 +180,17 @@ QString Text(const char *utf8)
 
 QWidget *MakeField(const FieldEntry &entry, QWidget *block)
 {
-    const QPoint at = FieldPlace(entry.column, entry.row);
+    const QPoint at = FieldPlace(entry.block, entry.column, entry.row);
     QWidget *widget = nullptr;
     if (entry.kind == Kind::Spin) {
         widget = new SpinEdit(Text(entry.caption), entry.minimum, entry.maximum, entry.step,
             Text(entry.text).toInt(), block);
     } else {
         auto *edit = new LabeledEdit(Text(entry.caption), block);
-        edit->setText(Text(entry.text));
+        // The window opens on a slot without a target: no computed values yet. The analysis
+        // fields, which give their own start text, stay empty until the first fix.
+        const bool computed = entry.kind == Kind::Display && *entry.text != '\0';
+        edit->setText(computed ? QString::fromStdString(NoValue) : Text(entry.text));
         edit->setReadOnly(entry.kind != Kind::Disabled);
         edit->setEnabled(entry.kind != Kind::Disabled);
         if (entry.kind == Kind::Disabled)
@@ -183,13 +199,21 @@ QWidget *MakeField(const FieldEntry &entry, QWidget *block)
     }
     widget->setObjectName(entry.name);
     widget->setGeometry(at.x(), at.y(), entry.width, FieldHeight);
-    if (entry.hint)
+    // A screen reader reads a field by its caption and hint.
+    widget->setAccessibleName(Text(entry.caption).trimmed());
+    if (entry.hint) {
         widget->setToolTip(Text(entry.hint));
+        widget->setAccessibleDescription(Text(entry.hint));
+    }
+    if (entry.kind == Kind::Display)
+        widget->setFocusPolicy(Qt::NoFocus);
     if (entry.upDown) {
         auto *upDown = new UpDown(static_cast<LabeledEdit *>(widget), entry.minimum, entry.maximum,
             entry.step, entry.wraps);
         upDown->setObjectName(entry.upDown);
         upDown->setEnabled(entry.kind != Kind::Disabled);
+        if (entry.kind != Kind::Disabled)
+            new TypedEntry(upDown);
     }
     return widget;
 }
@@ -217,7 +241,9 @@ const QString OpenFilter = QStringLiteral("Все (*.bmp *.png *.ico);;Точе�
                                           "Рисунки PNG (*.png);;Значки (*.ico)");
 const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Рисунки PNG (*.png)");
 
-constexpr QSize ClientSize(1075, 692);
+constexpr QSize ClientSize(1016, 692);
+// Where the window opens when the screen has room for it.
+constexpr QPoint UsualPlace(62, 31);
 
 } // namespace
 
@@ -229,23 +255,25 @@ TForm1::TForm1(QWidget *parent)
 {
     showMessage = [this](const QString &message) { showMessageBox(message); };
     askFileName = [this](const FileRequest &request) { return showFileDialog(request); };
+    askToSave = [this](const QString &question) { return showQuestion(question); };
 
     setObjectName("Form1");
     setWindowTitle(QStringLiteral("БИУС \"Вармет\""));
     QFont windowFont(QStringLiteral("DejaVu Sans"), 8);
     windowFont.setStyleHint(QFont::SansSerif);
     setFont(windowFont);
-    move(62, 31);
-    resize(1024, 738);
 
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto *client = new QWidget;
     client->setFixedSize(ClientSize);
     scroll->setWidget(client);
     setCentralWidget(scroll);
     buildControls(client);
     buildMenu();
+    orderTabs();
+    placeOnScreen();
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName("Timer1");
@@ -269,6 +297,69 @@ TForm1::~TForm1()
     for (QObject *child : findChildren<QObject *>())
         child->disconnect(this);
     m_cycle.reset();
+}
+
+void TForm1::placeOnScreen()
+{
+    const QRect area = AvailableScreenArea(*this);
+    const QRect frameNow = frameGeometry(), clientNow = geometry();
+    const QMargins frame(clientNow.left() - frameNow.left(), clientNow.top() - frameNow.top(),
+        frameNow.right() - clientNow.right(), frameNow.bottom() - clientNow.bottom());
+    // Where the operator left it, when that still lies on the screen.
+    if (const auto kept = DeskSettings::windowFrame();
+        kept && !m_placedOnce && area.contains(kept->marginsAdded(frame))) {
+        setGeometry(*kept);
+        return;
+    }
+    QSize content = ClientSize + QSize(0, menuBar()->sizeHint().height());
+    // A scroll bar needed in one direction takes room in the other.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const QSize wanted = content.grownBy(frame);
+    if (wanted.width() > area.width())
+        content.rheight() += bar;
+    if (wanted.height() > area.height())
+        content.rwidth() += bar;
+    const QRect outer = FitOnScreen(content, frame, UsualPlace, area);
+    move(outer.topLeft());
+    resize(outer.size().shrunkBy(frame));
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_placedOnce)
+        return;
+    m_placedOnce = true;
+    // The frame is known now: a window that with it would reach past the screen is fitted again.
+    if (!AvailableScreenArea(*this).contains(frameGeometry()))
+        placeOnScreen();
+}
+
+void TForm1::orderTabs()
+{
+    // Tab goes through the input fields only, block after block, each in reading order. The
+    // buttons and boxes take the focus when clicked.
+    for (QWidget *w : centralWidget()->findChildren<QWidget *>()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            w->setFocusPolicy(Qt::ClickFocus);
+    }
+    std::vector<const FieldEntry *> inputs;
+    for (const FieldEntry &entry : Fields) {
+        if (entry.kind == Kind::Stepped || entry.kind == Kind::Spin)
+            inputs.push_back(&entry);
+    }
+    std::stable_sort(inputs.begin(), inputs.end(), [](const FieldEntry *a, const FieldEntry *b) {
+        return std::tuple(a->block, a->row, a->column) < std::tuple(b->block, b->row, b->column);
+    });
+    QWidget *previous = nullptr;
+    for (const FieldEntry *entry : inputs) {
+        QWidget *w = findChild<QWidget *>(QString::fromLatin1(entry->name));
+        w->setFocusPolicy(Qt::StrongFocus);
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+    m_spinEdit2->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::buildControls(QWidget *client)
@@ -299,28 +390,31 @@ void TForm1::buildControls(QWidget *client)
     button2->setGeometry(number.right() + 1 + 17 + 3, number.top(), 21, 21);
 
     QWidget *angular = blocks[Angular];
-    auto *banner = MakeLabel("Label13", "СТРЕЛЬБА ЗАПРЕЩЕНА", {8, 72}, angular);
+    // The banner and the check box share the row under the fields, side by side.
+    const int underFields = FieldPlace(Angular, 0, 1).y();
+    auto *banner = MakeLabel("Label13", "СТРЕЛЬБА ЗАПРЕЩЕНА", {FirstColumn, underFields}, angular);
     QFont bannerFont = font();
     bannerFont.setPointSize(10);
     bannerFont.setBold(true);
     banner->setFont(bannerFont);
     banner->setAlignment(Qt::AlignCenter);
-    banner->setGeometry(8, 72, 200, 22);
+    banner->setGeometry(FirstColumn, underFields, 196, 22);
     banner->setAutoFillBackground(true);
     QPalette red = banner->palette();
     red.setColor(QPalette::Window, Qt::red);
     banner->setPalette(red);
     banner->hide();
+    banner->setAccessibleName(banner->text());
 
     auto *checkBox1 = new QCheckBox(QStringLiteral("Отображение"), angular);
     checkBox1->setObjectName("CheckBox1");
     checkBox1->setToolTip(QStringLiteral("Вывод на экран расчитанных угловых величин"));
-    checkBox1->setGeometry(FieldPlace(2, 1).x(), 74, 120, 18);
+    checkBox1->setGeometry(banner->geometry().right() + 1 + 12, underFields + 2, 110, 18);
 
     auto *checkBox2 = new QCheckBox(QStringLiteral("Отображение"), blocks[Linear]);
     checkBox2->setObjectName("CheckBox2");
     checkBox2->setToolTip(QStringLiteral("Вывод на экран расчитанных линейных величин"));
-    checkBox2->setGeometry(FieldPlace(0, 3).x(), FieldPlace(0, 3).y() - 10, 120, 18);
+    checkBox2->setGeometry(FirstColumn, FieldPlace(Linear, 0, 2).y() + FieldHeight + 4, 110, 18);
     checkBox2->setChecked(true);
 
     // Under the board: the grid refresh at its left end, target motion under its right half.
@@ -344,15 +438,18 @@ void TForm1::buildControls(QWidget *client)
     radio2->setGeometry(170, 9, 150, 18);
 
     // The time block under the right-hand blocks.
-    MakeLabel("Label22", "Оперативное время", {688, 648}, client);
-    MakeLabel("Label12", "Label12", {688, 668}, client)->setFixedWidth(150);
+    MakeLabel("Label22", "Оперативное время", {688, 652}, client);
+    MakeLabel("Label12", "Label12", {688, 670}, client)->setFixedWidth(130);
     m_speedButton1 = MakeToggle("SpeedButton1",
-        "Отображение на экране времени с начала работы программы", {850, 650, 23, 22}, client);
+        "Отображение на экране времени с начала работы программы", {820, 654, 23, 22}, client);
     m_speedButton1->setChecked(true);
-    MakeLabel("Label23", "Судовое время", {881, 648}, client);
-    MakeLabel("Label19", "Label19", {881, 668}, client)->setFixedWidth(150);
+    MakeLabel("Label23", "Судовое время", {855, 652}, client);
+    MakeLabel("Label19", "Label19", {855, 670}, client)->setFixedWidth(130);
     m_speedButton2 = MakeToggle(
-        "SpeedButton2", "Отображение на зкране судового времени", {1043, 650, 23, 22}, client);
+        "SpeedButton2", "Отображение на зкране судового времени", {989, 654, 23, 22}, client);
+    for (const auto &[display, caption] :
+        {std::pair {"Label12", "Оперативное время"}, std::pair {"Label19", "Судовое время"}})
+        client->findChild<QLabel *>(display)->setAccessibleName(Text(caption));
 
     // A block caption may be larger than the fields it frames.
     for (std::size_t i = 0; i < blocks.size(); ++i) {
@@ -386,12 +483,16 @@ void TForm1::buildMenu()
               return action;
           };
     QMenu *file = addMenu("MFile", "&Файл");
-    addItem(file, "MOpen", "&Открыть", &TForm1::MOpenClick);
-    addItem(file, "MSave", "&Сохранить как...", &TForm1::MSaveClick)->setShortcut(Qt::Key_F2);
-    addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick);
+    addItem(file, "MOpen", "&Открыть", &TForm1::MOpenClick)->setShortcut(Qt::CTRL | Qt::Key_O);
+    addItem(file, "MSave", "&Сохранить как...", &TForm1::MSaveClick)
+        ->setShortcuts({Qt::Key_F2, Qt::CTRL | Qt::Key_S});
+    file->addSeparator();
+    addItem(file, "MExit", "&Выход", &TForm1::MExitClick)->setShortcut(Qt::CTRL | Qt::Key_Q);
+    addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick)
+        ->setShortcut(Qt::CTRL | Qt::Key_Z);
     addItem(addMenu("MAnalysis", "Анализ"), "MBearings", "Анализ пеленгов", &TForm1::MBearingsClick)
         ->setShortcut(Qt::Key_F3);
-    addItem(addMenu("N3", "Справка"), "N4", "Справка", &TForm1::N4Click);
+    addItem(addMenu("N3", "Справка"), "N4", "Справка", &TForm1::N4Click)->setShortcut(Qt::Key_F1);
 }
 
 void TForm1::FormCreate()
@@ -401,6 +502,11 @@ void TForm1::FormCreate()
     m_port = std::make_unique<FormPort>(this, m_guard);
     m_cycle = std::make_unique<TickCycle>(m_state, *m_board, *m_port);
     m_board->canvas().takeChangedArea();
+    // A typed, confirmed bearing or distance is a fix at once; stepping settles over two ticks.
+    for (TypedEntry *entry : findChildren<TypedEntry *>())
+        connect(entry, &TypedEntry::applied, this, [this] { m_cycle->CommitPendingFixes(); });
+    // The selected slot holds the target number the window opens with.
+    LabeledEdit4Change();
 }
 
 template<class Sender, class Signal>
@@ -466,7 +572,16 @@ void TForm1::handle(const std::function<void()> &handler)
     if (!m_cycle)
         return; // not yet created, or being taken down
     m_guard.run(handler);
+    const QRect changed = m_board->canvas().takeChangedArea();
+    if (!changed.isNull())
+        m_unsaved.markChanged();
+    m_image3->refresh(changed);
+}
+
+void TForm1::boardSavedOrOpened()
+{
     m_image3->refresh(m_board->canvas().takeChangedArea());
+    m_unsaved.markSaved();
 }
 
 // ---- Controls ----------------------------------------------------------------------------------
@@ -516,11 +631,15 @@ void TForm1::SpinEdit2Change()
     // slot stands at that moment. The entries are the program's loading of the slot, no fixes.
     const TargetSlot &slot = m_state.Slots[number];
     const TickCycle::ProgramWriteScope programWrites = m_cycle->ProgramWrites();
+    // The entries this loading starts re-fix a target where it stands; a slot without one stays
+    // without.
+    const TickCycle::SelectionLoad loading(*m_cycle);
     writeField("LabeledEdit9", RealText(slot.TargetCourse));
     writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
     writeField("LabeledEdit4", RealText(slot.TargetNumber));
-    writeField("LabeledEdit2", RealText(RoundHalfEven(slot.RelSpeed)));
-    writeField("LabeledEdit3", RealText(slot.RelCourse));
+    // Relative motion is computed for a target only.
+    writeField("LabeledEdit2", slot.IsTarget ? RealText(RoundHalfEven(slot.RelSpeed)) : NoValue);
+    writeField("LabeledEdit3", slot.IsTarget ? RealText(slot.RelCourse) : NoValue);
     writeField("LabeledEdit18", RealText(RadiansToDegrees(slot.LeadCorrection)));
     writeField("LabeledEdit7", RealText(slot.AcousticBearing));
     writeField("LabeledEdit8", WholeText(slot.DistancePx / 2));
@@ -636,7 +755,7 @@ void TForm1::Button1Click()
 void TForm1::Button2Click()
 {
     const int number = selectedSlot();
-    if (!TargetSlots::Contains(number))
+    if (!TargetSlots::Contains(number) || !m_state.Slots[number].IsTarget)
         return;
     m_board->drawTargetLabel(field("LabeledEdit4")->text(), PlottedPosition(m_state.Slots[number]));
 }
@@ -656,24 +775,64 @@ void TForm1::Image3MouseUp()
     m_board->Image3MouseUp(m_sbErase->isChecked());
 }
 
+QString TForm1::chooseFile(FileRequest request)
+{
+    request.folder = DeskSettings::lastFolder();
+    const QString path = askFileName(request);
+    if (!path.isEmpty())
+        DeskSettings::keepFolderOf(path);
+    return path;
+}
+
 void TForm1::MOpenClick()
 {
-    const QString path = askFileName({FileRequest::Kind::Open, OpenFilter, {}, {}});
+    const QString path = chooseFile({FileRequest::Kind::Open, OpenFilter, {}, {}, {}});
     if (path.isEmpty())
         return;
-    if (const auto refusal = m_board->openPicture(path))
+    if (const auto refusal = m_board->openPicture(path)) {
         showMessage(*refusal);
+        return;
+    }
+    boardSavedOrOpened();
 }
 
 void TForm1::MSaveClick()
 {
-    const QString path = askFileName(
-        {FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"), QStringLiteral("bmp")});
+    saveBoard();
+}
+
+bool TForm1::saveBoard()
+{
+    const QString path = chooseFile({FileRequest::Kind::Save, SaveFilter,
+        QStringLiteral("Picture"), QStringLiteral("bmp"), {}});
     if (path.isEmpty())
-        return;
+        return false;
     // The board adds the extension a name lacks.
-    if (const auto failure = m_board->savePicture(path))
+    if (const auto failure = m_board->savePicture(path)) {
         showMessage(*failure);
+        return false;
+    }
+    boardSavedOrOpened();
+    return true;
+}
+
+void TForm1::MExitClick()
+{
+    close();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    const bool closing
+        = m_unsaved.mayClose([this] { return askToSave(QStringLiteral("Сохранить рисунок?")); },
+            [this] { return saveBoard(); });
+    if (!closing) {
+        event->ignore();
+        return;
+    }
+    if (!isMaximized() && !isFullScreen())
+        DeskSettings::keepWindowFrame(geometry());
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::UndoClick()
@@ -717,11 +876,27 @@ void TForm1::showMessageBox(const QString &message)
     box.exec();
 }
 
+UnsavedChanges::Answer TForm1::showQuestion(const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, windowTitle(), question,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return UnsavedChanges::Answer::Save;
+    case QMessageBox::No:
+        return UnsavedChanges::Answer::Discard;
+    default:
+        return UnsavedChanges::Answer::Cancel;
+    }
+}
+
 QString TForm1::showFileDialog(const FileRequest &request)
 {
     const bool saving = request.kind == FileRequest::Kind::Save;
     QFileDialog dialog(this, saving ? QStringLiteral("Сохранить как") : QStringLiteral("Открыть"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(request.folder);
     dialog.setNameFilters(request.filter.split(QStringLiteral(";;")));
     if (saving) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -5,6 +5,7 @@
 // the fire-control state, the board and the tick cycle.
 
 #include "fault_guard.h"
+#include "unsaved_changes.h"
 
 #include "model/state.h"
 
@@ -34,9 +35,9 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // Everything the window asks of the operator goes through these two hooks, so that a driver
-    // or a test can answer without showing anything. By default: a message box with a stop icon
-    // and OK; the open and save picture dialogs.
+    // Everything the window asks of the operator goes through these hooks, so that a driver or a
+    // test can answer without showing anything. By default: a message box with a stop icon and
+    // OK; the open and save picture dialogs; a question with yes, no and cancel.
     struct FileRequest
     {
         enum class Kind { Open, Save };
@@ -44,9 +45,12 @@ public:
         QString filter; // name filters separated by ";;"
         QString defaultName; // file name offered (saving)
         QString defaultSuffix; // added to a name given without one (saving)
+        QString folder; // where the dialog starts: the folder used last
     };
     std::function<void(const QString &message)> showMessage;
     std::function<QString(const FileRequest &request)> askFileName; // empty: cancelled
+    // A yes / no / cancel question before unsaved work would be lost.
+    std::function<UnsavedChanges::Answer(const QString &question)> askToSave;
 
     // The window that "Справка" shows; none until set.
     void setHelpWindow(QWidget *help) { m_helpWindow = help; }
@@ -54,6 +58,8 @@ public:
     void setAnalysisWindow(QWidget *analysis) { m_analysisWindow = analysis; }
 
     FireControlState &state() { return m_state; }
+    // Whether the board has changed since it was last saved or opened; closing asks then.
+    UnsavedChanges &unsavedChanges() { return m_unsaved; }
     Board &board() { return *m_board; }
     TickCycle &cycle() { return *m_cycle; }
 
@@ -102,6 +108,8 @@ public:
     void UndoClick();
     void N4Click();
     void MBearingsClick();
+    // "Файл" → "Выход": closes the window, asking first about unsaved work.
+    void MExitClick();
 
 signals:
     // After every tick, and after the selection of another slot: what the selected slot shows
@@ -109,9 +117,17 @@ signals:
     void ticked();
     void slotSelected();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildControls(QWidget *client);
     void buildMenu();
+    void orderTabs();
+    // Opens at the usual place and size where the screen has room, else as large as the screen
+    // allows; where the operator left it last time when that lies on the screen.
+    void placeOnScreen();
     void wireHandlers();
     // Runs a handler with the fault guard, then repaints the board area it changed.
     void handle(const std::function<void()> &handler);
@@ -125,11 +141,20 @@ private:
     void pressHeldStepper(std::uint8_t code);
     void setHeldStepperFast(bool fast);
 
+    // Asks for a file, starting in the folder used last, and keeps the folder chosen.
+    QString chooseFile(FileRequest request);
+    // Saves the board into a file the operator chooses; whether it was saved.
+    bool saveBoard();
+    void boardSavedOrOpened();
+
     void showMessageBox(const QString &message);
     QString showFileDialog(const FileRequest &request);
+    UnsavedChanges::Answer showQuestion(const QString &question);
 
     FireControlState m_state;
     FaultGuard m_guard;
+    UnsavedChanges m_unsaved;
+    bool m_placedOnce = false;
     std::unique_ptr<Board> m_board;
     std::unique_ptr<FormPort> m_port;
     std::unique_ptr<TickCycle> m_cycle;

@@ -1,10 +1,13 @@
 #include "unit2.h"
 
 #include "manual_text.h"
+#include "screen_fit.h"
 
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace varmet {
 
@@ -19,7 +22,7 @@ TForm2::TForm2(QWidget *parent)
     setWindowTitle(QStringLiteral("Справка по работе программы"));
     // move() places the outer frame; the client area is fitted to the outer size once the frame
     // is known (showEvent). Without a window manager the two are the same.
-    move(172, 31);
+    move(UsualPlace);
     resize(OuterSize);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
@@ -28,7 +31,7 @@ TForm2::TForm2(QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     m_memo->setObjectName("Memo1");
-    m_memo->setGeometry(0, 0, 809, 601);
+    m_memo->setGeometry(QRect(QPoint(0, 0), MemoSize));
     m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -47,8 +50,27 @@ void TForm2::showEvent(QShowEvent *event)
     if (m_outerSizeFitted)
         return;
     m_outerSizeFitted = true;
-    // Only at the first showing: later the operator's own resizing stands.
-    resize(OuterSize - (frameGeometry().size() - size()));
+    // Only at the first showing: later the operator's own resizing stands. On a small screen the
+    // window moves toward its corner and, only if need be, gets smaller.
+    const QRect frameNow = frameGeometry(), clientNow = geometry();
+    const QMargins frame(clientNow.left() - frameNow.left(), clientNow.top() - frameNow.top(),
+        frameNow.right() - clientNow.right(), frameNow.bottom() - clientNow.bottom());
+    const QRect outer
+        = FitOnScreen(OuterSize.shrunkBy(frame), frame, UsualPlace, AvailableScreenArea(*this));
+    move(outer.topLeft());
+    resize(outer.size().shrunkBy(frame));
+}
+
+void TForm2::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The text keeps its size where the window has room, else it gives way to the close button.
+    constexpr int Gap = 15; // between the text and the button, and under the button at least
+    const int button = m_closeButton->height() + 2 * Gap;
+    m_memo->setGeometry(0, 0, std::min(MemoSize.width(), width()),
+        std::clamp(height() - button, Gap, MemoSize.height()));
+    m_closeButton->move(
+        std::min(345, (width() - m_closeButton->width()) / 2), m_memo->height() + Gap);
 }
 
 void TForm2::showHelp()

@@ -4,6 +4,7 @@
 // closes it. It is created hidden at start-up and lives until the program ends; hiding it keeps
 // the operator's edits and the scroll position for the next showing.
 
+#include <QPoint>
 #include <QSize>
 #include <QWidget>
 
@@ -31,9 +32,12 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     static constexpr QSize OuterSize {819, 686};
+    static constexpr QSize MemoSize {809, 601};
+    static constexpr QPoint UsualPlace {172, 31};
 
     QPlainTextEdit *m_memo;
     QPushButton *m_closeButton;

@@ -22,6 +22,7 @@ UpDown::UpDown(LabeledEdit *associate, int minimum, int maximum, int increment, 
     , m_minimum(minimum)
     , m_maximum(maximum)
     , m_increment(increment)
+    , m_singleIncrement(increment)
     , m_wraps(wraps)
     , m_up(makeButton(Direction::Up))
     , m_down(makeButton(Direction::Down))
@@ -78,8 +79,18 @@ bool UpDown::eventFilter(QObject *watched, QEvent *event)
 
 int UpDown::stepped(int value, int steps) const
 {
+    return steppedBy(value, steps, m_increment);
+}
+
+void UpDown::stepBy(int steps)
+{
+    m_associate->setText(QString::number(steppedBy(currentValue(), steps, m_singleIncrement)));
+}
+
+int UpDown::steppedBy(int value, int steps, int increment) const
+{
     const long long next
-        = static_cast<long long>(value) + static_cast<long long>(steps) * m_increment;
+        = static_cast<long long>(value) + static_cast<long long>(steps) * increment;
     if (!m_wraps)
         return static_cast<int>(std::clamp<long long>(next, m_minimum, m_maximum));
     const long long span = static_cast<long long>(m_maximum) - m_minimum + 1;

@@ -34,6 +34,9 @@ public:
 
     // The value `steps` increments on from `value` under the range rule.
     int stepped(int value, int steps) const;
+    // Steps the field by `steps` single increments at once, as the keys do: whatever the hold
+    // has made of the increment, and without press or release notifications.
+    void stepBy(int steps);
 
     // The operations of the mouse, for a driver as for the buttons themselves: a press runs the
     // press notification and the first step; each repeat of the held arrow steps once more; the
@@ -54,12 +57,14 @@ protected:
 private:
     QToolButton *makeButton(Direction direction);
     int currentValue() const;
+    int steppedBy(int value, int steps, int increment) const;
     void step(Direction direction);
 
     LabeledEdit *m_associate;
     int m_minimum;
     int m_maximum;
     int m_increment;
+    int m_singleIncrement;
     bool m_wraps;
     std::optional<Direction> m_held;
     QToolButton *m_up;

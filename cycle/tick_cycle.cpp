@@ -112,23 +112,30 @@ void TickCycle::slotTurn(int number)
     s.MaxRun = wholeNumber(Control::LabeledEdit15);
     s.TorpedoSpeed = wholeNumber(Control::LabeledEdit14);
 
-    UpdateRelativeMotion(slot, own);
-    moveTarget(number);
-    UpdateRangeAndBearing(slot);
-    ComputeLeadAngle(slot, s.TorpedoSpeed);
-    ComputeAngularSolution(slot, s.OwnCourse, s.TorpedoSpeed);
-    ComputeTorpedoPair(slot, s.OwnCourse, m_console.spinValue(Control::SpinEdit3));
-    showMedian(number);
-    showTrack(number);
+    if (slot.IsTarget) {
+        UpdateRelativeMotion(slot, own);
+        moveTarget(number);
+        UpdateRangeAndBearing(slot);
+        ComputeLeadAngle(slot, s.TorpedoSpeed);
+        ComputeAngularSolution(slot, s.OwnCourse, s.TorpedoSpeed);
+        ComputeTorpedoPair(slot, s.OwnCourse, m_console.spinValue(Control::SpinEdit3));
+        showMedian(number);
+        showTrack(number);
+    }
 
     if (selectedSlot() == number) {
         takeOverInputs(number);
-        writeDisplays(slot);
-        writeTimeMark(slot);
-        applyRestrictions(slot);
+        if (slot.IsTarget) {
+            writeDisplays(slot);
+            writeTimeMark(slot);
+            applyRestrictions(slot);
+        } else {
+            writeNoTarget();
+        }
     }
 
-    showTorpedoPair(number);
+    if (slot.IsTarget)
+        showTorpedoPair(number);
 }
 
 void TickCycle::moveTarget(int number)
@@ -204,6 +211,20 @@ void TickCycle::writeDisplays(const TargetSlot &slot)
         heading && lead ? wholeText(static_cast<long double>(*heading + *lead)) : NoValue);
 }
 
+void TickCycle::writeNoTarget()
+{
+    // Nothing is computed for a slot without a target: no value, no limit broken.
+    for (const Control display : {Control::LabeledEdit11, Control::Edit1, Control::LabeledEdit2,
+             Control::LabeledEdit3, Control::LabeledEdit20, Control::LabeledEdit22,
+             Control::LabeledEdit23, Control::LabeledEdit21, Control::LabeledEdit26,
+             Control::LabeledEdit27, Control::LabeledEdit28, Control::LabeledEdit29,
+             Control::LabeledEdit30, Control::LabeledEdit31, Control::LabeledEdit32,
+             Control::LabeledEdit33, Control::LabeledEdit34, Control::LabeledEdit35,
+             Control::LabeledEdit24, Control::LabeledEdit25})
+        m_console.setText(display, NoValue);
+    showMarks({});
+}
+
 void TickCycle::writeTimeMark(TargetSlot &slot)
 {
     FireControlState &s = m_state;
@@ -226,8 +247,12 @@ void TickCycle::applyRestrictions(const TargetSlot &slot)
     inputs.secondTurnPathShown = c.spinValue(Control::SpinEdit3);
     inputs.theta = ParseWhole(c.text(Control::LabeledEdit25).toStdString());
     inputs.maxRun = m_state.MaxRun;
-    const RestrictionMarks marks = CheckRestrictions(slot, inputs);
+    showMarks(CheckRestrictions(slot, inputs));
+}
 
+void TickCycle::showMarks(const RestrictionMarks &marks)
+{
+    ConsolePort &c = m_console;
     if (marks.banner) {
         c.setVisible(Control::Label13, true);
         c.setBackground(Control::Label13,
@@ -258,15 +283,27 @@ void TickCycle::LabeledEdit8Change()
     runHandler([this] { distanceEntry(); });
 }
 
-void TickCycle::bearingEntry()
+std::optional<int> TickCycle::entrySlot()
 {
     const std::optional<int> number = selectedSlot();
+    if (!number)
+        return std::nullopt;
+    TargetSlot &slot = m_state.Slots[*number];
+    if (!slot.IsTarget && m_loadingSelection)
+        return std::nullopt;
+    return number;
+}
+
+void TickCycle::bearingEntry()
+{
+    const std::optional<int> number = entrySlot();
     if (!number)
         return;
     // Read before anything moves, so that a refused entry erases nothing.
     const std::int32_t bearing = wholeNumber(Control::LabeledEdit7);
     TargetSlot &slot = m_state.Slots[*number];
     const long double expected = slot.AcousticBearing;
+    slot.IsTarget = true;
 
     // The target keeps its present distance; a change of the distance text runs the distance
     // entry first, which puts the target on the previous fix's bearing at whole cables. That
@@ -289,12 +326,13 @@ void TickCycle::bearingEntry()
 
 void TickCycle::distanceEntry()
 {
-    const std::optional<int> number = selectedSlot();
+    const std::optional<int> number = entrySlot();
     if (!number)
         return;
     const std::int32_t distance = wholeNumber(Control::LabeledEdit8);
     TargetSlot &slot = m_state.Slots[*number];
     const long double expected = slot.DistancePx / 2;
+    slot.IsTarget = true;
     slot.FixDistance = static_cast<long double>(distance);
     placeAtFix(*number);
     recordFix(*number, FixKind::Distance, slot.FixDistance, expected);
@@ -316,7 +354,6 @@ void TickCycle::ForgetPendingFixes(int number)
     if (TargetSlots::Contains(number))
         m_fixes.Forget(number);
 }
-
 
 void TickCycle::placeAtFix(int number)
 {
@@ -347,8 +384,9 @@ WholeVector TickCycle::takeOverOwnShip()
 
 void TickCycle::showTrack(int number)
 {
-    m_board.figures().show(
-        FigureKind::TrackAndWake, number, BoardColour::Blue, TrackAndWake(m_state.Slots[number]));
+    const TargetSlot &slot = m_state.Slots[number];
+    m_board.figures().show(FigureKind::TrackAndWake, number, BoardColour::Blue,
+        slot.IsTarget ? TrackAndWake(slot) : StrokeList {});
 }
 
 void TickCycle::showMedian(int number)

@@ -9,6 +9,7 @@
 #include "board/board.h"
 #include "model/motion.h"
 #include "model/numeric.h"
+#include "model/restrictions.h"
 #include "model/state.h"
 
 #include <optional>
@@ -34,6 +35,26 @@ public:
     // Change of "Д до цели (кбт)": fixes the selected target at the new distance on the bearing
     // of its last fix.
     void LabeledEdit8Change();
+    // While the console loads a newly selected slot into the fields: the bearing and distance
+    // entries that the loading starts leave a slot that holds no target as it is.
+    class SelectionLoad
+    {
+    public:
+        explicit SelectionLoad(TickCycle &cycle)
+            : m_cycle(cycle)
+            , m_outer(cycle.m_loadingSelection)
+        {
+            cycle.m_loadingSelection = true;
+        }
+        ~SelectionLoad() { m_cycle.m_loadingSelection = m_outer; }
+        SelectionLoad(const SelectionLoad &) = delete;
+        SelectionLoad &operator=(const SelectionLoad &) = delete;
+
+    private:
+        TickCycle &m_cycle;
+        bool m_outer;
+    };
+
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();
 
@@ -74,8 +95,13 @@ private:
     void moveTarget(int number);
     void takeOverInputs(int number);
     void writeDisplays(const TargetSlot &slot);
+    void writeNoTarget();
     void writeTimeMark(TargetSlot &slot);
     void applyRestrictions(const TargetSlot &slot);
+    void showMarks(const RestrictionMarks &marks);
+    // The selected slot for an entry, made a target by it; nothing while the entry comes from
+    // loading a slot that holds no target, or no slot is addressed.
+    std::optional<int> entrySlot();
     void bearingEntry();
     void distanceEntry();
     void placeAtFix(int number);
@@ -99,6 +125,7 @@ private:
     // Entries running now are the program's own writes, not the operator's fixes.
     bool m_programWrites = false;
     bool m_ticking = false;
+    bool m_loadingSelection = false;
     int m_handlerDepth = 0;
     // A fault of a handler that ran nested inside another one, to stop the outer one as well.
     std::optional<NumericFault> m_nestedFault;

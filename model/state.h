@@ -15,6 +15,9 @@ namespace varmet {
 // are degrees clockwise from north, distances and paths board px, speeds knots.
 struct TargetSlot
 {
+    // Whether the slot holds a target: from its first bearing or distance entry on. A slot that
+    // was never fixed is not moved, drawn, solved or checked.
+    bool IsTarget = false;
     std::int32_t TargetNumber = 0; // "Номер цели"
     long double FixBearing = 0; // bearing of the last fix, whole degrees
     long double FixDistance = 0; // distance of the last fix, cables

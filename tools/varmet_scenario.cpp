@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -50,6 +51,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: varmet-scenario [SCRIPT]\n");
         return 2;
     }
+    // The operator's desk settings (last folder, window place) of whoever runs the script must not
+    // change what it shows, nor be changed by it.
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     varmet::ProgramWindows windows;
     // The script ticks the timers' handlers itself.

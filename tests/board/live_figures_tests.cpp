@@ -34,6 +34,21 @@ TEST(LiveFigures, AnUnchangedFigureIsNotRedrawnAndAClearedOneIsForgotten)
     EXPECT_EQ(canvas.picture(), white);
 }
 
+// Both torpedoes on one path (no wake length): the line shows once instead of cancelling out.
+TEST(LiveFigures, ARepeatedStrokeOfAFigureIsShownOnce)
+{
+    BoardCanvas canvas;
+    LiveFigures figures(canvas);
+    const QImage white = canvas.picture();
+    const Stroke path {{325, 325}, {500, 100}, 1};
+    figures.show(FigureKind::TorpedoPair, 2, BoardColour::Magenta, strokesOf({path, path}));
+    EXPECT_EQ(rgb(canvas.picture(), 325, 325), 0xff00ffu);
+    figures.show(FigureKind::TorpedoPair, 2, BoardColour::Magenta, strokesOf({path}));
+    EXPECT_EQ(rgb(canvas.picture(), 325, 325), 0xff00ffu);
+    figures.clear();
+    EXPECT_EQ(canvas.picture(), white);
+}
+
 // Whatever happens on the board between figure updates, clearing the live figures leaves exactly
 // the permanent content, which is what the same permanent operations give on a board alone.
 class LiveFiguresProperty : public testing::TestWithParam<unsigned>

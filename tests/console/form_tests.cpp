@@ -3,6 +3,8 @@
 
 #include "console_fixture.h"
 
+#include "tests/support/fake_screen.h"
+
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -199,26 +202,70 @@ TEST_F(ConsoleTest, UpDownsStepTheirFieldsWithinTheirRanges)
     EXPECT_EQ(thetaChanges.count(), 6); // once for each change
 }
 
-TEST_F(ConsoleTest, WindowFrameFontAndScrollBars)
+TEST_F(ConsoleTest, WindowCaptionFontAndBoard)
 {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("БИУС \"Вармет\""));
-    EXPECT_EQ(form->geometry(), QRect(62, 31, 1024, 738));
     EXPECT_EQ(get("Image3")->geometry(), QRect(32, 0, 650, 650));
     const QFont font = get("Button2")->font();
     EXPECT_EQ(font.pointSize(), 8);
     for (QChar c : QStringLiteral("№ЖщВармет"))
         EXPECT_TRUE(QFontMetrics(font).inFont(c)) << int(c.unicode());
+}
 
-    form->show();
-    auto *scroll = qobject_cast<QScrollArea *>(form->centralWidget());
-    ASSERT_NE(scroll, nullptr);
-    form->resize(600, 400);
-    QApplication::processEvents();
-    EXPECT_GT(scroll->horizontalScrollBar()->maximum(), 0);
-    EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
-    form->resize(1200, 800);
-    QApplication::processEvents();
-    EXPECT_EQ(scroll->verticalScrollBar()->maximum(), 0);
+// The window opens wide and tall enough for its whole content where the screen has room, at
+// (62, 31) or moved toward the corner just enough; on a smaller screen as large as the screen,
+// with scroll bars.
+TEST(ConsoleWindow, OpensWithItsWholeContentWhereTheScreenAllows)
+{
+    const struct
+    {
+        QRect screen;
+        bool usualPlace, whole;
+    } screens[] = {
+        {{0, 0, 1024, 768}, false, true}, {{0, 0, 1280, 800}, true, true},
+        {{0, 0, 1366, 768}, true, true}, {{0, 0, 1920, 1080}, true, true},
+        {{0, 0, 800, 600}, false, false}, {{0, 0, 1024, 700}, false, false},
+        {{1920, 30, 1920, 1050}, true, true}, // a second screen, under a panel
+    };
+    for (const auto &s : screens) {
+        SCOPED_TRACE(s.screen.width());
+        const test::FakeScreen screen(s.screen);
+        TForm1 window;
+        window.show();
+        QApplication::processEvents();
+        const QRect frame = window.frameGeometry();
+        EXPECT_TRUE(s.screen.contains(frame));
+        if (s.usualPlace)
+            EXPECT_EQ(frame.topLeft(), s.screen.topLeft() + QPoint(62, 31));
+        else
+            EXPECT_TRUE(frame.right() == s.screen.right() || frame.left() == s.screen.left());
+        auto *scroll = qobject_cast<QScrollArea *>(window.centralWidget());
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_EQ(scroll->horizontalScrollBar()->maximum() == 0
+                && scroll->verticalScrollBar()->maximum() == 0,
+            s.whole);
+    }
+}
+
+// The place the operator left the window in is taken again when it lies on the screen.
+TEST(ConsoleWindow, OpensWhereItWasClosedWhenThatFitsTheScreen)
+{
+    {
+        const test::FakeScreen screen({0, 0, 1920, 1080});
+        TForm1 window;
+        window.show();
+        window.setGeometry(300, 200, 1100, 760);
+        EXPECT_TRUE(window.close());
+    }
+    {
+        const test::FakeScreen screen({0, 0, 1920, 1080});
+        TForm1 window;
+        EXPECT_EQ(window.geometry(), QRect(300, 200, 1100, 760));
+    }
+    const test::FakeScreen screen({0, 0, 1280, 800}); // no longer fits: placed as at first
+    TForm1 window;
+    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(62, 31));
+    QSettings(QStringLiteral("Varmet"), QStringLiteral("varmet")).clear();
 }
 
 TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
@@ -226,13 +273,17 @@ TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
     QStringList shown;
     for (QAction *menu : form->menuBar()->actions()) {
         shown << menu->objectName() + ' ' + menu->text();
-        for (QAction *item : menu->menu()->actions())
-            shown << "  " + item->objectName() + ' ' + item->text();
+        for (QAction *item : menu->menu()->actions()) {
+            if (!item->isSeparator())
+                shown << "  " + item->objectName() + ' ' + item->text() + ' '
+                        + QKeySequence::listToString(item->shortcuts());
+        }
     }
     EXPECT_EQ(shown,
-        (QStringList {"MFile &Файл", "  MOpen &Открыть", "  MSave &Сохранить как...", "N1 Правка",
-            "  N2 Отменить", "MAnalysis Анализ", "  MBearings Анализ пеленгов", "N3 Справка",
-            "  N4 Справка"}));
+        (QStringList {"MFile &Файл", "  MOpen &Открыть Ctrl+O",
+            "  MSave &Сохранить как... F2; Ctrl+S", "  MExit &Выход Ctrl+Q", "N1 Правка",
+            "  N2 Отменить Ctrl+Z", "MAnalysis Анализ", "  MBearings Анализ пеленгов F3",
+            "N3 Справка", "  N4 Справка F1"}));
 }
 
 TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)

@@ -135,6 +135,7 @@ protected:
 TEST_F(SlotSelection, LoadsTheFieldsInOrderAndForm)
 {
     TargetSlot &slot = form->state().Slots[2];
+    slot.IsTarget = true;
     slot.TargetCourse = 123;
     slot.TargetSpeed = 12.5L; // ties to even
     slot.TargetNumber = 7;
@@ -158,22 +159,29 @@ TEST_F(SlotSelection, LoadsTheFieldsInOrderAndForm)
     EXPECT_EQ(slot.TargetNumber, 7); // stored back unchanged
 }
 
-// A slot never used: zeros, and the bearing and distance of a target still at the board corner.
-TEST_F(SlotSelection, UnusedSlotShowsZerosAndTheCornersBearingAndDistance)
+// A slot never used shows zeros and no relative motion; loading its bearing and distance over
+// those of a target does not make it one.
+TEST_F(SlotSelection, UnusedSlotShowsZerosAndStaysWithoutTarget)
 {
+    upDown("UpDown7")->click(Up);
+    upDown("UpDown3")->click(Up);
     form->Timer1Timer();
     EXPECT_NE(get<QLabel>("Label19")->text(), "Label19"); // the ship's clock runs
     select("3");
-    EXPECT_EQ(
-        loadedTexts(), (QStringList {"0", "0", "0", "0", "0", "0", "315", "230", "0", "0", "0"}));
+    EXPECT_EQ(loadedTexts(), (QStringList {"0", "0", "0", "—", "—", "0", "0", "0", "0", "0", "0"}));
+    EXPECT_FALSE(form->state().Slots[3].IsTarget);
+    EXPECT_TRUE(form->state().Slots[1].IsTarget);
 }
 
-TEST_F(SlotSelection, SelectingBackTheSlotJustLeftChangesNoText)
+// Slot 1 holds the target number the window opens with: switching away and back keeps it.
+TEST_F(SlotSelection, SwitchingAwayAndBackKeepsTheFirstTargetNumber)
 {
+    EXPECT_EQ(form->state().Slots[1].TargetNumber, 1);
     select("2");
     recordChanges();
     select("1");
-    EXPECT_TRUE(changes.isEmpty()) << changes.join(' ').toStdString();
+    EXPECT_EQ(changes, QStringList {"LabeledEdit4"});
+    EXPECT_EQ(text("LabeledEdit4"), "1");
 }
 
 TEST_F(SlotSelection, TargetNumberAndWakeLengthFollowTheirSlot)
@@ -223,11 +231,14 @@ TEST_P(TypedSlotNumber, AddressesASlotOnlyWithinTheRange)
     EXPECT_EQ(changes.count(), c.notifiedWhileTyping);
     const int addressed = c.typedValue >= 1 && c.typedValue <= SlotCount ? c.typedValue : 0;
     EXPECT_EQ(text("LabeledEdit9"), QString::number(10 * (addressed ? addressed : c.start)));
-    // "Номер цели" steps from the 0 loaded to its first value 1 and stores it into the
-    // addressed slot only.
+    // "Номер цели" steps on from the number loaded (slot 1 holds 1 from the start, the others 0)
+    // and stores it into the addressed slot only.
     upDown("UpDown13")->click(Up);
-    for (int number = 1; number <= SlotCount; ++number)
-        EXPECT_EQ(form->state().Slots[number].TargetNumber, number == addressed ? 1 : 0) << number;
+    for (int number = 1; number <= SlotCount; ++number) {
+        const int held = number == 1 ? 1 : 0;
+        EXPECT_EQ(form->state().Slots[number].TargetNumber, number == addressed ? held + 1 : held)
+            << number;
+    }
 
     QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(field, &focusOut);
@@ -264,6 +275,9 @@ TEST_F(ConsoleTest, NumberButtonPaintsTheLabelAtThePlottedPosition)
     form->state().Slots[1].PosX = 412.5L;
     form->state().Slots[1].PosY = 300.2L;
     const QImage before = Picture(*form);
+    QTest::mouseClick(get<QPushButton>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(Picture(*form), before) << "no label for a slot without a target";
+    form->state().Slots[1].IsTarget = true;
     QTest::mouseClick(get<QPushButton>("Button2"), Qt::LeftButton);
     const QImage after = Picture(*form);
     EXPECT_NE(before.copy(412, 300, 20, 12), after.copy(412, 300, 20, 12));

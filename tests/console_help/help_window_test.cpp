@@ -2,6 +2,7 @@
 
 #include "console/manual_text.h"
 #include "console/unit2.h"
+#include "tests/support/fake_screen.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -94,6 +95,7 @@ TEST(ManualText, WritesTabbedHeadsAndItemsNamesControlsByCaptionAndNoAddress)
 
 TEST(HelpWindow, FrameAndControls)
 {
+    const test::FakeScreen screen({0, 0, 1280, 1024});
     TForm2 form;
     QPlainTextEdit *memo = form.Memo1();
     EXPECT_EQ(form.objectName(), QStringLiteral("Form2"));
@@ -120,6 +122,29 @@ TEST(HelpWindow, FrameAndControls)
     EXPECT_EQ(button->objectName(), QStringLiteral("Button1"));
     EXPECT_EQ(button->text(), QStringLiteral("Закрытие справки"));
     EXPECT_EQ(button->geometry(), QRect(345, 616, 113, 25));
+}
+
+// On a screen too small for it the window moves toward the corner and shrinks only as far as it
+// must; the close button stays under the text, inside the window.
+TEST(HelpWindow, FitsTheScreen)
+{
+    const struct
+    {
+        QRect screen, frame;
+    } cases[] = {
+        {{0, 0, 1024, 768}, {172, 31, 819, 686}}, {{0, 0, 800, 600}, {0, 0, 800, 600}},
+        {{0, 40, 1024, 700}, {172, 54, 819, 686}}, // under a panel, just enough room
+    };
+    for (const auto &c : cases) {
+        const test::FakeScreen screen(c.screen);
+        TForm2 form;
+        form.showHelp();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        EXPECT_EQ(form.frameGeometry(), c.frame);
+        const QRect button = form.Button1()->geometry();
+        EXPECT_TRUE(form.rect().contains(button)) << button.y();
+        EXPECT_GT(button.top(), form.Memo1()->geometry().bottom());
+    }
 }
 
 // Both ways of closing only hide the window and leave the program running.
