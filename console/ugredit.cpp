@@ -803,8 +803,8 @@ void TForm1::MSaveClick()
 
 bool TForm1::saveBoard()
 {
-    const QString path = chooseFile({FileRequest::Kind::Save, SaveFilter,
-        QStringLiteral("Picture"), QStringLiteral("bmp"), {}});
+    const QString path = chooseFile({FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"),
+        QStringLiteral("bmp"), {}});
     if (path.isEmpty())
         return false;
     // The board adds the extension a name lacks.
