@@ -239,10 +239,9 @@ QLabel *MakeLabel(const char *name, const char *text, QPoint at, QWidget *parent
     return label;
 }
 
-const QString OpenFilter
-    = QStringLiteral("Все (*.bmp *.ico *.emf *.wmf);;Точечные рисунки (*.bmp);;Значки (*.ico);;"
-                     "Расширенные метафайлы (*.emf);;Метафайлы (*.wmf)");
-const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Все файлы (*)");
+const QString OpenFilter = QStringLiteral("Все (*.bmp *.png *.ico);;Точечные рисунки (*.bmp);;"
+                                          "Рисунки PNG (*.png);;Значки (*.ico)");
+const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Рисунки PNG (*.png)");
 
 constexpr QSize ClientSize(1016, 692);
 // Where the window opens when the screen has room for it.
@@ -298,7 +297,10 @@ TForm1::~TForm1()
 {
     m_timer1->stop();
     m_timer2->stop();
-    // No handler may run while the controls are taken down.
+    // No handler may run while the controls are taken down: a field that loses the focus as the
+    // window goes still corrects its text and signals, when this window is only a QWidget.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
     m_cycle.reset();
 }
 
@@ -864,12 +866,11 @@ void TForm1::MSaveClick()
 
 bool TForm1::saveBoard()
 {
-    QString path = chooseFile({FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"),
+    const QString path = chooseFile({FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"),
         QStringLiteral("bmp"), {}});
     if (path.isEmpty())
         return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".bmp");
+    // The board adds the extension a name lacks.
     m_journal.action(QStringLiteral("menu MSave ") + path);
     if (const auto failure = m_board->savePicture(path)) {
         showMessage(*failure);
@@ -964,6 +965,12 @@ QString TForm1::showFileDialog(const FileRequest &request)
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(request.defaultSuffix);
         dialog.selectFile(request.defaultName);
+        // A name typed without an extension takes that of the format chosen ("(*.png)": png).
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+            const qsizetype star = filter.indexOf(QLatin1String("(*."));
+            if (star >= 0)
+                dialog.setDefaultSuffix(filter.mid(star + 3).section(QLatin1Char(')'), 0, 0));
+        });
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
