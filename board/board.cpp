@@ -1,5 +1,6 @@
 #include "board.h"
 
+#include "picture_file.h"
 #include "scale_labels.h"
 
 #include "model/figures.h"
@@ -8,12 +9,11 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <array>
 #include <cstdlib>
+#include <variant>
 #include <vector>
 
 namespace varmet {
@@ -24,40 +24,14 @@ namespace {
 constexpr int OutlineReach = 6;
 constexpr int PatchReach = 5;
 
-QString readerFault(const QImageReader &reader, const QString &path)
+// An icon is not a board picture by itself: it is laid on a white board at the top-left. A
+// picture with transparent parts shows them white, as on paper.
+QImage onWhite(const QImage &picture, QSize size)
 {
-    QString what;
-    switch (reader.error()) {
-    case QImageReader::FileNotFoundError:
-        what = QStringLiteral("файл не найден");
-        break;
-    case QImageReader::DeviceError:
-        what = QStringLiteral("ошибка чтения файла");
-        break;
-    case QImageReader::UnsupportedFormatError:
-        what = QStringLiteral("файл не является рисунком формата %1")
-                   .arg(QString::fromLatin1(reader.format()).toUpper());
-        break;
-    case QImageReader::InvalidDataError:
-        what = QStringLiteral("файл не является допустимым рисунком формата %1 "
-                              "или рисунок слишком велик")
-                   .arg(QString::fromLatin1(reader.format()).toUpper());
-        break;
-    case QImageReader::UnknownError:
-        what = QStringLiteral("неизвестная ошибка");
-        break;
-    }
-    return QStringLiteral("Не удалось загрузить рисунок «%1»: %2 (%3).")
-        .arg(QDir::toNativeSeparators(path), what, reader.errorString());
-}
-
-// An icon is not a board picture by itself: it is laid on a white board at the top-left.
-QImage onWhiteBoard(const QImage &icon)
-{
-    QImage board(BoardSize, BoardSize, QImage::Format_RGB32);
+    QImage board(size, QImage::Format_RGB32);
     board.fill(BoardColour::White);
     QPainter painter(&board);
-    painter.drawImage(0, 0, icon);
+    painter.drawImage(0, 0, picture);
     return board;
 }
 
@@ -207,58 +181,76 @@ std::optional<QString> Board::openPicture(const QString &path)
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("emf") || extension == QLatin1String("wmf"))
         return QStringLiteral("Метафайлы (.emf, .wmf) не поддерживаются: планшет загружает "
-                              "только точечные рисунки (.bmp) и значки (.ico).");
-    if (extension != QLatin1String("bmp") && extension != QLatin1String("ico"))
+                              "только точечные рисунки (.bmp, .png) и значки (.ico).");
+    std::optional<PictureFormat> format;
+    if (extension == QLatin1String("bmp"))
+        format = PictureFormat::Bmp;
+    else if (extension == QLatin1String("png"))
+        format = PictureFormat::Png;
+    else if (extension == QLatin1String("ico"))
+        format = PictureFormat::Icon;
+    else
         return QStringLiteral("Расширение «%1» не обозначает формат рисунка, который может "
-                              "загрузить планшет (.bmp, .ico).")
+                              "загрузить планшет (.bmp, .png, .ico).")
             .arg(extension.isEmpty() ? QStringLiteral("(нет)") : QLatin1Char('.') + extension);
 
-    if (!QFileInfo(path).isFile())
-        return QStringLiteral("Не удалось загрузить рисунок «%1»: файл не найден.")
-            .arg(QDir::toNativeSeparators(path));
     // The extension decides the format, never the file's content.
-    QImageReader reader(path, extension.toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    reader.setDecideFormatFromContent(false);
-    QImage picture;
-    if (!reader.read(&picture))
-        return readerFault(reader, path);
-
-    replaceBoardPicture(extension == QLatin1String("ico") ? onWhiteBoard(picture) : picture);
+    std::variant<QImage, QString> read = ReadPictureFile(path, *format);
+    if (const QString *refusal = std::get_if<QString>(&read))
+        return QStringLiteral("Не удалось загрузить рисунок «%1»: %2.")
+            .arg(QDir::toNativeSeparators(path), *refusal);
+    const QImage &picture = std::get<QImage>(read);
+    if (*format == PictureFormat::Icon)
+        replaceBoardPicture(onWhite(picture, QSize(BoardSize, BoardSize)));
+    else if (picture.hasAlphaChannel())
+        replaceBoardPicture(onWhite(picture, picture.size()));
+    else
+        replaceBoardPicture(picture);
     TakeSnapshot();
     return std::nullopt;
 }
 
-std::optional<QString> Board::savePicture(const QString &path)
+std::optional<QString> Board::savePicture(const QString &typedPath)
 {
     for (const ScaleLabel &label : ScaleLabels)
         m_canvas.textOut(label.x, label.y, QString::fromLatin1(label.text));
     TakeSnapshot();
 
+    const QString path = SavedPictureName(typedPath);
     const auto failure = [&](const QString &reason) {
-        return QStringLiteral("Не удалось сохранить рисунок в файл «%1»: %2")
+        return QStringLiteral("Не удалось сохранить рисунок в файл «%1»: %2.")
             .arg(QDir::toNativeSeparators(path), reason);
     };
+    const bool png = SavedPictureFormat(path) == PictureFormat::Png;
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (!m_canvas.picture().save(&buffer, "BMP"))
-            return failure(QStringLiteral("рисунок не удалось записать в формате BMP."));
+        if (!m_canvas.picture().save(&buffer, png ? "PNG" : "BMP"))
+            return failure(QStringLiteral("рисунок не удалось записать в формате %1")
+                               .arg(png ? QStringLiteral("PNG") : QStringLiteral("BMP")));
     }
-    // Written aside and put in place only when complete: a failed write leaves any earlier
-    // file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failure(reason.isEmpty() ? QStringLiteral("файл записан не полностью.") : reason);
-    }
-    if (!file.commit())
-        return failure(file.errorString());
+    if (const auto reason = WriteFileInPlace(path, bytes))
+        return failure(*reason);
     return std::nullopt;
+}
+
+BoardRecord Board::record() const
+{
+    return {m_canvas.permanentPicture(), m_undoBitmap, m_canvas.state(), m_figures.all(),
+        m_eraseRect, m_eraserShown};
+}
+
+void Board::restore(const BoardRecord &record)
+{
+    // Live figures and the eraser outline are inverted without touching the pen or brush.
+    m_canvas.restore(record.picture, record.canvas);
+    m_figures.restore(record.figures);
+    m_eraseRect = record.eraseRect;
+    m_eraserShown = false;
+    if (record.eraserShown)
+        showEraser(record.eraseRect.Left + OutlineReach, record.eraseRect.Top + OutlineReach);
+    m_undoBitmap = record.undoBitmap;
 }
 
 void Board::drawTargetLabel(const QString &numberText, PixelPoint at)

@@ -17,6 +17,17 @@
 
 namespace varmet {
 
+// Everything the board holds, for a session to write out and put back.
+struct BoardRecord
+{
+    QImage picture; // the permanent content, without live figures
+    QImage undoBitmap;
+    CanvasState canvas;
+    LiveFigures::Figures figures {};
+    EraseRectangle eraseRect;
+    bool eraserShown = false; // whether the eraser outline stands on the board
+};
+
 class Board
 {
 public:
@@ -52,16 +63,24 @@ public:
     // The board := the snapshot, with the live figures laid over it.
     void UndoClick();
 
-    // Loads a picture into the board and takes a snapshot. The format follows the extension:
-    // a bitmap as it is (any size), an icon onto a white 650 x 650 raster at its top-left.
-    // Returns the reason of a refusal (metafile, unreadable file, not a picture, too large), in
-    // which case board and snapshot are untouched.
+    // Loads a picture into the board and takes a snapshot. The format follows the extension: a
+    // bitmap or a PNG picture as it is (any size up to 4096 x 4096 px, transparent parts white),
+    // an icon onto a white 650 x 650 raster at its top-left. Returns the reason of a refusal
+    // (metafile, not a regular file, unreadable, not a whole picture, too large), in which case
+    // board and snapshot are untouched.
     std::optional<QString> openPicture(const QString &path);
 
     // Paints the scale labels into the board, takes a snapshot and writes the board as seen
-    // (live figures included) to `path` as a BMP file, atomically. Returns the reason of a
-    // failed write; any earlier file at `path` is then left as it was.
+    // (live figures included) as a PNG file when `path` ends in ".png", else as a BMP file under
+    // `path` with ".bmp" added unless it ends so; see SavedPictureName. Only a new name or a
+    // regular file is written, atomically. Returns the reason of a refusal or failed write; any
+    // earlier file is then left as it was.
     std::optional<QString> savePicture(const QString &path);
+
+    // The board as it stands, and the board put back from such a record: afterwards it shows
+    // and behaves exactly as the board that was recorded.
+    BoardRecord record() const;
+    void restore(const BoardRecord &record);
 
     // "№" followed by numberText, with its top-left corner at the given point.
     void drawTargetLabel(const QString &numberText, PixelPoint at);

@@ -90,6 +90,27 @@ void BoardCanvas::replacePicture(const QImage &picture)
     resetState();
 }
 
+CanvasState BoardCanvas::state() const
+{
+    return {m_penColour, m_penWidth, m_penMode, m_brushColour, m_brushStyle, m_position};
+}
+
+void BoardCanvas::restore(const QImage &picture, const CanvasState &state)
+{
+    const QRect previous = bounds();
+    m_permanent = picture.convertToFormat(QImage::Format_RGB32);
+    m_mask.assign(static_cast<std::size_t>(m_permanent.width()) * m_permanent.height(), 0);
+    m_visible = m_permanent.copy();
+    m_changed = previous | bounds();
+    resetState();
+    m_penColour = state.penColour;
+    m_penWidth = state.penWidth;
+    m_penMode = state.penMode;
+    m_brushColour = state.brushColour;
+    m_brushStyle = state.brushStyle;
+    m_position = state.position;
+}
+
 void BoardCanvas::setBrushColor(QRgb colour)
 {
     m_brushColour = colour;

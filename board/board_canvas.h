@@ -24,6 +24,18 @@ namespace varmet {
 enum class PenMode { CopyPen, NotXorPen };
 enum class BrushStyle { Solid, Clear };
 
+// The pen, brush and position as they stand between two drawings (the font is never changed).
+struct CanvasState
+{
+    QRgb penColour = 0xff000000;
+    int penWidth = 1;
+    PenMode penMode = PenMode::CopyPen;
+    QRgb brushColour = 0xffffffff;
+    BrushStyle brushStyle = BrushStyle::Solid;
+    PixelPoint position;
+    friend bool operator==(const CanvasState &, const CanvasState &) = default;
+};
+
 namespace BoardColour {
 inline constexpr QRgb Black = 0xff000000;
 inline constexpr QRgb Red = 0xffff0000;
@@ -50,6 +62,12 @@ public:
     // Replaces the permanent content by a copy of `picture` (any size, converted to RGB32) and
     // resets the state to the defaults. The live strokes stay laid over the new content.
     void replacePicture(const QImage &picture);
+
+    // For a session: the state as it stands, and a board put back as it was written out: the
+    // permanent content `picture` (RGB32) without any live stroke, and the state. The live
+    // strokes are laid on afterwards by their owners.
+    CanvasState state() const;
+    void restore(const QImage &picture, const CanvasState &state);
 
     // Pen, brush and position persist between callers.
     void setPenColor(QRgb colour) { m_penColour = colour; }

@@ -48,6 +48,13 @@ void LiveFigures::clear()
         replace(figure, {});
 }
 
+void LiveFigures::restore(const Figures &figures)
+{
+    m_figures = {};
+    for (std::size_t i = 0; i < figures.size(); ++i)
+        replace(m_figures[i], figures[i]);
+}
+
 void LiveFigures::replace(RecordedFigure &figure, const RecordedFigure &next)
 {
     if (figure == next)

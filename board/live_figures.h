@@ -27,6 +27,9 @@ struct RecordedFigure
 class LiveFigures
 {
 public:
+    // The own-ship vector first, then each slot's figures in the order of FigureKind.
+    using Figures = std::array<RecordedFigure, 1 + FigureKindCount * SlotCount>;
+
     explicit LiveFigures(BoardCanvas &canvas);
 
     // Erases what the figure shows now and draws `strokes` in `colour` in its place. A white
@@ -41,13 +44,17 @@ public:
     // Erases every live figure and forgets it.
     void clear();
 
+    // For a session: every figure as recorded, and figures put back on a canvas that shows no
+    // live stroke (just restored): each is drawn, nothing is erased.
+    const Figures &all() const { return m_figures; }
+    void restore(const Figures &figures);
+
 private:
     void replace(RecordedFigure &figure, const RecordedFigure &next);
     void invert(const RecordedFigure &figure);
 
     BoardCanvas &m_canvas;
-    // The own-ship vector, then each slot's figures.
-    std::array<RecordedFigure, 1 + FigureKindCount * SlotCount> m_figures {};
+    Figures m_figures {};
 };
 
 } // namespace varmet

@@ -28,6 +28,10 @@ ProgramWindows::ProgramWindows()
     Form2 = &help;
     form.setHelpWindow(&help);
     form.setAnalysisWindow(&analysis);
+    form.replayJournal = [this](const QString &path) {
+        if (const auto refusal = replay.start(path, 1))
+            form.showMessage(*refusal);
+    };
 }
 
 ProgramWindows::~ProgramWindows()

@@ -6,6 +6,7 @@
 // driver both start this way.
 
 #include "analysis_window.h"
+#include "journal_replay.h"
 #include "ugredit.h"
 #include "unit2.h"
 
@@ -35,6 +36,8 @@ public:
     TForm1 form;
     TForm2 help;
     AnalysisWindow analysis {form};
+    // Plays journals back in the main window ("Воспроизвести журнал…", the --replay option).
+    JournalReplay replay {*this};
 };
 
 } // namespace varmet

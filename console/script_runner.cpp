@@ -105,6 +105,8 @@ private:
             {"board", &Impl::saveBoard},
             {"helptext", &Impl::printHelpText},
             {"window", &Impl::saveWindow},
+            {"session", &Impl::session},
+            {"journal", &Impl::saveJournal},
             {"fixes", &Impl::printFixes},
             {"sigma", &Impl::sigma},
             {"newleg", &Impl::newLeg},
@@ -501,6 +503,32 @@ private:
             fail("missing path");
         if (!w->grab().save(path, "PNG"))
             fail("cannot write " + path);
+    }
+
+    void session(const QStringList &words, const QString &line)
+    {
+        const QString what = argument(words, 1, "save or open");
+        const QString path = restOfLine(line, 2);
+        if (path.isEmpty())
+            fail("missing path");
+        std::optional<QString> refusal;
+        if (what == "save")
+            refusal = m_form.saveSession(path);
+        else if (what == "open")
+            refusal = m_form.openSession(path);
+        else
+            fail("expected save or open, not \"" + what + "\"");
+        if (refusal)
+            print("message: " + *refusal);
+    }
+
+    void saveJournal(const QStringList &, const QString &line)
+    {
+        const QString path = restOfLine(line, 1);
+        if (path.isEmpty())
+            fail("missing path");
+        if (const auto failure = m_form.saveJournal(path))
+            print("message: " + *failure);
     }
 
     // --- the bearing analysis of the selected slot

@@ -40,6 +40,7 @@ SpinEdit::SpinEdit(
     // only when the value changes, so neither signal alone sees every change of the text.
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::notifyIfTextChanged);
     connect(this, &QSpinBox::textChanged, this, &SpinEdit::notifyIfTextChanged);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { emit operatorTyped(text()); });
 }
 
 int SpinEdit::typedValue() const
@@ -77,6 +78,7 @@ void SpinEdit::fixup(QString &input) const
 
 void SpinEdit::stepBy(int steps)
 {
+    emit operatorStepped(steps);
     QSpinBox::stepBy(steps);
     notifyIfTextChanged();
 }
@@ -94,7 +96,10 @@ void SpinEdit::keyPressEvent(QKeyEvent *event)
 
 void SpinEdit::focusOutEvent(QFocusEvent *event)
 {
+    const QString typed = text();
     QSpinBox::focusOutEvent(event);
+    if (text() != typed)
+        emit operatorTyped(text());
     notifyIfTextChanged();
 }
 

@@ -33,6 +33,10 @@ public:
 
 signals:
     void fieldTextChanged();
+    // The operator's own changes, for the journal: a step of the arrows (or keys) by `steps`
+    // single steps, and a text typed (or corrected when the field lost focus).
+    void operatorStepped(int steps);
+    void operatorTyped(const QString &text);
 
 protected:
     QValidator::State validate(QString &text, int &pos) const override;

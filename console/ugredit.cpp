@@ -240,10 +240,9 @@ QLabel *MakeLabel(const char *name, const char *text, QPoint at, QWidget *parent
     return label;
 }
 
-const QString OpenFilter
-    = QStringLiteral("Все (*.bmp *.ico *.emf *.wmf);;Точечные рисунки (*.bmp);;Значки (*.ico);;"
-                     "Расширенные метафайлы (*.emf);;Метафайлы (*.wmf)");
-const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Все файлы (*)");
+const QString OpenFilter = QStringLiteral("Все (*.bmp *.png *.ico);;Точечные рисунки (*.bmp);;"
+                                          "Рисунки PNG (*.png);;Значки (*.ico)");
+const QString SaveFilter = QStringLiteral("Точечные рисунки (*.bmp);;Рисунки PNG (*.png)");
 
 constexpr QSize ClientSize(1016, 692);
 // Where the window opens when the screen has room for it.
@@ -289,15 +288,20 @@ TForm1::TForm1(QWidget *parent)
     FormCreate();
     wireHandlers();
     m_exerciseDesk = std::make_unique<ExerciseDesk>(*this);
+    wireJournal();
     m_timer1->start();
     m_timer2->start();
+    m_startUp = captureSession();
 }
 
 TForm1::~TForm1()
 {
     m_timer1->stop();
     m_timer2->stop();
-    // No handler may run while the controls are taken down.
+    // No handler may run while the controls are taken down: a field that loses the focus as the
+    // window goes still corrects its text and signals, when this window is only a QWidget.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
     m_cycle.reset();
 }
 
@@ -489,6 +493,11 @@ void TForm1::buildMenu()
     addItem(file, "MSave", "&Сохранить как...", &TForm1::MSaveClick)
         ->setShortcuts({Qt::Key_F2, Qt::CTRL | Qt::Key_S});
     file->addSeparator();
+    addItem(file, "MSaveSession", "Сохранить &сеанс…", &TForm1::MSaveSessionClick);
+    addItem(file, "MOpenSession", "Открыть с&еанс…", &TForm1::MOpenSessionClick);
+    addItem(file, "MSaveJournal", "Сохранить &журнал…", &TForm1::MSaveJournalClick);
+    addItem(file, "MReplayJournal", "&Воспроизвести журнал…", &TForm1::MReplayJournalClick);
+    file->addSeparator();
     addItem(file, "MExit", "&Выход", &TForm1::MExitClick)->setShortcut(Qt::CTRL | Qt::Key_Q);
     addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick)
         ->setShortcut(Qt::CTRL | Qt::Key_Z);
@@ -545,24 +554,32 @@ void TForm1::wireHandlers()
     wire(findChild<QPushButton *>("Button1"), &QPushButton::clicked, &TForm1::Button1Click);
     wire(findChild<QPushButton *>("Button2"), &QPushButton::clicked, &TForm1::Button2Click);
 
-    connect(m_image3, &BoardView::mousePressed, this,
-        [this](int x, int y) { handle([=, this] { Image3MouseDown(x, y); }); });
+    connect(m_image3, &BoardView::mousePressed, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("down", x, y, b);
+        handle([=, this] { Image3MouseDown(x, y); });
+    });
     connect(m_image3, &BoardView::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("move", x, y, b);
         handle([=, this] { Image3MouseMove(x, y, b); });
     });
-    connect(
-        m_image3, &BoardView::mouseReleased, this, [this] { handle([this] { Image3MouseUp(); }); });
+    connect(m_image3, &BoardView::mouseReleased, this, [this](int x, int y, Qt::MouseButtons b) {
+        journalMouse("up", x, y, b);
+        handle([this] { Image3MouseUp(); });
+    });
 }
 
 void TForm1::Timer1Timer()
 {
     // The cycle never re-enters a tick, also not from the nested loop of a fault's message box.
+    const std::int32_t before = m_state.TickCount;
     handle([this] {
         m_cycle->Timer1Timer();
         writeReserveFields();
     });
     if (m_exerciseDesk)
         m_exerciseDesk->AfterTick();
+    if (m_state.TickCount != before)
+        m_journal.tick();
     emit ticked();
 }
 
@@ -724,6 +741,9 @@ void TForm1::EndHold()
 
 void TForm1::Timer2Timer()
 {
+    // Between presses the count matters to nothing: a press starts it afresh.
+    if (m_heldStepper)
+        m_journal.holdTick();
     ++m_holdTicks;
     if (m_holdTicks >= 2)
         setHeldStepperFast(true);
@@ -796,6 +816,7 @@ void TForm1::MOpenClick()
     const QString path = chooseFile({FileRequest::Kind::Open, OpenFilter, {}, {}, {}});
     if (path.isEmpty())
         return;
+    m_journal.action(QStringLiteral("menu MOpen ") + path);
     if (const auto refusal = m_board->openPicture(path)) {
         showMessage(*refusal);
         return;
@@ -810,12 +831,12 @@ void TForm1::MSaveClick()
 
 bool TForm1::saveBoard()
 {
-    QString path = chooseFile({FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"),
+    const QString path = chooseFile({FileRequest::Kind::Save, SaveFilter, QStringLiteral("Picture"),
         QStringLiteral("bmp"), {}});
     if (path.isEmpty())
         return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".bmp");
+    // The board adds the extension a name lacks.
+    m_journal.action(QStringLiteral("menu MSave ") + path);
     if (const auto failure = m_board->savePicture(path)) {
         showMessage(*failure);
         return false;
@@ -831,10 +852,8 @@ void TForm1::MExitClick()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    const bool closing
-        = m_unsaved.mayClose([this] { return askToSave(QStringLiteral("Сохранить рисунок?")); },
-            [this] { return saveBoard(); });
-    if (!closing) {
+    // The whole session, board included, is what the operator may lose.
+    if (!offerToSave()) {
         event->ignore();
         return;
     }
@@ -845,6 +864,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::UndoClick()
 {
+    m_journal.action(QStringLiteral("menu N2"));
     m_board->UndoClick();
 }
 
@@ -907,6 +927,12 @@ QString TForm1::showFileDialog(const FileRequest &request)
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(request.defaultSuffix);
         dialog.selectFile(request.defaultName);
+        // A name typed without an extension takes that of the format chosen ("(*.png)": png).
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+            const qsizetype star = filter.indexOf(QLatin1String("(*."));
+            if (star >= 0)
+                dialog.setDefaultSuffix(filter.mid(star + 3).section(QLatin1Char(')'), 0, 0));
+        });
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
     }

@@ -8,6 +8,8 @@
 #include "unsaved_changes.h"
 
 #include "model/state.h"
+#include "session/journal.h"
+#include "session/session_data.h"
 
 #include <QMainWindow>
 
@@ -54,11 +56,18 @@ public:
     std::function<QString(const FileRequest &request)> askFileName; // empty: cancelled
     // A yes / no / cancel question before unsaved work would be lost.
     std::function<UnsavedChanges::Answer(const QString &question)> askToSave;
+    // Starts the replay of a journal file in this window (set by whoever can run scripts).
+    std::function<void(const QString &path)> replayJournal;
 
     // The window that "Справка" shows; none until set.
     void setHelpWindow(TForm2 *help) { m_helpWindow = help; }
     // The window that "Анализ пеленгов" shows; none until set.
-    void setAnalysisWindow(QWidget *analysis) { m_analysisWindow = analysis; }
+    void setAnalysisWindow(QWidget *analysis)
+    {
+        m_analysisWindow = analysis;
+        wireAnalysisJournal();
+        m_startUp.controls = captureControls(); // its settings belong to the start-up state
+    }
 
     FireControlState &state() { return m_state; }
     // Whether the board has changed since it was last saved or opened; closing asks then.
@@ -115,6 +124,28 @@ public:
     // "Файл" → "Выход": closes the window, asking first about unsaved work.
     void MExitClick();
 
+    // Sessions: the whole plot written to a file and put back from one, and the journal of the
+    // operator's actions. Each returns the reason of a failure or refusal; a refused session
+    // leaves the window as it was.
+    SessionData captureSession() const;
+    std::optional<QString> saveSession(const QString &path);
+    std::optional<QString> openSession(const QString &path);
+    std::optional<QString> saveJournal(const QString &path) const;
+    // Puts the window back as it was at start-up (before a replay).
+    void resetToStartUp();
+    Journal &journal() { return m_journal; }
+    // Whether the operator changed anything since the session was last saved or opened.
+    bool hasUnsavedChanges() const { return m_journal.revision() != m_savedRevision; }
+    // Asks "Сохранить изменения?" when there are unsaved changes; false: the operator cancelled.
+    bool offerToSave();
+    // Runs the timers in real time (the program) or leaves them to a driver or a replay.
+    void setTimersLive(bool live);
+
+    void MSaveSessionClick();
+    void MOpenSessionClick();
+    void MSaveJournalClick();
+    void MReplayJournalClick();
+
 signals:
     // After every tick, and after the selection of another slot: what the selected slot shows
     // may have changed.
@@ -126,6 +157,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    ControlStates captureControls() const;
+    std::optional<QString> checkControls(const ControlStates &controls) const;
+    void applySession(const SessionData &session);
+    void wireJournal();
+    void wireAnalysisJournal();
+    void journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons);
+
     void buildControls(QWidget *client);
     void buildMenu();
     void orderTabs();
@@ -176,6 +214,9 @@ private:
     int m_holdTicks = 0;
     TForm2 *m_helpWindow = nullptr;
     QWidget *m_analysisWindow = nullptr;
+    Journal m_journal;
+    std::uint64_t m_savedRevision = 0;
+    SessionData m_startUp; // the window as it was created
 };
 
 // The program's main window, set by whoever creates it (the program main).

@@ -122,18 +122,23 @@ void UpDown::step(Direction direction)
 void UpDown::press(Direction direction)
 {
     m_held = direction;
+    emit operated(Operation::Press, direction);
     emit pressed();
     step(direction);
 }
 
 void UpDown::repeat()
 {
-    if (m_held)
-        step(*m_held);
+    if (!m_held)
+        return;
+    emit operated(Operation::Repeat, *m_held);
+    step(*m_held);
 }
 
 void UpDown::release()
 {
+    if (m_held)
+        emit operated(Operation::Release, *m_held);
     m_held.reset();
     emit released();
 }

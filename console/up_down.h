@@ -46,10 +46,18 @@ public:
     void release();
     void click(Direction direction);
     bool isHeld() const { return m_held.has_value(); }
+    std::optional<Direction> heldDirection() const { return m_held; }
+    // A session puts back an arrow that was held when it was saved, without any notification.
+    void restoreHeld(std::optional<Direction> direction) { m_held = direction; }
+
+    enum class Operation { Press, Repeat, Release };
 
 signals:
     void pressed();
     void released();
+    // Every press, repeat and release of an arrow, before its step or notification: the
+    // operator's journal follows the arrows through it.
+    void operated(UpDown::Operation operation, UpDown::Direction direction);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -37,7 +37,6 @@ public:
 
     std::optional<Fix> Pending(int number, FixKind kind) const;
 
-private:
     struct PendingFix
     {
         Fix fix;
@@ -45,6 +44,20 @@ private:
         std::uint64_t order = 0; // entry order, so that fixes enter the log as they were made
     };
     using SlotPending = std::array<std::optional<PendingFix>, 2>; // by FixKind
+    // The pending fixes as they stand, for a session to write out and put back.
+    struct Snapshot
+    {
+        std::array<SlotPending, SlotCount> pending {};
+        std::uint64_t entries = 0;
+    };
+    Snapshot snapshot() const { return {m_pending, m_entries}; }
+    void restore(const Snapshot &snapshot)
+    {
+        m_pending = snapshot.pending;
+        m_entries = snapshot.entries;
+    }
+
+private:
 
     void commit(int number, std::optional<PendingFix> &pending);
     void commitSlot(int number, bool all);

@@ -68,6 +68,8 @@ public:
     void CommitPendingFixes();
     // The selected slot's log was cleared: its pending fixes go too.
     void ForgetPendingFixes(int number);
+    // The pending fixes, for a session.
+    FixRecorder &fixRecorder() { return m_fixes; }
     // While the scope lives, the entries that run are the program's own writes (slot selection
     // loading the fields, a computed solution put into them): they move the target as ever but
     // are no fixes.

@@ -1,17 +1,25 @@
 #pragma once
 
-// Small helpers shared by the board tests: pixel access, pixel sets and the pixels of a stroke.
+// Small helpers shared by the board tests: pixel access, pixel sets and the pixels of a stroke,
+// texts printed as text.
 
 #include "board/board_canvas.h"
 #include "board/line_raster.h"
 
 #include <QImage>
+#include <QString>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <set>
 #include <utility>
+
+// Failures show texts as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace varmet::test {
 

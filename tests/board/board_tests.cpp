@@ -3,15 +3,7 @@
 #include "board/board.h"
 #include "model/motion.h"
 
-#include <QFile>
-#include <QImageReader>
-#include <QPainter>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace varmet::test {
 namespace {
@@ -133,122 +125,6 @@ TEST(Eraser, WipesAPatchUnderTheLiveFiguresOnlyWhileOnAndDragsItOnlyWithTheLeftB
     board.Image3MouseUp(true);
     EXPECT_EQ(permanentAt(200, 220), 0xffffffu);
     EXPECT_EQ(permanentAt(225, 220), 0x0000ffu);
-}
-
-class PictureFiles : public testing::Test
-{
-protected:
-    QString path(const char *name) const { return directory.filePath(QString::fromLatin1(name)); }
-
-    QTemporaryDir directory;
-    Board board;
-};
-
-TEST_F(PictureFiles, SavedBoardIsABitmapAsSeenAndUndoReturnsToItWithLabels)
-{
-    board.figures().show(
-        FigureKind::TorpedoPair, 5, BoardColour::Magenta, strokesOf({{{10, 600}, {600, 600}, 3}}));
-    const QImage grid = board.canvas().permanentPicture();
-    ASSERT_EQ(board.savePicture(path("board.png")), std::nullopt);
-    const QImage seen = board.canvas().picture();
-    EXPECT_NE(board.canvas().permanentPicture(), grid); // the scale labels are painted
-    QImageReader reader(path("board.png"));
-    reader.setDecideFormatFromContent(true);
-    EXPECT_EQ(reader.format(), QByteArray("bmp"));
-    EXPECT_EQ(reader.read().convertToFormat(QImage::Format_RGB32), seen);
-    board.canvas().moveTo(0, 20);
-    board.canvas().lineTo(600, 20);
-    board.UndoClick();
-    EXPECT_EQ(board.canvas().picture(), seen);
-}
-
-// The live figures and the eraser outline are taken off on the board size they were drawn on.
-TEST_F(PictureFiles, ALargerBitmapReplacesBoardAndSnapshotWithNoStrayStrokes)
-{
-    board.figures().show(
-        FigureKind::MedianLine, 4, BoardColour::Red, strokesOf({{{0, 100}, {799, 100}, 3}}));
-    board.Image3MouseDown(300, 300, true);
-    board.canvas().setPenWidth(3);
-    board.canvas().takeChangedArea();
-    QImage wide(800, 600, QImage::Format_RGB32);
-    wide.fill(Qt::yellow);
-    ASSERT_TRUE(wide.save(path("wide.BMP"), "BMP"));
-    ASSERT_EQ(board.openPicture(path("wide.BMP")), std::nullopt);
-    EXPECT_EQ(board.undoBitmap(), wide);
-    EXPECT_EQ(board.canvas().takeChangedArea(), QRect(0, 0, 800, 650)); // old and new extent
-    EXPECT_EQ(rgb(board.canvas().picture(), 700, 100), 0xff00ffu); // NOT(yellow XOR red)
-    board.Image3MouseUp(true);
-    board.figures().clear();
-    EXPECT_EQ(board.canvas().picture(), wide);
-    board.canvas().moveTo(10, 300); // with a fresh pen: black, 1 px, copying
-    board.canvas().lineTo(20, 300);
-    EXPECT_EQ(differences(wide, board.canvas().picture()), rasterise({{10, 300}, {20, 300}, 1}));
-    EXPECT_EQ(rgb(board.canvas().picture(), 10, 300), 0u);
-}
-
-TEST_F(PictureFiles, AnIconLandsOnAWhiteBoard)
-{
-    QImage icon(32, 32, QImage::Format_ARGB32);
-    icon.fill(Qt::red);
-    ASSERT_TRUE(icon.save(path("mark.ico"), "ICO"));
-    ASSERT_EQ(board.openPicture(path("mark.ico")), std::nullopt);
-    QImage expected(650, 650, QImage::Format_RGB32);
-    expected.fill(Qt::white);
-    QPainter(&expected).fillRect(0, 0, 32, 32, Qt::red);
-    EXPECT_EQ(board.canvas().picture(), expected);
-    EXPECT_EQ(board.undoBitmap(), expected);
-}
-
-TEST_F(PictureFiles, RefusalsLeaveBoardAndSnapshotUntouched)
-{
-    board.canvas().moveTo(0, 20);
-    board.canvas().lineTo(600, 20);
-    const QImage permanent = board.canvas().permanentPicture();
-    const QImage snapshot = board.undoBitmap();
-    QImage png(10, 10, QImage::Format_RGB32);
-    png.fill(Qt::blue);
-    for (const char *name : {"a.wmf", "a.emf", "png-inside.bmp"})
-        ASSERT_TRUE(png.save(path(name), "PNG"));
-    ASSERT_TRUE(png.save(path("a.txt"), "BMP"));
-    const auto write = [&](const char *name, const QByteArray &bytes) {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    };
-    write("text.bmp", "just some text, not a picture\n");
-    // A bitmap header claiming 8000 x 8000 px at 24 bits, followed by almost no data.
-    write("huge.bmp",
-        QByteArray::fromHex("424d36040000000000003600000028000000401f0000401f00000100180000000000"
-                            "00000000130b0000130b00000000000000000000")
-            + QByteArray(1024, '\x7f'));
-    for (const char *name :
-        {"a.wmf", "a.emf", "a.txt", "text.bmp", "png-inside.bmp", "huge.bmp", "missing.bmp"}) {
-        SCOPED_TRACE(name);
-        const std::optional<QString> refusal = board.openPicture(path(name));
-        ASSERT_TRUE(refusal.has_value());
-        EXPECT_FALSE(refusal->isEmpty());
-        EXPECT_EQ(board.canvas().permanentPicture(), permanent);
-        EXPECT_EQ(board.undoBitmap(), snapshot);
-    }
-}
-
-TEST_F(PictureFiles, AFailedWriteGivesAReasonAndLeavesAnEarlierFileIntact)
-{
-    QFile earlier(path("board.bmp"));
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
-    earlier.close();
-    // A file size limit far below the board's makes the write fail part way.
-    rlimit usual {};
-    getrlimit(RLIMIT_FSIZE, &usual);
-    const rlimit limited {4096, usual.rlim_max};
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limited);
-    const std::optional<QString> reason = board.savePicture(earlier.fileName());
-    setrlimit(RLIMIT_FSIZE, &usual);
-    std::signal(SIGXFSZ, handler);
-    ASSERT_TRUE(reason.has_value());
-    EXPECT_FALSE(reason->isEmpty());
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), QByteArray("earlier"));
 }
 
 } // namespace

@@ -208,14 +208,16 @@ TEST_F(BoardOverTheCycle, ADayOfFiveMovingTargets)
     const int hour = 3600;
     for (int i = 0; i < hour; ++i)
         cycle.Timer1Timer();
-    const long residentAfterAnHour = residentKilobytes();
+    [[maybe_unused]] const long residentAfterAnHour = residentKilobytes();
     for (int i = 0; i < 23 * hour; ++i)
         cycle.Timer1Timer();
 
     EXPECT_TRUE(console.faults.empty());
     EXPECT_GE(state.TickCount, 24 * hour);
     expectFiguresMatchTheSlots();
+#ifndef __SANITIZE_ADDRESS__ // freed memory waits in the sanitizer's quarantine, which grows
     EXPECT_LT(residentKilobytes() - residentAfterAnHour, 1024) << "memory grows with the ticks";
+#endif
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 # Runs one scenario script through the driver and compares what it prints with the golden file.
 # -DDRIVER=... -DSCRIPT=... -DEXPECTED=... [-DEXPECTED_STATUS=2] -DWORKDIR=...
-# [-DEXERCISES=folder] [-DTEST_EXERCISES=folder]
+# [-DEXERCISES=folder] [-DTEST_EXERCISES=folder] [-DDATA=files to copy there]
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
 # Exercise files the script starts, beside it: the shipped ones and the tests' own.
@@ -9,6 +9,9 @@ if(DEFINED EXERCISES)
 endif()
 if(DEFINED TEST_EXERCISES)
     file(COPY "${TEST_EXERCISES}/" DESTINATION "${WORKDIR}/test_exercises")
+endif()
+if(DEFINED DATA)
+    file(COPY "${DATA}/" DESTINATION "${WORKDIR}")
 endif()
 execute_process(
     COMMAND "${DRIVER}" "${SCRIPT}"

@@ -1,0 +1,463 @@
+// The main window's sessions and journal: the controls written out and put back, the session and
+// journal files with their menu items, the question on closing, and the journal of the operator's
+// actions taken where each control's handler runs.
+
+#include "ugredit.h"
+
+#include "board_view.h"
+#include "control_look.h"
+#include "form_port.h"
+#include "labeled_edit.h"
+#include "spin_edit.h"
+#include "typed_entry.h"
+#include "up_down.h"
+
+#include "board/board.h"
+#include "cycle/tick_cycle.h"
+#include "model/number_text.h"
+#include "session/session_file.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace varmet {
+
+namespace {
+
+const QString SessionFilter = QStringLiteral("Сеансы (*.vsession);;Все файлы (*)");
+const QString JournalFilter = QStringLiteral("Журналы (*.vjournal);;Все файлы (*)");
+
+// Suffixes of the states that are not a control's text.
+const QString Colour = QStringLiteral(".color");
+const QString Down = QStringLiteral(".down");
+const QString Visible = QStringLiteral(".visible");
+const QString Step = QStringLiteral(".step");
+const QString Held = QStringLiteral(".held");
+
+// The labels the program writes: the two clocks and the banner.
+constexpr const char *ClockLabels[] = {"Label12", "Label19"};
+
+bool IsProgramControl(const QObject *object)
+{
+    const QString name = object->objectName();
+    return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
+}
+
+QString ColourText(QRgb colour)
+{
+    return QStringLiteral("#%1").arg(colour & 0xffffff, 6, 16, QLatin1Char('0'));
+}
+
+std::optional<QRgb> ColourOf(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.mid(1).toUInt(&ok, 16);
+    if (text.size() != 7 || !text.startsWith(QLatin1Char('#')) || !ok)
+        return std::nullopt;
+    return 0xff000000u | value;
+}
+
+QString DirectionWord(UpDown::Direction direction)
+{
+    return direction == UpDown::Direction::Up ? QStringLiteral("up") : QStringLiteral("down");
+}
+
+} // namespace
+
+// ---- The controls as plain values ------------------------------------------------------------
+
+ControlStates TForm1::captureControls() const
+{
+    ControlStates controls;
+    for (const LabeledEdit *edit : findChildren<LabeledEdit *>()) {
+        controls[edit->objectName()] = edit->text();
+        controls[edit->objectName() + Colour] = ColourText(edit->background().rgb());
+    }
+    for (const SpinEdit *spin : findChildren<SpinEdit *>())
+        controls[spin->objectName()] = spin->text();
+    // The window's own controls, not those of a bar over it (a replay's).
+    for (const QAbstractButton *button : centralWidget()->findChildren<QAbstractButton *>()) {
+        if (button->isCheckable() && IsProgramControl(button))
+            controls[button->objectName() + Down] = button->isChecked() ? "1" : "0";
+    }
+    for (const UpDown *upDown : findChildren<UpDown *>()) {
+        controls[upDown->objectName() + Step] = QString::number(upDown->increment());
+        const auto held = upDown->heldDirection();
+        controls[upDown->objectName() + Held] = held ? DirectionWord(*held) : QString();
+    }
+    for (const char *name : ClockLabels)
+        controls[QLatin1String(name)]
+            = m_port->text(name == ClockLabels[0] ? Control::Label12 : Control::Label19);
+    // The analysis window's settings (its standard deviations).
+    if (m_analysisWindow) {
+        for (const QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
+            if (IsProgramControl(box))
+                controls[box->objectName()] = QString::number(box->value(), 'g', 17);
+        }
+    }
+    const QWidget *banner = findChild<QLabel *>(QStringLiteral("Label13"));
+    controls[QStringLiteral("Label13") + Visible] = banner->isVisibleTo(this) ? "1" : "0";
+    controls[QStringLiteral("Label13") + Colour] = ColourText(shownBackground(banner));
+    return controls;
+}
+
+std::optional<QString> TForm1::checkControls(const ControlStates &controls) const
+{
+    const auto problem = [](const QString &name, const QString &what) {
+        return QStringLiteral("файл повреждён: раздел «controls», элемент «%1»: %2")
+            .arg(name, what);
+    };
+    const ControlStates expected = captureControls();
+    for (const auto &[name, value] : expected) {
+        if (!controls.contains(name))
+            return problem(name, QStringLiteral("отсутствует"));
+    }
+    for (const auto &[name, value] : controls) {
+        if (!expected.contains(name))
+            return problem(name, QStringLiteral("такого элемента в окне нет"));
+        if (name.endsWith(Colour) && !ColourOf(value))
+            return problem(name, QStringLiteral("ожидался цвет вида #rrggbb"));
+        if ((name.endsWith(Down) || name.endsWith(Visible)) && value != "0" && value != "1")
+            return problem(name, QStringLiteral("ожидалось 0 или 1"));
+        if (name.endsWith(Step) && value != "1" && value != "5"
+            && value
+                != QString::number(findChild<UpDown *>(name.chopped(Step.size()))->increment()))
+            return problem(name, QStringLiteral("недопустимый шаг «%1»").arg(value));
+        if (name.endsWith(Held) && !value.isEmpty() && value != "up" && value != "down")
+            return problem(name, QStringLiteral("ожидалось up, down или пусто"));
+    }
+    if (m_analysisWindow) {
+        for (const QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
+            if (!IsProgramControl(box))
+                continue;
+            bool ok = false;
+            const double value = controls.at(box->objectName()).toDouble(&ok);
+            if (!ok || value < box->minimum() || value > box->maximum())
+                return problem(box->objectName(),
+                    QStringLiteral("значение «%1» вне пределов %2..%3")
+                        .arg(controls.at(box->objectName()))
+                        .arg(box->minimum())
+                        .arg(box->maximum()));
+        }
+    }
+    // The inputs the tick reads as numbers hold numbers of their ranges; a field that slot
+    // selection fills may also show 0 below a range starting at 1.
+    for (const UpDown *upDown : findChildren<UpDown *>()) {
+        const QString name = upDown->associate()->objectName();
+        if (!upDown->isEnabled())
+            continue;
+        const auto value = ParseReal(controls.at(name).toStdString());
+        if (!value || !std::isfinite(*value) || *value < std::min(upDown->minimum(), 0)
+            || *value > upDown->maximum())
+            return problem(name,
+                QStringLiteral("значение «%1» вне пределов %2..%3")
+                    .arg(controls.at(name))
+                    .arg(upDown->minimum())
+                    .arg(upDown->maximum()));
+    }
+    for (const SpinEdit *spin : findChildren<SpinEdit *>()) {
+        const QString &text = controls.at(spin->objectName());
+        const auto value = ParseWhole(text.toStdString());
+        const bool typing = spin == m_spinEdit2; // a number being typed may stand outside 1..5
+        if (!typing && (!value || *value < spin->minimum() || *value > spin->maximum()))
+            return problem(spin->objectName(),
+                QStringLiteral("значение «%1» вне пределов %2..%3")
+                    .arg(text)
+                    .arg(spin->minimum())
+                    .arg(spin->maximum()));
+        if (typing && text.size() > 12)
+            return problem(spin->objectName(), QStringLiteral("слишком длинный текст"));
+    }
+    return std::nullopt;
+}
+
+// ---- Sessions --------------------------------------------------------------------------------
+
+SessionData TForm1::captureSession() const
+{
+    return {m_state, m_cycle->fixRecorder().snapshot(), m_board->record(), captureControls(),
+        m_cycle->shipClockMarks(), m_heldStepper, m_holdTicks, m_journal.text()};
+}
+
+void TForm1::applySession(const SessionData &session)
+{
+    m_state = session.state;
+    m_cycle->useShipClockMarks(session.shipClockMarks);
+    m_holdTicks = session.holdTicks;
+    m_cycle->fixRecorder().restore(session.pendingFixes);
+    m_board->restore(session.board);
+    // The controls take their texts and states without running any handler: the model already
+    // holds what the handlers made of them.
+    const ControlStates &c = session.controls;
+    for (LabeledEdit *edit : findChildren<LabeledEdit *>()) {
+        const QSignalBlocker blocker(edit);
+        edit->setText(c.at(edit->objectName()));
+        edit->setBackground(QColor::fromRgb(*ColourOf(c.at(edit->objectName() + Colour))));
+    }
+    for (SpinEdit *spin : findChildren<SpinEdit *>()) {
+        const QSignalBlocker blocker(spin);
+        spin->typeText(c.at(spin->objectName()));
+    }
+    for (QAbstractButton *button : centralWidget()->findChildren<QAbstractButton *>()) {
+        if (!button->isCheckable() || !IsProgramControl(button))
+            continue;
+        const QSignalBlocker blocker(button);
+        button->setChecked(c.at(button->objectName() + Down) == "1");
+    }
+    for (UpDown *upDown : findChildren<UpDown *>()) {
+        upDown->setIncrement(c.at(upDown->objectName() + Step).toInt());
+        const QString held = c.at(upDown->objectName() + Held);
+        upDown->restoreHeld(held.isEmpty()
+                ? std::nullopt
+                : std::optional(held == "up" ? UpDown::Direction::Up : UpDown::Direction::Down));
+    }
+    // The arrow counts as held only while its button is down (a file may name one let go).
+    m_heldStepper = session.heldStepper && m_heldSteppers[*session.heldStepper]->isHeld()
+        ? session.heldStepper
+        : std::nullopt;
+    if (m_analysisWindow) {
+        for (QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
+            if (!IsProgramControl(box))
+                continue;
+            const QSignalBlocker blocker(box);
+            box->setValue(c.at(box->objectName()).toDouble());
+        }
+    }
+    m_port->setText(Control::Label12, c.at(QStringLiteral("Label12")));
+    m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
+    m_port->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
+    m_port->setBackground(Control::Label13, *ColourOf(c.at(QStringLiteral("Label13") + Colour)));
+    m_journal.reset(session.journal);
+    m_savedRevision = m_journal.revision();
+    if (m_timer1->isActive())
+        setTimersLive(true);
+    m_image3->setPicture(&m_board->canvas().picture());
+    m_image3->refresh(m_board->canvas().takeChangedArea() | m_image3->rect());
+    emit slotSelected(); // what the selected slot shows is another's now
+}
+
+std::optional<QString> TForm1::saveSession(const QString &path)
+{
+    if (const auto failure = SaveSessionFile(path, captureSession()))
+        return failure;
+    m_savedRevision = m_journal.revision();
+    return std::nullopt;
+}
+
+std::optional<QString> TForm1::openSession(const QString &path)
+{
+    SessionData session;
+    if (const auto refusal = OpenSessionFile(path, session))
+        return refusal;
+    if (const auto problem = checkControls(session.controls))
+        return QStringLiteral("Не удалось открыть сеанс «%1»: %2.")
+            .arg(QDir::toNativeSeparators(path), *problem);
+    applySession(session);
+    return std::nullopt;
+}
+
+std::optional<QString> TForm1::saveJournal(const QString &path) const
+{
+    const QByteArray bytes = m_journal.text().toUtf8();
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    const QString reason = file.errorString();
+    if (!written)
+        file.cancelWriting();
+    written = written && file.commit();
+    if (!written)
+        return QStringLiteral("Не удалось сохранить журнал в файл «%1»: %2")
+            .arg(QDir::toNativeSeparators(path),
+                reason.isEmpty() ? QStringLiteral("файл записан не полностью.") : reason);
+    return std::nullopt;
+}
+
+void TForm1::resetToStartUp()
+{
+    applySession(m_startUp);
+}
+
+void TForm1::setTimersLive(bool live)
+{
+    if (!live) {
+        m_timer1->stop();
+        m_timer2->stop();
+        return;
+    }
+    m_timer1->start();
+    // The hold timer runs as at start-up: its ticks count only while an arrow is held, and a
+    // release stops it again.
+    m_timer2->start();
+}
+
+bool TForm1::offerToSave()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    switch (askToSave(QStringLiteral("Сохранить изменения?"))) {
+    case UnsavedChanges::Answer::Discard:
+        return true;
+    case UnsavedChanges::Answer::Cancel:
+        return false;
+    case UnsavedChanges::Answer::Save:
+        break;
+    }
+    MSaveSessionClick();
+    return !hasUnsavedChanges();
+}
+
+void TForm1::MSaveSessionClick()
+{
+    QString path = askFileName({FileRequest::Kind::Save, SessionFilter, QStringLiteral("Сеанс"),
+        QStringLiteral("vsession")});
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".vsession");
+    if (const auto failure = saveSession(path))
+        showMessage(*failure);
+}
+
+void TForm1::MOpenSessionClick()
+{
+    if (!offerToSave())
+        return;
+    const QString path = askFileName({FileRequest::Kind::Open, SessionFilter, {}, {}});
+    if (path.isEmpty())
+        return;
+    if (const auto refusal = openSession(path))
+        showMessage(*refusal);
+}
+
+void TForm1::MSaveJournalClick()
+{
+    QString path = askFileName({FileRequest::Kind::Save, JournalFilter, QStringLiteral("Журнал"),
+        QStringLiteral("vjournal")});
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".vjournal");
+    if (const auto failure = saveJournal(path))
+        showMessage(*failure);
+}
+
+void TForm1::MReplayJournalClick()
+{
+    if (!replayJournal || !offerToSave())
+        return;
+    const QString path = askFileName({FileRequest::Kind::Open,
+        QStringLiteral("Журналы и сеансы (*.vjournal *.vsession);;Все файлы (*)"), {}, {}});
+    if (!path.isEmpty())
+        replayJournal(path);
+}
+
+// ---- The journal -----------------------------------------------------------------------------
+
+void TForm1::wireJournal()
+{
+    for (UpDown *upDown : findChildren<UpDown *>()) {
+        const QString name = upDown->associate()->objectName();
+        connect(upDown, &UpDown::operated, this,
+            [this, name](UpDown::Operation operation, UpDown::Direction direction) {
+                switch (operation) {
+                case UpDown::Operation::Press:
+                    m_journal.action(
+                        QStringLiteral("press %1 %2").arg(name, DirectionWord(direction)));
+                    break;
+                case UpDown::Operation::Repeat:
+                    m_journal.repeatable(QStringLiteral("repeat ") + name);
+                    break;
+                case UpDown::Operation::Release:
+                    m_journal.release(name);
+                    break;
+                }
+            });
+    }
+    // A typed value confirmed in a field with arrows.
+    for (LabeledEdit *edit : findChildren<LabeledEdit *>()) {
+        if (TypedEntry *entry = TypedEntry::of(edit)) {
+            connect(entry, &TypedEntry::applied, this, [this, edit] {
+                m_journal.action(
+                    QStringLiteral("enter %1 %2").arg(edit->objectName(), edit->text()));
+            });
+        }
+    }
+    for (SpinEdit *spin : findChildren<SpinEdit *>()) {
+        const QString name = spin->objectName();
+        connect(spin, &SpinEdit::operatorStepped, this, [this, name](int steps) {
+            const QString line = QStringLiteral("step %1 %2").arg(name, steps > 0 ? "up" : "down");
+            for (int i = std::abs(steps); i > 0; --i)
+                m_journal.repeatable(line);
+        });
+        connect(spin, &SpinEdit::operatorTyped, this, [this, name](const QString &text) {
+            m_journal.action(QStringLiteral("type %1 %2").arg(name, text).trimmed());
+        });
+    }
+    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
+        const QString name = button->objectName();
+        if (!IsProgramControl(button) || button->parent()->inherits("varmet::UpDown"))
+            continue;
+        connect(button, &QAbstractButton::clicked, this, [this, button, name](bool checked) {
+            if (qobject_cast<QCheckBox *>(button))
+                m_journal.action(QStringLiteral("check %1 %2").arg(name, checked ? "on" : "off"));
+            else if (qobject_cast<QRadioButton *>(button))
+                m_journal.action(QStringLiteral("select ") + name);
+            else
+                m_journal.action(QStringLiteral("click ") + name);
+        });
+    }
+}
+
+void TForm1::wireAnalysisJournal()
+{
+    if (!m_analysisWindow)
+        return;
+    const std::pair<const char *, const char *> buttons[]
+        = {{"ButtonSolve", "solve"}, {"ButtonNewLeg", "newleg"}, {"ButtonApply", "apply"}};
+    for (const auto &[name, command] : buttons) {
+        if (auto *button = m_analysisWindow->findChild<QAbstractButton *>(QLatin1String(name)))
+            connect(button, &QAbstractButton::clicked, this,
+                [this, command] { m_journal.action(QLatin1String(command)); });
+    }
+    auto *bearing = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaBearing"));
+    auto *distance = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaDistance"));
+    if (!bearing || !distance)
+        return;
+    const auto sigma = [this, bearing, distance] {
+        m_journal.setting(QStringLiteral("sigma "),
+            QStringLiteral("sigma %1 %2")
+                .arg(QString::number(bearing->value(), 'g', 17),
+                    QString::number(distance->value(), 'g', 17)));
+    };
+    connect(bearing, &QDoubleSpinBox::valueChanged, this, sigma);
+    connect(distance, &QDoubleSpinBox::valueChanged, this, sigma);
+}
+
+void TForm1::journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons)
+{
+    // The board changes only under the eraser, and a move only with the left button held.
+    if (!m_sbErase->isChecked())
+        return;
+    const QString at = QStringLiteral("mouse %1 %2 %3").arg(QLatin1String(kind)).arg(x).arg(y);
+    if (kind == std::string_view("down"))
+        m_journal.action(buttons.testFlag(Qt::LeftButton) || !buttons.testFlag(Qt::RightButton)
+                ? at
+                : at + QStringLiteral(" right"));
+    else if (kind == std::string_view("move") && buttons.testFlag(Qt::LeftButton))
+        m_journal.action(at);
+    else if (kind == std::string_view("up"))
+        m_journal.action(at);
+}
+
+} // namespace varmet

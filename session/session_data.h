@@ -1,0 +1,36 @@
+#pragma once
+
+// Everything a session file holds: the fire-control state, the board, the console's controls and
+// the operator's journal. The controls are a plain map from a control's object name (with a
+// ".property" suffix for what is not its text) to its state as text; only the console knows what
+// they mean.
+
+#include "board/board.h"
+#include "cycle/fix_recorder.h"
+#include "model/state.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+
+namespace varmet {
+
+using ControlStates = std::map<QString, QString>;
+
+struct SessionData
+{
+    FireControlState state;
+    FixRecorder::Snapshot pendingFixes; // entries not yet settled into the fix logs
+    BoardRecord board;
+    ControlStates controls;
+    // What the console keeps beside the model: the time marks' clock and the held arrow.
+    bool shipClockMarks = false; // time marks by the ship's clock, not operational time
+    std::optional<std::size_t> heldStepper; // which of the four held-stepping arrows is down
+    std::int32_t holdTicks = 0; // the hold timer's ticks since that press
+    QString journal; // the operator's actions from start-up, in the script language
+};
+
+} // namespace varmet

@@ -1,0 +1,806 @@
+#include "session_file.h"
+
+#include "exact_real.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <type_traits>
+
+namespace varmet {
+
+namespace {
+
+// ---- Counting an aggregate's fields, so that a field added to the state without a place in the
+// session stops the build instead of being lost silently.
+
+struct AnyField
+{
+    template<class T>
+    operator T() const;
+};
+
+template<class T, class... Fields>
+constexpr std::size_t FieldCount()
+{
+    if constexpr (requires { T {Fields {}..., AnyField {}}; })
+        return FieldCount<T, Fields..., AnyField>();
+    else
+        return sizeof...(Fields);
+}
+
+// ---- The slot's fields by name, in declaration order within each kind.
+
+template<class T>
+struct SlotField
+{
+    const char *name;
+    T TargetSlot::*member;
+};
+
+#define VARMET_FIELD(name)                                                                         \
+    SlotField<std::remove_reference_t<decltype(TargetSlot {}.name)>>                               \
+    {                                                                                              \
+#name, &TargetSlot::name                                                                   \
+    }
+
+constexpr SlotField<std::int32_t> SlotWholes[] = {
+    VARMET_FIELD(TargetNumber),
+    VARMET_FIELD(LastTimeMarkTick),
+};
+constexpr SlotField<long double> SlotExtendeds[] = {
+    VARMET_FIELD(FixBearing),
+    VARMET_FIELD(FixDistance),
+    VARMET_FIELD(AcousticBearing),
+    VARMET_FIELD(DistancePx),
+    VARMET_FIELD(TargetCourse),
+    VARMET_FIELD(TargetSpeed),
+    VARMET_FIELD(RelCourse),
+    VARMET_FIELD(RelSpeed),
+    VARMET_FIELD(PosX),
+    VARMET_FIELD(PosY),
+    VARMET_FIELD(RelVelX),
+    VARMET_FIELD(RelVelY),
+    VARMET_FIELD(TargetVelX),
+    VARMET_FIELD(TargetVelY),
+    VARMET_FIELD(TurnDx1),
+    VARMET_FIELD(TurnDy1),
+    VARMET_FIELD(TurnDx2),
+    VARMET_FIELD(TurnDy2),
+    VARMET_FIELD(LeadAngle),
+    VARMET_FIELD(LeadAngle1),
+    VARMET_FIELD(LeadAngle2),
+    VARMET_FIELD(LeadCorrection),
+    VARMET_FIELD(LeadAngleCorr),
+    VARMET_FIELD(SalvoMedianRaw),
+    VARMET_FIELD(SalvoMedian1),
+    VARMET_FIELD(SalvoMedian2),
+    VARMET_FIELD(TurnBearing1),
+    VARMET_FIELD(TurnBearing2),
+    VARMET_FIELD(TorpedoPathPx),
+    VARMET_FIELD(WakePath1Px),
+    VARMET_FIELD(WakePath2Px),
+    VARMET_FIELD(TurnPath1Px),
+    VARMET_FIELD(TurnPath2Px),
+    VARMET_FIELD(TargetRunPx),
+    VARMET_FIELD(ThetaSet),
+    VARMET_FIELD(DeltaEtPx),
+    VARMET_FIELD(WakeLengthPx),
+};
+constexpr SlotField<double> SlotDoubles[] = {
+    VARMET_FIELD(Omega),
+    VARMET_FIELD(Omega1),
+    VARMET_FIELD(Omega2),
+    VARMET_FIELD(SalvoMedian),
+    VARMET_FIELD(SecondTurn1),
+    VARMET_FIELD(SecondTurn2),
+};
+constexpr SlotField<bool> SlotFlags[] = {
+    VARMET_FIELD(HasLeadAngle),
+    VARMET_FIELD(HasSolution),
+    VARMET_FIELD(IsTarget),
+};
+#undef VARMET_FIELD
+
+static_assert(FieldCount<TargetSlot>()
+        == std::size(SlotWholes) + std::size(SlotExtendeds) + std::size(SlotDoubles)
+            + std::size(SlotFlags),
+    "every field of a target slot must have its place in the session's \"slots\" section");
+// The slots, nine scalars (clock, own ship), the fix logs and own ship's track.
+static_assert(FieldCount<FireControlState>() == 12,
+    "every item of the fire-control state must have its place in a section of the session");
+
+// ---- Reading: every problem is thrown as the text that names it.
+
+struct Damaged
+{
+    QString what;
+};
+
+[[noreturn]] void damaged(const QString &what)
+{
+    throw Damaged {what};
+}
+
+constexpr std::int64_t Int32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
+// Whole numbers a JSON number holds exactly.
+constexpr std::int64_t ExactReach = std::int64_t {1} << 53;
+
+// The fields of one JSON object, named in messages by where the object stands.
+class Fields
+{
+public:
+    Fields(const QJsonValue &value, QString where)
+        : m_where(std::move(where))
+    {
+        if (!value.isObject())
+            damaged(m_where + QStringLiteral(": ожидался объект"));
+        m_object = value.toObject();
+    }
+
+    const QString &where() const { return m_where; }
+
+    QString at(const char *key) const
+    {
+        return QStringLiteral("%1, поле «%2»").arg(m_where, QLatin1String(key));
+    }
+
+    QJsonValue value(const char *key) const
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            damaged(at(key) + QStringLiteral(": отсутствует"));
+        return v;
+    }
+
+    std::int64_t whole(const char *key, std::int64_t minimum, std::int64_t maximum) const
+    {
+        return WholeOf(value(key), at(key), minimum, maximum);
+    }
+
+    long double extended(const char *key) const { return ExtendedOf(value(key), at(key)); }
+
+    double real64(const char *key) const
+    {
+        const QJsonValue v = value(key);
+        const auto real = DoubleFromText(v.toString());
+        if (!v.isString() || !real)
+            damaged(at(key) + QStringLiteral(": не является точной записью числа"));
+        if (!std::isfinite(*real))
+            damaged(at(key) + QStringLiteral(": значение не является конечным числом"));
+        return *real;
+    }
+
+    bool flag(const char *key) const
+    {
+        const QJsonValue v = value(key);
+        if (!v.isBool())
+            damaged(at(key) + QStringLiteral(": ожидалось true или false"));
+        return v.toBool();
+    }
+
+    QString text(const char *key) const
+    {
+        const QJsonValue v = value(key);
+        if (!v.isString())
+            damaged(at(key) + QStringLiteral(": ожидалась строка"));
+        return v.toString();
+    }
+
+    QJsonArray array(const char *key, qsizetype minimum, qsizetype maximum) const
+    {
+        return ArrayOf(value(key), at(key), minimum, maximum);
+    }
+
+    static std::int64_t WholeOf(
+        const QJsonValue &v, const QString &where, std::int64_t minimum, std::int64_t maximum)
+    {
+        const double d = v.toDouble(std::numeric_limits<double>::quiet_NaN());
+        if (!v.isDouble() || !std::isfinite(d) || d != std::floor(d))
+            damaged(where + QStringLiteral(": ожидалось целое число"));
+        if (d < static_cast<double>(minimum) || d > static_cast<double>(maximum))
+            damaged(where
+                + QStringLiteral(": значение %1 вне допустимых пределов %2..%3")
+                      .arg(QString::number(d, 'f', 0))
+                      .arg(minimum)
+                      .arg(maximum));
+        return static_cast<std::int64_t>(d);
+    }
+
+    static long double ExtendedOf(const QJsonValue &v, const QString &where)
+    {
+        const auto real = ExtendedFromText(v.toString());
+        if (!v.isString() || !real)
+            damaged(where + QStringLiteral(": не является точной записью числа"));
+        if (!std::isfinite(*real))
+            damaged(where + QStringLiteral(": значение не является конечным числом"));
+        return *real;
+    }
+
+    static QJsonArray ArrayOf(
+        const QJsonValue &v, const QString &where, qsizetype minimum, qsizetype maximum)
+    {
+        if (!v.isArray())
+            damaged(where + QStringLiteral(": ожидался список"));
+        const QJsonArray array = v.toArray();
+        if (array.size() < minimum || array.size() > maximum)
+            damaged(where
+                + QStringLiteral(": %1 элементов вместо %2..%3")
+                      .arg(array.size())
+                      .arg(minimum)
+                      .arg(maximum));
+        return array;
+    }
+
+private:
+    QString m_where;
+    QJsonObject m_object;
+};
+
+// A real that may be absent: null, or its exact text.
+QJsonValue OptionalText(const std::optional<long double> &value)
+{
+    return value ? QJsonValue(ExactText(*value)) : QJsonValue();
+}
+
+std::optional<long double> OptionalOf(const QJsonValue &value, const QString &where)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return Fields::ExtendedOf(value, where);
+}
+
+QString SectionName(const char *name)
+{
+    return QStringLiteral("раздел «%1»").arg(QLatin1String(name));
+}
+
+QString Colour(QRgb colour)
+{
+    return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0'));
+}
+
+QRgb ColourOf(const Fields &fields, const char *key)
+{
+    const QString text = fields.text(key);
+    bool ok = false;
+    const uint value = text.mid(1).toUInt(&ok, 16);
+    if (text.size() != 9 || !text.startsWith(QLatin1Char('#')) || !ok)
+        damaged(fields.at(key) + QStringLiteral(": ожидался цвет вида #aarrggbb"));
+    return value;
+}
+
+// ---- clock: ticks, the time texts' parts, the time mode.
+
+QJsonValue WriteClock(const SessionData &session)
+{
+    const FireControlState &s = session.state;
+    // TimeMode 1: operational time, 0: the ship's clock.
+    return QJsonObject {{"TickCount", s.TickCount}, {"Minutes", s.Minutes}, {"Seconds", s.Seconds},
+        {"TimeMode", session.shipClockMarks ? 0 : 1}};
+}
+
+void ReadClock(const Fields &f, SessionData &session)
+{
+    FireControlState &s = session.state;
+    s.TickCount = static_cast<std::int32_t>(f.whole("TickCount", 0, Int32Max));
+    s.Minutes = static_cast<std::int32_t>(f.whole("Minutes", s.TickCount / 60, s.TickCount / 60));
+    s.Seconds = static_cast<std::int32_t>(f.whole("Seconds", s.TickCount % 60, s.TickCount % 60));
+    session.shipClockMarks = f.whole("TimeMode", 0, 1) == 0;
+}
+
+// ---- ownShip: own course, speed and velocity, torpedo speed and run as the last tick read them.
+
+QJsonValue WriteOwnShip(const SessionData &session)
+{
+    const FireControlState &s = session.state;
+    return QJsonObject {{"OwnCourse", s.OwnCourse}, {"OwnSpeed", s.OwnSpeed},
+        {"OwnVecX", s.OwnVecX}, {"OwnVecY", s.OwnVecY}, {"TorpedoSpeed", s.TorpedoSpeed},
+        {"MaxRun", s.MaxRun}};
+}
+
+void ReadOwnShip(const Fields &f, SessionData &session)
+{
+    FireControlState &s = session.state;
+    s.OwnCourse = static_cast<std::int32_t>(f.whole("OwnCourse", 0, 359));
+    s.OwnSpeed = static_cast<std::int32_t>(f.whole("OwnSpeed", 0, 50));
+    s.OwnVecX = static_cast<std::int32_t>(f.whole("OwnVecX", -50, 50));
+    s.OwnVecY = static_cast<std::int32_t>(f.whole("OwnVecY", -50, 50));
+    s.TorpedoSpeed = static_cast<std::int32_t>(f.whole("TorpedoSpeed", 0, 200));
+    s.MaxRun = static_cast<std::int32_t>(f.whole("MaxRun", 0, 32000));
+}
+
+// ---- hold: which up-down button was held last and the hold timer's count.
+
+QJsonValue WriteHold(const SessionData &session)
+{
+    // HeldStepper 0: none, 1..4: the held arrow's number.
+    const qint64 held = session.heldStepper ? static_cast<qint64>(*session.heldStepper) + 1 : 0;
+    return QJsonObject {{"HeldStepper", held}, {"HoldTicks", session.holdTicks}};
+}
+
+void ReadHold(const Fields &f, SessionData &session)
+{
+    const std::int64_t held = f.whole("HeldStepper", 0, 4);
+    session.heldStepper
+        = held == 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(held - 1));
+    session.holdTicks = static_cast<std::int32_t>(f.whole("HoldTicks", 0, Int32Max));
+}
+
+// ---- slots: the five target slots, every field at full precision.
+
+QJsonValue WriteSlots(const SessionData &session)
+{
+    QJsonArray array;
+    for (const TargetSlot &slot : session.state.Slots) {
+        QJsonObject object;
+        for (const auto &field : SlotWholes)
+            object.insert(QLatin1String(field.name), slot.*field.member);
+        for (const auto &field : SlotExtendeds)
+            object.insert(QLatin1String(field.name), ExactText(slot.*field.member));
+        for (const auto &field : SlotDoubles)
+            object.insert(QLatin1String(field.name), ExactText(slot.*field.member));
+        for (const auto &field : SlotFlags)
+            object.insert(QLatin1String(field.name), slot.*field.member);
+        array.append(object);
+    }
+    return array;
+}
+
+void ReadSlots(const QJsonValue &section, SessionData &session)
+{
+    const QJsonArray items = Fields::ArrayOf(section, SectionName("slots"), SlotCount, SlotCount);
+    const std::int32_t now = session.state.TickCount;
+    for (int number = 1; number <= SlotCount; ++number) {
+        const Fields f(
+            items[number - 1], SectionName("slots") + QStringLiteral(", слот %1").arg(number));
+        TargetSlot &slot = session.state.Slots[number];
+        slot.TargetNumber = static_cast<std::int32_t>(f.whole("TargetNumber", Int32Min, Int32Max));
+        slot.LastTimeMarkTick = static_cast<std::int32_t>(f.whole("LastTimeMarkTick", 0, now));
+        for (const auto &field : SlotExtendeds)
+            slot.*field.member = f.extended(field.name);
+        for (const auto &field : SlotDoubles)
+            slot.*field.member = f.real64(field.name);
+        for (const auto &field : SlotFlags)
+            slot.*field.member = f.flag(field.name);
+        for (const char *direction : {"AcousticBearing", "RelCourse"}) {
+            const long double value = f.extended(direction);
+            if (value < 0 || value >= 360)
+                damaged(f.at(direction) + QStringLiteral(": направление вне пределов 0..359"));
+        }
+    }
+}
+
+// ---- fixLogs: each slot's fixes in order, and the start of its present leg.
+
+QJsonValue WriteFixLogs(const SessionData &session)
+{
+    QJsonArray logs;
+    for (const FixLog &log : session.state.FixLogs) {
+        QJsonArray fixes;
+        for (const Fix &fix : log.Fixes())
+            fixes.append(QJsonArray {fix.Tick,
+                fix.Kind == FixKind::Bearing ? QStringLiteral("bearing")
+                                             : QStringLiteral("distance"),
+                ExactText(fix.Value), OptionalText(fix.Expected)});
+        logs.append(QJsonObject {{"fixes", fixes},
+            {"newLegTick", log.NewLegTick ? QJsonValue(*log.NewLegTick) : QJsonValue()}});
+    }
+    return logs;
+}
+
+void ReadFixLogs(const QJsonValue &section, SessionData &session)
+{
+    const QJsonArray logs = Fields::ArrayOf(section, SectionName("fixLogs"), SlotCount, SlotCount);
+    const std::int32_t now = session.state.TickCount;
+    for (int number = 1; number <= SlotCount; ++number) {
+        const Fields f(
+            logs[number - 1], SectionName("fixLogs") + QStringLiteral(", слот %1").arg(number));
+        FixLog &log = session.state.FixLogs[static_cast<std::size_t>(number - 1)];
+        log.Clear();
+        const QJsonArray fixes = f.array("fixes", 0, static_cast<qsizetype>(FixLog::Capacity));
+        for (qsizetype i = 0; i < fixes.size(); ++i) {
+            const QString where = f.at("fixes") + QStringLiteral(", отметка %1").arg(i + 1);
+            const QJsonArray item = Fields::ArrayOf(fixes[i], where, 4, 4);
+            Fix fix;
+            fix.Tick = static_cast<std::int32_t>(Fields::WholeOf(item[0], where, 0, now));
+            const QString kind = item[1].toString();
+            if (kind != QLatin1String("bearing") && kind != QLatin1String("distance"))
+                damaged(where + QStringLiteral(": вид отметки не «bearing» и не «distance»"));
+            fix.Kind = kind == QLatin1String("bearing") ? FixKind::Bearing : FixKind::Distance;
+            fix.Value = Fields::ExtendedOf(item[2], where);
+            fix.Expected = OptionalOf(item[3], where);
+            if (i > 0 && fix.Tick < log.Fixes().back().Tick)
+                damaged(where + QStringLiteral(": отметки не по порядку времени"));
+            log.Add(fix);
+        }
+        const QJsonValue leg = f.value("newLegTick");
+        if (!leg.isNull())
+            log.NewLegTick
+                = static_cast<std::int32_t>(Fields::WholeOf(leg, f.at("newLegTick"), 0, now));
+    }
+}
+
+// ---- pendingFixes: each slot's bearing and distance entries not yet settled into its log.
+
+QJsonValue WritePendingFixes(const SessionData &session)
+{
+    const FixRecorder::Snapshot &snapshot = session.pendingFixes;
+    QJsonArray slots_;
+    for (const FixRecorder::SlotPending &pending : snapshot.pending) {
+        QJsonObject slot;
+        for (const auto &entry : pending) {
+            if (!entry)
+                continue;
+            const bool bearing = entry->fix.Kind == FixKind::Bearing;
+            slot.insert(bearing ? "bearing" : "distance",
+                QJsonArray {entry->fix.Tick, ExactText(entry->fix.Value),
+                    OptionalText(entry->fix.Expected), entry->ticksStood,
+                    static_cast<double>(entry->order)});
+        }
+        slots_.append(slot);
+    }
+    return QJsonObject {{"entries", static_cast<double>(snapshot.entries)}, {"slots", slots_}};
+}
+
+void ReadPendingFixes(const Fields &f, SessionData &session)
+{
+    FixRecorder::Snapshot &snapshot = session.pendingFixes;
+    snapshot.entries = static_cast<std::uint64_t>(f.whole("entries", 0, ExactReach));
+    const QJsonArray items = f.array("slots", SlotCount, SlotCount);
+    for (int number = 1; number <= SlotCount; ++number) {
+        const Fields slot(
+            items[number - 1], f.at("slots") + QStringLiteral(", слот %1").arg(number));
+        for (const FixKind kind : {FixKind::Bearing, FixKind::Distance}) {
+            const char *key = kind == FixKind::Bearing ? "bearing" : "distance";
+            const QJsonValue value = items[number - 1].toObject().value(QLatin1String(key));
+            if (value.isUndefined())
+                continue;
+            const QJsonArray item = Fields::ArrayOf(value, slot.at(key), 5, 5);
+            FixRecorder::PendingFix pending;
+            pending.fix.Kind = kind;
+            pending.fix.Tick = static_cast<std::int32_t>(
+                Fields::WholeOf(item[0], slot.at(key), 0, session.state.TickCount));
+            pending.fix.Value = Fields::ExtendedOf(item[1], slot.at(key));
+            pending.fix.Expected = OptionalOf(item[2], slot.at(key));
+            pending.ticksStood = static_cast<int>(Fields::WholeOf(item[3], slot.at(key), 0, 2));
+            pending.order = static_cast<std::uint64_t>(Fields::WholeOf(
+                item[4], slot.at(key), 0, static_cast<std::int64_t>(snapshot.entries)));
+            snapshot.pending[static_cast<std::size_t>(number - 1)][static_cast<std::size_t>(kind)]
+                = pending;
+        }
+    }
+}
+
+// ---- ownTrack: own ship's legs at sea.
+
+QJsonValue WriteOwnTrack(const SessionData &session)
+{
+    const OwnShipTrack &track = session.state.OwnTrack;
+    QJsonArray legs;
+    for (const OwnLeg &leg : track.Legs())
+        legs.append(QJsonArray {leg.StartTick, ExactText(leg.Start.East),
+            ExactText(leg.Start.North), ExactText(leg.Course), ExactText(leg.Speed)});
+    return QJsonObject {{"lastTick", track.LastTick()}, {"legs", legs}};
+}
+
+void ReadOwnTrack(const Fields &f, SessionData &session)
+{
+    const auto lastTick
+        = static_cast<std::int32_t>(f.whole("lastTick", 0, session.state.TickCount));
+    const QJsonArray items = f.array("legs", 0, Int32Max);
+    std::vector<OwnLeg> legs;
+    legs.reserve(static_cast<std::size_t>(items.size()));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString where = f.at("legs") + QStringLiteral(", галс %1").arg(i + 1);
+        const QJsonArray item = Fields::ArrayOf(items[i], where, 5, 5);
+        OwnLeg leg;
+        const std::int64_t earliest = legs.empty() ? 0 : legs.back().StartTick;
+        leg.StartTick
+            = static_cast<std::int32_t>(Fields::WholeOf(item[0], where, earliest, lastTick));
+        leg.Start = {Fields::ExtendedOf(item[1], where), Fields::ExtendedOf(item[2], where)};
+        leg.Course = Fields::ExtendedOf(item[3], where);
+        leg.Speed = Fields::ExtendedOf(item[4], where);
+        legs.push_back(leg);
+    }
+    session.state.OwnTrack = OwnShipTrack::FromLegs(std::move(legs), lastTick);
+}
+
+// ---- board: the permanent picture and the undo snapshot as PNG, the live figures as strokes,
+// the canvas's pen and brush, the eraser.
+
+QString PngText(const QImage &picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG", 80); // fast compression; PNG is lossless whatever the level
+    return QString::fromLatin1(bytes.toBase64());
+}
+
+QImage PictureOf(const Fields &f, const char *key)
+{
+    QByteArray bytes = QByteArray::fromBase64Encoding(
+        f.text(key).toLatin1(), QByteArray::AbortOnBase64DecodingErrors)
+                           .decoded;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    QImage picture;
+    if (bytes.isEmpty() || !reader.read(&picture) || picture.isNull())
+        damaged(f.at(key) + QStringLiteral(": рисунок PNG не читается"));
+    constexpr int Largest = 16384;
+    if (picture.width() > Largest || picture.height() > Largest)
+        damaged(f.at(key) + QStringLiteral(": рисунок больше %1 × %1 точек").arg(Largest));
+    return picture.convertToFormat(QImage::Format_RGB32);
+}
+
+QJsonValue WriteBoard(const SessionData &session)
+{
+    const BoardRecord &board = session.board;
+    QJsonArray figures;
+    for (const RecordedFigure &figure : board.figures) {
+        QJsonArray strokes;
+        for (const Stroke &stroke : figure.strokes)
+            strokes.append(QJsonArray {static_cast<double>(stroke.from.x),
+                static_cast<double>(stroke.from.y), static_cast<double>(stroke.to.x),
+                static_cast<double>(stroke.to.y), stroke.width});
+        figures.append(QJsonObject {{"colour", Colour(figure.colour)}, {"strokes", strokes}});
+    }
+    const CanvasState &c = board.canvas;
+    const QJsonObject canvas {{"penColour", Colour(c.penColour)}, {"penWidth", c.penWidth},
+        {"penMode", c.penMode == PenMode::CopyPen ? "copy" : "notXor"},
+        {"brushColour", Colour(c.brushColour)},
+        {"brushStyle", c.brushStyle == BrushStyle::Solid ? "solid" : "clear"},
+        {"x", static_cast<double>(c.position.x)}, {"y", static_cast<double>(c.position.y)}};
+    const EraseRectangle &r = board.eraseRect;
+    const QJsonObject eraser {{"left", r.Left}, {"top", r.Top}, {"right", r.Right},
+        {"bottom", r.Bottom}, {"shown", board.eraserShown}};
+    return QJsonObject {{"picture", PngText(board.picture)},
+        {"undoBitmap", PngText(board.undoBitmap)}, {"canvas", canvas}, {"figures", figures},
+        {"eraser", eraser}};
+}
+
+void ReadBoard(const Fields &f, SessionData &session)
+{
+    BoardRecord &board = session.board;
+    board.picture = PictureOf(f, "picture");
+    board.undoBitmap = PictureOf(f, "undoBitmap");
+
+    const Fields c(f.value("canvas"), f.at("canvas"));
+    board.canvas.penColour = ColourOf(c, "penColour");
+    board.canvas.penWidth = static_cast<int>(c.whole("penWidth", 1, 3));
+    const QString mode = c.text("penMode");
+    if (mode != QLatin1String("copy") && mode != QLatin1String("notXor"))
+        damaged(c.at("penMode") + QStringLiteral(": ожидалось copy или notXor"));
+    board.canvas.penMode = mode == QLatin1String("copy") ? PenMode::CopyPen : PenMode::NotXorPen;
+    board.canvas.brushColour = ColourOf(c, "brushColour");
+    const QString style = c.text("brushStyle");
+    if (style != QLatin1String("solid") && style != QLatin1String("clear"))
+        damaged(c.at("brushStyle") + QStringLiteral(": ожидалось solid или clear"));
+    board.canvas.brushStyle
+        = style == QLatin1String("solid") ? BrushStyle::Solid : BrushStyle::Clear;
+    board.canvas.position
+        = {c.whole("x", -ExactReach, ExactReach), c.whole("y", -ExactReach, ExactReach)};
+
+    const auto count = static_cast<qsizetype>(board.figures.size());
+    const QJsonArray figures = f.array("figures", count, count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const Fields figure(figures[i], f.at("figures") + QStringLiteral(", фигура %1").arg(i + 1));
+        RecordedFigure recorded;
+        recorded.colour = ColourOf(figure, "colour");
+        const QJsonArray strokes
+            = figure.array("strokes", 0, static_cast<qsizetype>(StrokeList::Capacity));
+        for (qsizetype k = 0; k < strokes.size(); ++k) {
+            const QString where = figure.at("strokes") + QStringLiteral(", линия %1").arg(k + 1);
+            const QJsonArray s = Fields::ArrayOf(strokes[k], where, 5, 5);
+            const auto coordinate = [&](int index) {
+                return Fields::WholeOf(s[index], where, -ExactReach, ExactReach);
+            };
+            recorded.strokes.add({{coordinate(0), coordinate(1)}, {coordinate(2), coordinate(3)},
+                static_cast<int>(Fields::WholeOf(s[4], where, 1, 3))});
+        }
+        board.figures[static_cast<std::size_t>(i)] = recorded;
+    }
+
+    const Fields e(f.value("eraser"), f.at("eraser"));
+    board.eraseRect = {static_cast<std::int32_t>(e.whole("left", Int32Min, Int32Max)),
+        static_cast<std::int32_t>(e.whole("top", Int32Min, Int32Max)),
+        static_cast<std::int32_t>(e.whole("right", Int32Min, Int32Max)),
+        static_cast<std::int32_t>(e.whole("bottom", Int32Min, Int32Max))};
+    board.eraserShown = e.flag("shown");
+}
+
+// ---- controls: every control's text and state, as the console gave them.
+
+QJsonValue WriteControls(const SessionData &session)
+{
+    QJsonObject controls;
+    for (const auto &[name, value] : session.controls)
+        controls.insert(name, value);
+    return controls;
+}
+
+// ---- journal: the operator's actions from start-up.
+
+QJsonValue WriteJournal(const SessionData &session)
+{
+    return session.journal;
+}
+
+// ---- The sections in the order they are read: later ones are checked against earlier ones
+// (no fix or time mark after the clock).
+
+struct Section
+{
+    const char *name;
+    QJsonValue (*write)(const SessionData &);
+    void (*read)(const QJsonValue &, SessionData &);
+};
+
+template<void (*Read)(const Fields &, SessionData &)>
+void ReadObject(const QJsonValue &value, SessionData &session, const char *name)
+{
+    Read(Fields(value, SectionName(name)), session);
+}
+
+constexpr Section Sections[] = {
+    {"clock", WriteClock,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadClock>(v, s, "clock"); }},
+    {"ownShip", WriteOwnShip,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnShip>(v, s, "ownShip"); }},
+    {"hold", WriteHold,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }},
+    {"slots", WriteSlots, ReadSlots},
+    {"fixLogs", WriteFixLogs, ReadFixLogs},
+    {"pendingFixes", WritePendingFixes,
+        [](const QJsonValue &v, SessionData &s) {
+            ReadObject<ReadPendingFixes>(v, s, "pendingFixes");
+        }},
+    {"ownTrack", WriteOwnTrack,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }},
+    {"board", WriteBoard,
+        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadBoard>(v, s, "board"); }},
+    {"controls", WriteControls,
+        [](const QJsonValue &v, SessionData &s) {
+            if (!v.isObject())
+                damaged(SectionName("controls") + QStringLiteral(": ожидался объект"));
+            const QJsonObject object = v.toObject();
+            for (auto it = object.begin(); it != object.end(); ++it) {
+                if (!it.value().isString())
+                    damaged(SectionName("controls")
+                        + QStringLiteral(", элемент «%1»: ожидалась строка").arg(it.key()));
+                s.controls[it.key()] = it.value().toString();
+            }
+        }},
+    {"journal", WriteJournal,
+        [](const QJsonValue &v, SessionData &s) {
+            if (!v.isString())
+                damaged(SectionName("journal") + QStringLiteral(": ожидался текст"));
+            s.journal = v.toString();
+        }},
+};
+
+QString ParseErrorText(QJsonParseError::ParseError error)
+{
+    switch (error) {
+    case QJsonParseError::UnterminatedObject:
+        return QStringLiteral("объект не завершён");
+    case QJsonParseError::UnterminatedArray:
+        return QStringLiteral("список не завершён");
+    case QJsonParseError::UnterminatedString:
+        return QStringLiteral("строка не завершена");
+    case QJsonParseError::TerminationByNumber:
+        return QStringLiteral("файл оборван на числе");
+    case QJsonParseError::GarbageAtEnd:
+        return QStringLiteral("лишние данные после конца");
+    case QJsonParseError::IllegalUTF8String:
+        return QStringLiteral("недопустимые символы");
+    default:
+        return QStringLiteral("нарушена запись JSON");
+    }
+}
+
+} // namespace
+
+QByteArray WriteSession(const SessionData &session)
+{
+    QJsonObject document {
+        {"format", QLatin1String(SessionFormatName)}, {"version", SessionFormatVersion}};
+    for (const Section &section : Sections)
+        document.insert(QLatin1String(section.name), section.write(session));
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+std::optional<QString> ReadSession(const QByteArray &bytes, SessionData &session)
+{
+    const QByteArray start = bytes.left(64).trimmed();
+    if (!start.startsWith('{'))
+        return QStringLiteral("это не файл сеанса");
+    QJsonParseError error {};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("файл повреждён или обрезан: %1 (байт %2 из %3)")
+            .arg(ParseErrorText(error.error))
+            .arg(error.offset)
+            .arg(bytes.size());
+    const QJsonObject root = document.object();
+    if (root.value(QLatin1String("format")).toString() != QLatin1String(SessionFormatName))
+        return QStringLiteral("это не файл сеанса");
+    const QJsonValue version = root.value(QLatin1String("version"));
+    if (!version.isDouble() || version.toDouble() != std::floor(version.toDouble())
+        || version.toDouble() < 1)
+        return QStringLiteral("неверный номер версии формата");
+    if (version.toDouble() > SessionFormatVersion)
+        return QStringLiteral("файл записан более новой версией программы (версия формата %1, "
+                              "эта программа читает версии до %2)")
+            .arg(version.toDouble())
+            .arg(SessionFormatVersion);
+
+    SessionData read;
+    try {
+        for (const Section &section : Sections) {
+            const QJsonValue value = root.value(QLatin1String(section.name));
+            if (value.isUndefined())
+                damaged(QStringLiteral("нет раздела «%1»").arg(QLatin1String(section.name)));
+            section.read(value, read);
+        }
+    } catch (const Damaged &problem) {
+        return QStringLiteral("файл повреждён: %1").arg(problem.what);
+    }
+    session = std::move(read);
+    return std::nullopt;
+}
+
+std::optional<QString> SaveSessionFile(const QString &path, const SessionData &session)
+{
+    const QByteArray bytes = WriteSession(session);
+    const auto failure = [&](const QString &reason) {
+        return QStringLiteral("Не удалось сохранить сеанс в файл «%1»: %2")
+            .arg(QDir::toNativeSeparators(path), reason);
+    };
+    // Written aside and put in place only when complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failure(reason.isEmpty() ? QStringLiteral("файл записан не полностью.") : reason);
+    }
+    if (!file.commit())
+        return failure(file.errorString());
+    return std::nullopt;
+}
+
+std::optional<QString> OpenSessionFile(const QString &path, SessionData &session)
+{
+    const auto refusal = [&](const QString &reason) {
+        return QStringLiteral("Не удалось открыть сеанс «%1»: %2.")
+            .arg(QDir::toNativeSeparators(path), reason);
+    };
+    if (!QFileInfo(path).isFile())
+        return refusal(QFileInfo::exists(path) ? QStringLiteral("это не обычный файл")
+                                               : QStringLiteral("файл не найден"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refusal(QStringLiteral("файл не читается (%1)").arg(file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (const auto problem = ReadSession(bytes, session))
+        return refusal(*problem);
+    return std::nullopt;
+}
+
+} // namespace varmet

@@ -1,0 +1,269 @@
+// Sessions through the real window: resuming a saved session goes on exactly as the session that
+// never stopped; a damaged file is refused and changes nothing; a journal replayed from start-up
+// ends where the recorded session ended; closing asks only when something changed.
+
+#include "console/program_windows.h"
+#include "console/script_runner.h"
+#include "session/exact_real.h"
+#include "session/session_file.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QAbstractButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace varmet;
+
+namespace {
+
+// The program's windows as the driver has them: timers stopped, scripts run line by line.
+struct Program
+{
+    Program()
+    {
+        for (QTimer *timer : windows.form.findChildren<QTimer *>())
+            timer->stop();
+    }
+    void run(const QString &script)
+    {
+        for (const QString &line : script.split('\n'))
+            runner.runLine(line);
+    }
+    // The whole session as written, without what may differ between two runs that went alike:
+    // the ship's clock and (where asked) the journal.
+    QJsonObject written(bool withJournal = true) const
+    {
+        QJsonObject session
+            = QJsonDocument::fromJson(WriteSession(windows.form.captureSession())).object();
+        QJsonObject controls = session["controls"].toObject();
+        controls.remove("Label19");
+        session["controls"] = controls;
+        if (!withJournal)
+            session.remove("journal");
+        return session;
+    }
+
+    ProgramWindows windows;
+    QStringList output;
+    ScriptRunner runner {windows, [this](const QString &line) { output << line; }};
+};
+
+QString RichScript()
+{
+    QFile file(QStringLiteral(RICH_SESSION_SCRIPT));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Goes on from the end of the rich script: the held arrow is released, 600 ticks.
+const QString GoOn = QStringLiteral("repeat LabeledEdit5 2\nholdtick\nrelease LabeledEdit5\n"
+                                    "step LabeledEdit5 up\ntick 600\n");
+
+void ExpectSameSession(Program &a, Program &b, bool withJournal)
+{
+    const QJsonObject left = a.written(withJournal);
+    const QJsonObject right = b.written(withJournal);
+    for (const QString &section : left.keys())
+        EXPECT_EQ(left[section], right[section])
+            << "section " << section.toStdString() << "\n"
+            << QJsonDocument(left[section].toObject()).toJson().toStdString() << "\n"
+            << QJsonDocument(right[section].toObject()).toJson().toStdString();
+    EXPECT_EQ(left.keys(), right.keys());
+    EXPECT_TRUE(
+        a.windows.form.board().canvas().picture() == b.windows.form.board().canvas().picture());
+}
+
+TEST(Session, ResumingASavedSessionGoesOnExactlyAsTheSessionThatNeverStopped)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("rich.vsession");
+    Program uninterrupted;
+    uninterrupted.run(RichScript());
+    ASSERT_FALSE(uninterrupted.windows.form.saveSession(path));
+    uninterrupted.run(GoOn);
+
+    Program resumed;
+    resumed.run("tick 3\nstep LabeledEdit6 up 7"); // whatever it did before is replaced
+    ASSERT_FALSE(resumed.windows.form.openSession(path));
+    EXPECT_FALSE(resumed.windows.form.hasUnsavedChanges());
+    resumed.run(GoOn);
+
+    EXPECT_EQ(uninterrupted.windows.form.state().TickCount, 726 + 600);
+    ExpectSameSession(uninterrupted, resumed, true);
+    EXPECT_TRUE(resumed.output.isEmpty()) << resumed.output.join('\n').toStdString();
+}
+
+TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
+{
+    Program recorded;
+    recorded.run(RichScript() + GoOn);
+    const QString journal = recorded.windows.form.journal().text();
+    EXPECT_TRUE(
+        journal.contains("holdtick 2\nrepeat LabeledEdit5 5\nholdtick\nrelease LabeledEdit5\n"));
+    EXPECT_TRUE(journal.contains("mouse down 400 300 right\n"));
+
+    Program replayed;
+    replayed.run(journal);
+    ExpectSameSession(recorded, replayed, true); // the journal too: it records itself again
+}
+
+TEST(Session, AReplayInTheWindowTakesNoInputButItsBarsAndEndsAsRecorded)
+{
+    QTemporaryDir dir;
+    const QString journal = dir.filePath("rich.vjournal");
+    Program recorded;
+    recorded.run(RichScript() + GoOn);
+    ASSERT_FALSE(recorded.windows.form.saveJournal(journal));
+
+    Program replayed;
+    TForm1 &form = replayed.windows.form;
+    form.show();
+    replayed.run("step LabeledEdit6 up 3\ntick 7"); // the replay starts from start-up
+    ASSERT_FALSE(replayed.windows.replay.start(journal, 50));
+    auto *eraser = form.findChild<QAbstractButton *>("SBErase");
+    auto *pause = form.findChild<QAbstractButton *>("ReplayPause");
+    QTest::mouseClick(eraser, Qt::LeftButton);
+    QTest::mouseClick(pause, Qt::LeftButton);
+    EXPECT_TRUE(pause->isChecked());
+    while (!replayed.windows.replay.isFinished())
+        replayed.windows.replay.stepOneTick();
+    ExpectSameSession(recorded, replayed, true);
+    EXPECT_FALSE(form.findChild<QTimer *>("Timer1")->isActive());
+
+    replayed.windows.replay.stop(); // the window goes on live from there
+    EXPECT_TRUE(form.findChild<QTimer *>("Timer1")->isActive());
+    QTest::mouseClick(eraser, Qt::LeftButton);
+    EXPECT_TRUE(form.journal().text().endsWith("click SBErase\n"));
+}
+
+// ---- Damaged files: each refused with a message naming the problem, the window untouched.
+
+struct Damage
+{
+    const char *name;
+    QByteArray (*damage)(const QByteArray &session);
+    const char *message; // part of the refusal
+};
+
+void PrintTo(const Damage &damage, std::ostream *out)
+{
+    *out << damage.name;
+}
+
+QByteArray Replace(const QByteArray &bytes, const char *from, const QByteArray &to)
+{
+    QByteArray damaged = bytes;
+    const qsizetype at = damaged.indexOf(from);
+    EXPECT_GE(at, 0) << from;
+    return damaged.replace(at, qstrlen(from), to);
+}
+
+const Damage Damages[] = {
+    {"TruncatedEarly", [](const QByteArray &b) { return b.left(40); }, "обрезан"},
+    {"TruncatedInTheMiddle", [](const QByteArray &b) { return b.left(b.size() / 2); }, "обрезан"},
+    {"TruncatedByOneByte", [](const QByteArray &b) { return b.chopped(2); }, "обрезан"},
+    {"NewerVersion",
+        [](const QByteArray &b) { return Replace(b, "\"version\": 1", "\"version\": 2"); },
+        "более новой версией"},
+    {"NotASession", [](const QByteArray &) { return QByteArray("BM\x36\x10\x0e\0\0\0", 8); },
+        "не файл сеанса"},
+    {"OtherFormat",
+        [](const QByteArray &b) { return Replace(b, "varmet-session", "varmet-board"); },
+        "не файл сеанса"},
+    {"OwnCourseOutOfRange",
+        [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 400"); },
+        "«OwnCourse»: значение 400 вне допустимых пределов 0..359"},
+    {"BearingOutOfRange",
+        [](const QByteArray &b) {
+            const QByteArray bearing = "\"AcousticBearing\": \"";
+            const qsizetype at = b.indexOf(bearing) + bearing.size();
+            return QByteArray(b).replace(at, 20, ExactText(400.0L).toLatin1());
+        },
+        "«AcousticBearing»: направление вне пределов"},
+    {"RealNotExact",
+        [](const QByteArray &b) { return Replace(b, "\"PosX\": \"", "\"PosX\": \"x"); },
+        "«PosX»: не является точной записью числа"},
+    {"FieldTextOutOfRange",
+        [](const QByteArray &b) {
+            return Replace(b, "\"LabeledEdit6\": \"10\"", "\"LabeledEdit6\": \"51\"");
+        },
+        "«LabeledEdit6»: значение «51» вне пределов 0..50"},
+    {"PictureDamaged",
+        [](const QByteArray &b) {
+            return Replace(b, "\"picture\": \"iVBOR", "\"picture\": \"AAAA");
+        },
+        "«picture»: рисунок PNG не читается"},
+    {"SectionMissing",
+        [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
+        "нет раздела «ownTrack»"},
+};
+
+class DamagedSession : public ::testing::TestWithParam<Damage>
+{
+};
+
+TEST_P(DamagedSession, IsRefusedWithTheProblemNamedAndTheWindowUntouched)
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath("good.vsession");
+    const QString bad = dir.filePath("bad.vsession");
+    Program program;
+    program.run(
+        "step LabeledEdit5 up 30\nstep LabeledEdit6 up 10\nstep LabeledEdit7 up 40\ntick 5");
+    ASSERT_FALSE(program.windows.form.saveSession(good));
+    QFile in(good);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QFile out(bad);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(GetParam().damage(in.readAll()));
+    out.close();
+
+    program.run("tick 2\nstep LabeledEdit7 up"); // changed since saved
+    const QJsonObject before = program.written();
+    const auto refusal = program.windows.form.openSession(bad);
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_TRUE(refusal->contains(QString::fromUtf8(GetParam().message))) << refusal->toStdString();
+    EXPECT_EQ(program.written(), before);
+    EXPECT_TRUE(program.windows.form.hasUnsavedChanges());
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, DamagedSession, ::testing::ValuesIn(Damages),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- Closing asks "Сохранить изменения?" only after a change since the last save.
+
+TEST(Session, ClosingAsksOnlyAfterAChangeAndCancelKeepsTheWindow)
+{
+    QTemporaryDir dir;
+    Program program;
+    TForm1 &form = program.windows.form;
+    form.show();
+    QStringList questions;
+    UnsavedChanges::Answer answer = UnsavedChanges::Answer::Cancel;
+    form.askToSave = [&](const QString &question) {
+        questions << question;
+        return answer;
+    };
+    program.run("tick 30"); // the clock alone is no change: resuming goes on alike
+    EXPECT_FALSE(form.hasUnsavedChanges());
+    program.run("check CheckBox1 on");
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(questions, QStringList {"Сохранить изменения?"});
+    EXPECT_TRUE(form.isVisible());
+
+    answer = UnsavedChanges::Answer::Save; // saving, then the window closes
+    program.runner.runLine("menu MOpenSession"); // asks first, cancels the file dialog
+    form.askFileName = [&](const TForm1::FileRequest &) { return dir.filePath("closing"); };
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(QFile::exists(dir.filePath("closing.vsession")));
+    EXPECT_EQ(questions.size(), 3);
+}
+
+} // namespace

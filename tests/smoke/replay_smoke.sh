@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Starts the real program replaying a short journal (--replay FILE --speed 50) on a private X
+# server and checks, once the replay has had time to end, that the window shows the plotting
+# board under the replay bar.
+#
+#   replay_smoke.sh VARMET XSHOT
+set -euo pipefail
+WORK=$(mktemp -d)
+printf 'step LabeledEdit6 up 10\ntick 40\ncheck CheckBox1 on\ntick 10\n' >"$WORK/short.vjournal"
+PROGRAM=$WORK/varmet-replay
+printf '#!/bin/sh\nexec "%s" --replay "%s" --speed 50\n' "$1" "$WORK/short.vjournal" >"$PROGRAM"
+chmod +x "$PROGRAM"
+XSHOT=$2
+source "$(dirname "$0")/xsession.sh"
+
+start_xvfb
+start_program
+sleep 2
+window_geometry
+for attempt in $(seq 10); do
+    if "$XSHOT" "$WORK/replay.png" "$X" "$Y" "$WIDTH" "$HEIGHT" --check-board; then
+        kill -0 "$PROGRAM_PID" # still running: the replay ended in the window, not the program
+        exit 0
+    fi
+    sleep 0.5
+done
+echo "FAIL: after the replay the window shows no plotting board" >&2
+exit 1
