@@ -5,6 +5,7 @@
 #include "ugredit.h"
 
 #include "board_view.h"
+#include "exercise_desk.h"
 #include "control_look.h"
 #include "form_port.h"
 #include "labeled_edit.h"
@@ -187,7 +188,7 @@ std::optional<QString> TForm1::checkControls(const ControlStates &controls) cons
 SessionData TForm1::captureSession() const
 {
     return {m_state, m_cycle->fixRecorder().snapshot(), m_board->record(), captureControls(),
-        m_journal.text()};
+        m_journal.text(), m_exerciseDesk->SavedState()};
 }
 
 void TForm1::applySession(const SessionData &session)
@@ -232,6 +233,10 @@ void TForm1::applySession(const SessionData &session)
     m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
     m_port->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
     m_port->setBackground(Control::Label13, *ColourOf(c.at(QStringLiteral("Label13") + Colour)));
+    if (session.exercise)
+        m_exerciseDesk->Resume(*session.exercise); // the reader has checked that it can go on
+    else
+        m_exerciseDesk->Clear();
     m_journal.reset(session.journal);
     m_savedRevision = m_journal.revision();
     if (m_timer1->isActive())

@@ -7,11 +7,13 @@
 
 #include "board/board.h"
 #include "cycle/fix_recorder.h"
+#include "exercise/exercise.h"
 #include "model/state.h"
 
 #include <QString>
 
 #include <map>
+#include <optional>
 
 namespace varmet {
 
@@ -24,6 +26,7 @@ struct SessionData
     BoardRecord board;
     ControlStates controls;
     QString journal; // the operator's actions from start-up, in the script language
+    std::optional<ExerciseState> exercise; // the exercise started last, running or ended
 };
 
 } // namespace varmet

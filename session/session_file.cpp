@@ -636,6 +636,36 @@ QJsonValue WriteJournal(const SessionData &session)
     return session.journal;
 }
 
+// ---- exercise: the exercise started last with its truth and its noise generator's state, or
+// null. A state the exercise cannot go on from is refused here, before anything changes.
+
+QJsonValue WriteExercise(const SessionData &session)
+{
+    return session.exercise ? QJsonValue(ExerciseStateToJson(*session.exercise)) : QJsonValue();
+}
+
+void ReadExercise(const QJsonValue &section, SessionData &session)
+{
+    if (section.isNull()) {
+        session.exercise.reset();
+        return;
+    }
+    if (!section.isObject())
+        damaged(SectionName("exercise") + QStringLiteral(": ожидался объект или null"));
+    QString error;
+    std::optional<ExerciseState> state = ExerciseStateFromJson(section.toObject(), &error);
+    if (!state)
+        damaged(SectionName("exercise") + QStringLiteral(": ") + error);
+    if (state->Time > session.state.TickCount)
+        damaged(SectionName("exercise")
+            + QStringLiteral(": время учения %1 позже часов сеанса %2")
+                  .arg(state->Time)
+                  .arg(session.state.TickCount));
+    if (!Exercise::Resume(*state))
+        damaged(SectionName("exercise") + QStringLiteral(": файл учения внутри сеанса не читается"));
+    session.exercise = std::move(state);
+}
+
 // ---- The sections in the order they are read: later ones are checked against earlier ones
 // (no fix or time mark after the clock).
 
@@ -687,6 +717,7 @@ constexpr Section Sections[] = {
                 damaged(SectionName("journal") + QStringLiteral(": ожидался текст"));
             s.journal = v.toString();
         }},
+    {"exercise", WriteExercise, ReadExercise},
 };
 
 QString ParseErrorText(QJsonParseError::ParseError error)

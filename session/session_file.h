@@ -2,7 +2,7 @@
 
 // The session file: one JSON document, format "varmet-session", with one section per part of the
 // session ("clock", "ownShip", "hold", "slots", "fixLogs", "pendingFixes", "ownTrack", "board",
-// "controls", "journal"), each written and read by its own pair of functions. Extended reals are
+// "controls", "journal", "exercise"), each written and read by its own pair of functions. Extended reals are
 // written as their raw bits (exact_real.h); the board's pictures as PNG in base64.
 //
 // Reading checks everything (format, version, every section, every value against its range)

@@ -59,12 +59,14 @@ QString RichScript()
 {
     QFile file(QStringLiteral(RICH_SESSION_SCRIPT));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return QString::fromUtf8(file.readAll());
+    // An exercise runs under it all: starting one resets the clock and the slots.
+    return QStringLiteral("exercise " EXERCISE_FILE " 7\n") + QString::fromUtf8(file.readAll());
 }
 
 // Goes on from the end of the rich script: the held arrow is released, 600 ticks.
 const QString GoOn = QStringLiteral("repeat LabeledEdit5 2\nholdtick\nrelease LabeledEdit5\n"
-                                    "step LabeledEdit5 up\ntick 600\n");
+                                    "step LabeledEdit5 up\ntick 600\nsonar\nscore\n"
+                                    "menu MExerciseStop\n");
 
 void ExpectSameSession(Program &a, Program &b, bool withJournal)
 {
@@ -97,7 +99,9 @@ TEST(Session, ResumingASavedSessionGoesOnExactlyAsTheSessionThatNeverStopped)
 
     EXPECT_EQ(uninterrupted.windows.form.state().TickCount, 726 + 600);
     ExpectSameSession(uninterrupted, resumed, true);
-    EXPECT_TRUE(resumed.output.isEmpty()) << resumed.output.join('\n').toStdString();
+    EXPECT_TRUE(resumed.output.join('\n').contains("\nscore 1 slot=1 "))
+        << resumed.output.join('\n').toStdString();
+    EXPECT_EQ(resumed.output, uninterrupted.output);
 }
 
 TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
@@ -108,6 +112,9 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
     EXPECT_TRUE(
         journal.contains("holdtick 2\nrepeat LabeledEdit5 5\nholdtick\nrelease LabeledEdit5\n"));
     EXPECT_TRUE(journal.contains("mouse down 400 300 right\n"));
+    EXPECT_TRUE(journal.startsWith("exercise " EXERCISE_FILE " 7\n"));
+    EXPECT_TRUE(journal.contains("\nmenu MExerciseScore\n"));
+    EXPECT_TRUE(journal.endsWith("\nmenu MExerciseStop\n"));
 
     Program replayed;
     replayed.run(journal);
@@ -200,6 +207,11 @@ const Damage Damages[] = {
             return Replace(b, "\"picture\": \"iVBOR", "\"picture\": \"AAAA");
         },
         "«picture»: рисунок PNG не читается"},
+    {"ExerciseDamaged",
+        [](const QByteArray &b) {
+            return Replace(b, "\"exercise\": null", "\"exercise\": {\"Seed\": -1}");
+        },
+        "раздел «exercise»: состояние учения"},
     {"SectionMissing",
         [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
         "нет раздела «ownTrack»"},
