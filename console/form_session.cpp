@@ -5,8 +5,8 @@
 #include "ugredit.h"
 
 #include "board_view.h"
-#include "exercise_desk.h"
 #include "control_look.h"
+#include "exercise_desk.h"
 #include "form_port.h"
 #include "labeled_edit.h"
 #include "spin_edit.h"
@@ -14,6 +14,7 @@
 #include "up_down.h"
 
 #include "board/board.h"
+#include "board/picture_file.h"
 #include "cycle/tick_cycle.h"
 #include "model/number_text.h"
 #include "session/session_file.h"
@@ -25,7 +26,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -268,17 +268,9 @@ std::optional<QString> TForm1::openSession(const QString &path)
 
 std::optional<QString> TForm1::saveJournal(const QString &path) const
 {
-    const QByteArray bytes = m_journal.text().toUtf8();
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    const QString reason = file.errorString();
-    if (!written)
-        file.cancelWriting();
-    written = written && file.commit();
-    if (!written)
-        return QStringLiteral("Не удалось сохранить журнал в файл «%1»: %2")
-            .arg(QDir::toNativeSeparators(path),
-                reason.isEmpty() ? QStringLiteral("файл записан не полностью.") : reason);
+    if (const auto reason = WriteFileInPlace(path, m_journal.text().toUtf8()))
+        return QStringLiteral("Не удалось сохранить журнал в файл «%1»: %2.")
+            .arg(QDir::toNativeSeparators(path), *reason);
     return std::nullopt;
 }
 

@@ -7,10 +7,13 @@
 #include "session/exact_real.h"
 #include "session/session_file.h"
 
+#include <QAbstractButton>
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QAbstractButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace varmet;
 
@@ -212,6 +217,17 @@ const Damage Damages[] = {
             return Replace(b, "\"exercise\": null", "\"exercise\": {\"Seed\": -1}");
         },
         "раздел «exercise»: состояние учения"},
+    {"PictureLargerThanTheBoardTakes",
+        [](const QByteArray &b) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            QImage(4097, 2, QImage::Format_RGB32).save(&buffer, "PNG");
+            const QByteArray key = "\"picture\": \"";
+            const qsizetype from = b.indexOf(key) + key.size();
+            return QByteArray(b).replace(from, b.indexOf('"', from) - from, png.toBase64());
+        },
+        "«picture»: рисунок 4097 × 2 точек больше допустимых 4096 × 4096"},
     {"SectionMissing",
         [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
         "нет раздела «ownTrack»"},
@@ -248,6 +264,25 @@ TEST_P(DamagedSession, IsRefusedWithTheProblemNamedAndTheWindowUntouched)
 
 INSTANTIATE_TEST_SUITE_P(Session, DamagedSession, ::testing::ValuesIn(Damages),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Session, SessionsAndJournalsAreNeverWrittenOverASpecialFile)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Program program;
+    const auto session = program.windows.form.saveSession(fifo);
+    const auto journal = program.windows.form.saveJournal(fifo);
+    ASSERT_TRUE(session && journal);
+    EXPECT_TRUE(session->endsWith("это именованный канал, а не обычный файл."))
+        << session->toStdString();
+    EXPECT_TRUE(journal->endsWith("это именованный канал, а не обычный файл."))
+        << journal->toStdString();
+    EXPECT_FALSE(QFileInfo(fifo).isFile()); // still the FIFO
+    const auto opened = program.windows.form.openSession(dir.path());
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(opened->endsWith("это папка, а не файл.")) << opened->toStdString();
+}
 
 // ---- Closing asks "Сохранить изменения?" only after a change since the last save.
 
