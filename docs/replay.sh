@@ -8,6 +8,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=$(cd "$1" && pwd)
 OUT=${2:-$HERE/replay.png}
 WORK=$(mktemp -d)
+# A private settings folder: a window size remembered from another run must not shape the picture.
+export XDG_CONFIG_HOME=$WORK
 JOURNAL=$HERE/attack.vjournal
 SPEED=20
 PROGRAM=$WORK/varmet-replay
