@@ -197,7 +197,7 @@ struct AsideFile
     }
 };
 
-bool ReadAll(int fd, QByteArray &bytes, qint64 expected)
+bool ReadAll(int fd, QByteArray &bytes, qint64 expected, qint64 limit)
 {
     bytes.reserve(static_cast<qsizetype>(expected));
     char chunk[1 << 16];
@@ -209,7 +209,7 @@ bool ReadAll(int fd, QByteArray &bytes, qint64 expected)
             return false;
         if (got == 0)
             return true;
-        if (bytes.size() + got > MaxPictureFileBytes) {
+        if (bytes.size() + got > limit) {
             errno = EFBIG;
             return false;
         }
@@ -258,6 +258,14 @@ PictureFormat SavedPictureFormat(const QString &name)
 
 std::variant<QImage, QString> ReadPictureFile(const QString &path, PictureFormat format)
 {
+    std::variant<QByteArray, QString> read = ReadRegularFile(path, MaxPictureFileBytes);
+    if (auto *refusal = std::get_if<QString>(&read))
+        return std::move(*refusal);
+    return DecodePicture(std::move(std::get<QByteArray>(read)), format);
+}
+
+std::variant<QByteArray, QString> ReadRegularFile(const QString &path, qint64 limit)
+{
     const QByteArray name = QFile::encodeName(path);
     struct stat about
     {
@@ -274,14 +282,14 @@ std::variant<QImage, QString> ReadPictureFile(const QString &path, PictureFormat
         return SystemReason(errno, Access::Read);
     if (!S_ISREG(about.st_mode))
         return NotARegularFile(about.st_mode);
-    if (about.st_size > MaxPictureFileBytes)
-        return QStringLiteral("файл слишком велик для рисунка: %1 МБ, а допустимо не больше %2 МБ")
+    if (about.st_size > limit)
+        return QStringLiteral("файл слишком велик: %1 МБ, а допустимо не больше %2 МБ")
             .arg((about.st_size + (1 << 20) - 1) >> 20)
-            .arg(MaxPictureFileBytes >> 20);
+            .arg(limit >> 20);
     QByteArray bytes;
-    if (!ReadAll(file.fd, bytes, about.st_size))
+    if (!ReadAll(file.fd, bytes, about.st_size, limit))
         return SystemReason(errno, Access::Read);
-    return DecodePicture(std::move(bytes), format);
+    return bytes;
 }
 
 std::optional<QString> WriteFileInPlace(const QString &path, const QByteArray &bytes)

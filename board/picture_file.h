@@ -33,6 +33,11 @@ PictureFormat SavedPictureFormat(const QString &name);
 // header declares is refused. Returns the picture or the reason of the refusal.
 std::variant<QImage, QString> ReadPictureFile(const QString &path, PictureFormat format);
 
+// Reads the whole of the regular file at `path` (or of the one a symlink leads to), at most
+// `limit` bytes. Returns its bytes or the reason of the refusal, in Russian from the system's error
+// code (not found, a folder, not a regular file, no permission, too large, a read fault).
+std::variant<QByteArray, QString> ReadRegularFile(const QString &path, qint64 limit);
+
 // Writes `bytes` as the file `path`: a new name, or an existing regular file (through a symlink
 // to one: the file is replaced, the link stays); anything else (a folder, a FIFO, a device, a
 // symlink to one of them or in a loop) is refused. Written aside in the same folder and put in

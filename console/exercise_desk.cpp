@@ -136,6 +136,10 @@ void ExerciseDesk::Start(const QString &path, std::optional<std::uint64_t> seed)
     auto &definition = std::get<ExerciseDefinition>(parsed);
     m_form.RestartWork(definition.OwnCourse, definition.OwnSpeed);
     m_exercise.emplace(std::move(definition), std::move(source), path, seed, m_form.state());
+    // With the seed drawn when neither the operator nor the file gave one, so a replay hears the
+    // same sonar.
+    m_form.journal().action(
+        QStringLiteral("exercise %1 %2").arg(path).arg(m_exercise->state().Seed));
     m_scoreWindow->hide();
     showPanel();
 }
@@ -198,14 +202,18 @@ ExerciseScore ExerciseDesk::Score() const
 
 void ExerciseDesk::ScoreClick()
 {
-    if (m_exercise)
-        showScore();
+    if (!m_exercise)
+        return;
+    m_form.journal().action(QStringLiteral("menu MExerciseScore"));
+    showScore();
 }
 
 void ExerciseDesk::StopClick()
 {
-    if (m_exercise && !m_exercise->ended())
-        finish();
+    if (!m_exercise || m_exercise->ended())
+        return;
+    m_form.journal().action(QStringLiteral("menu MExerciseStop"));
+    finish();
 }
 
 void ExerciseDesk::finish()
@@ -256,8 +264,25 @@ bool ExerciseDesk::Resume(const ExerciseState &state)
     if (!resumed)
         return false;
     m_exercise = std::move(resumed);
+    m_scoreWindow->hide();
     showPanel();
     return true;
+}
+
+void ExerciseDesk::Clear()
+{
+    m_exercise.reset();
+    m_scoreAction->setEnabled(false);
+    m_stopAction->setEnabled(false);
+    m_scoreWindow->hide();
+    if (!m_panel->isVisibleTo(&m_form))
+        return;
+    // The window gives back what the panel took.
+    const int before = m_form.centralWidget()->height();
+    m_panel->hide();
+    m_form.layout()->activate();
+    const int given = m_form.centralWidget()->height() - before;
+    m_form.resize(m_form.width(), m_form.height() - std::max(given, 0));
 }
 
 } // namespace varmet

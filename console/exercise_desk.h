@@ -51,6 +51,8 @@ public:
     // track included, is restored apart). Resume returns false for a state that describes no run.
     std::optional<ExerciseState> SavedState() const;
     bool Resume(const ExerciseState &state);
+    // Back to no exercise at all (a session without one, or start-up): panel and score hidden.
+    void Clear();
 
 private:
     void showPanel();

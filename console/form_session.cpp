@@ -6,6 +6,7 @@
 
 #include "board_view.h"
 #include "control_look.h"
+#include "exercise_desk.h"
 #include "form_port.h"
 #include "labeled_edit.h"
 #include "spin_edit.h"
@@ -13,6 +14,7 @@
 #include "up_down.h"
 
 #include "board/board.h"
+#include "board/picture_file.h"
 #include "cycle/tick_cycle.h"
 #include "model/number_text.h"
 #include "session/session_file.h"
@@ -24,7 +26,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -187,7 +188,8 @@ std::optional<QString> TForm1::checkControls(const ControlStates &controls) cons
 SessionData TForm1::captureSession() const
 {
     return {m_state, m_cycle->fixRecorder().snapshot(), m_board->record(), captureControls(),
-        m_cycle->shipClockMarks(), m_heldStepper, m_holdTicks, m_journal.text()};
+        m_cycle->shipClockMarks(), m_heldStepper, m_holdTicks, m_journal.text(),
+        m_exerciseDesk->SavedState()};
 }
 
 void TForm1::applySession(const SessionData &session)
@@ -238,6 +240,10 @@ void TForm1::applySession(const SessionData &session)
     m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
     m_port->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
     m_port->setBackground(Control::Label13, *ColourOf(c.at(QStringLiteral("Label13") + Colour)));
+    if (session.exercise)
+        m_exerciseDesk->Resume(*session.exercise); // the reader has checked that it can go on
+    else
+        m_exerciseDesk->Clear();
     m_journal.reset(session.journal);
     m_savedRevision = m_journal.revision();
     if (m_timer1->isActive())
@@ -269,17 +275,9 @@ std::optional<QString> TForm1::openSession(const QString &path)
 
 std::optional<QString> TForm1::saveJournal(const QString &path) const
 {
-    const QByteArray bytes = m_journal.text().toUtf8();
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    const QString reason = file.errorString();
-    if (!written)
-        file.cancelWriting();
-    written = written && file.commit();
-    if (!written)
-        return QStringLiteral("Не удалось сохранить журнал в файл «%1»: %2")
-            .arg(QDir::toNativeSeparators(path),
-                reason.isEmpty() ? QStringLiteral("файл записан не полностью.") : reason);
+    if (const auto reason = WriteFileInPlace(path, m_journal.text().toUtf8()))
+        return QStringLiteral("Не удалось сохранить журнал в файл «%1»: %2.")
+            .arg(QDir::toNativeSeparators(path), *reason);
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include "program_windows.h"
 #include "script_runner.h"
 
+#include "board/picture_file.h"
 #include "session/session_file.h"
 
 #include <QAction>
@@ -113,11 +114,10 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
         return QStringLiteral("Скорость воспроизведения %1 вне пределов 1..%2 тактов в секунду.")
             .arg(ticksPerSecond)
             .arg(MaxTicksPerSecond);
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Не удалось открыть журнал «%1»: файл не найден или не читается.")
-            .arg(path);
-    const QByteArray bytes = file.readAll();
+    const std::variant<QByteArray, QString> read = ReadRegularFile(path, MaxSessionFileBytes);
+    if (const auto *reason = std::get_if<QString>(&read))
+        return QStringLiteral("Не удалось открыть журнал «%1»: %2.").arg(path, *reason);
+    const QByteArray &bytes = std::get<QByteArray>(read);
     QString text = QString::fromUtf8(bytes);
     if (bytes.trimmed().startsWith('{')) {
         // A session file: its journal.

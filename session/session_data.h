@@ -7,6 +7,7 @@
 
 #include "board/board.h"
 #include "cycle/fix_recorder.h"
+#include "exercise/exercise.h"
 #include "model/state.h"
 
 #include <QString>
@@ -31,6 +32,7 @@ struct SessionData
     std::optional<std::size_t> heldStepper; // which of the four held-stepping arrows is down
     std::int32_t holdTicks = 0; // the hold timer's ticks since that press
     QString journal; // the operator's actions from start-up, in the script language
+    std::optional<ExerciseState> exercise; // the exercise started last, running or ended
 };
 
 } // namespace varmet

@@ -2,6 +2,8 @@
 
 #include "exact_real.h"
 
+#include "board/picture_file.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <cmath>
 #include <iterator>
@@ -538,12 +539,18 @@ QImage PictureOf(const Fields &f, const char *key)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
     reader.setAutoDetectImageFormat(false);
+    // The header alone gives the size: a picture larger than the board takes is refused before
+    // any memory is taken for its pixels.
+    const QSize size = reader.size();
+    if (size.width() > MaxPictureSide || size.height() > MaxPictureSide)
+        damaged(f.at(key)
+            + QStringLiteral(": рисунок %1 × %2 точек больше допустимых %3 × %3")
+                  .arg(size.width())
+                  .arg(size.height())
+                  .arg(MaxPictureSide));
     QImage picture;
     if (bytes.isEmpty() || !reader.read(&picture) || picture.isNull())
         damaged(f.at(key) + QStringLiteral(": рисунок PNG не читается"));
-    constexpr int Largest = 16384;
-    if (picture.width() > Largest || picture.height() > Largest)
-        damaged(f.at(key) + QStringLiteral(": рисунок больше %1 × %1 точек").arg(Largest));
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
@@ -640,6 +647,37 @@ QJsonValue WriteJournal(const SessionData &session)
     return session.journal;
 }
 
+// ---- exercise: the exercise started last with its truth and its noise generator's state, or
+// null. A state the exercise cannot go on from is refused here, before anything changes.
+
+QJsonValue WriteExercise(const SessionData &session)
+{
+    return session.exercise ? QJsonValue(ExerciseStateToJson(*session.exercise)) : QJsonValue();
+}
+
+void ReadExercise(const QJsonValue &section, SessionData &session)
+{
+    if (section.isNull()) {
+        session.exercise.reset();
+        return;
+    }
+    if (!section.isObject())
+        damaged(SectionName("exercise") + QStringLiteral(": ожидался объект или null"));
+    QString error;
+    std::optional<ExerciseState> state = ExerciseStateFromJson(section.toObject(), &error);
+    if (!state)
+        damaged(SectionName("exercise") + QStringLiteral(": ") + error);
+    if (state->Time > session.state.TickCount)
+        damaged(SectionName("exercise")
+            + QStringLiteral(": время учения %1 позже часов сеанса %2")
+                  .arg(state->Time)
+                  .arg(session.state.TickCount));
+    if (!Exercise::Resume(*state))
+        damaged(
+            SectionName("exercise") + QStringLiteral(": файл учения внутри сеанса не читается"));
+    session.exercise = std::move(state);
+}
+
 // ---- The sections in the order they are read: later ones are checked against earlier ones
 // (no fix or time mark after the clock).
 
@@ -691,6 +729,7 @@ constexpr Section Sections[] = {
                 damaged(SectionName("journal") + QStringLiteral(": ожидался текст"));
             s.journal = v.toString();
         }},
+    {"exercise", WriteExercise, ReadExercise},
 };
 
 QString ParseErrorText(QJsonParseError::ParseError error)
@@ -766,22 +805,10 @@ std::optional<QString> ReadSession(const QByteArray &bytes, SessionData &session
 
 std::optional<QString> SaveSessionFile(const QString &path, const SessionData &session)
 {
-    const QByteArray bytes = WriteSession(session);
-    const auto failure = [&](const QString &reason) {
-        return QStringLiteral("Не удалось сохранить сеанс в файл «%1»: %2")
-            .arg(QDir::toNativeSeparators(path), reason);
-    };
-    // Written aside and put in place only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failure(reason.isEmpty() ? QStringLiteral("файл записан не полностью.") : reason);
-    }
-    if (!file.commit())
-        return failure(file.errorString());
+    // Written aside and put in place only when complete; only a regular file or a new name.
+    if (const auto reason = WriteFileInPlace(path, WriteSession(session)))
+        return QStringLiteral("Не удалось сохранить сеанс в файл «%1»: %2.")
+            .arg(QDir::toNativeSeparators(path), *reason);
     return std::nullopt;
 }
 
@@ -791,14 +818,10 @@ std::optional<QString> OpenSessionFile(const QString &path, SessionData &session
         return QStringLiteral("Не удалось открыть сеанс «%1»: %2.")
             .arg(QDir::toNativeSeparators(path), reason);
     };
-    if (!QFileInfo(path).isFile())
-        return refusal(QFileInfo::exists(path) ? QStringLiteral("это не обычный файл")
-                                               : QStringLiteral("файл не найден"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refusal(QStringLiteral("файл не читается (%1)").arg(file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (const auto problem = ReadSession(bytes, session))
+    std::variant<QByteArray, QString> read = ReadRegularFile(path, MaxSessionFileBytes);
+    if (const auto *reason = std::get_if<QString>(&read))
+        return refusal(*reason);
+    if (const auto problem = ReadSession(std::get<QByteArray>(read), session))
         return refusal(*problem);
     return std::nullopt;
 }

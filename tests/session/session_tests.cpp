@@ -7,10 +7,13 @@
 #include "session/exact_real.h"
 #include "session/session_file.h"
 
+#include <QAbstractButton>
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QAbstractButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace varmet;
 
@@ -59,12 +64,14 @@ QString RichScript()
 {
     QFile file(QStringLiteral(RICH_SESSION_SCRIPT));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return QString::fromUtf8(file.readAll());
+    // An exercise runs under it all: starting one resets the clock and the slots.
+    return QStringLiteral("exercise " EXERCISE_FILE " 7\n") + QString::fromUtf8(file.readAll());
 }
 
 // Goes on from the end of the rich script: the held arrow is released, 600 ticks.
 const QString GoOn = QStringLiteral("repeat LabeledEdit5 2\nholdtick\nrelease LabeledEdit5\n"
-                                    "step LabeledEdit5 up\ntick 600\n");
+                                    "step LabeledEdit5 up\ntick 600\nsonar\nscore\n"
+                                    "menu MExerciseStop\n");
 
 void ExpectSameSession(Program &a, Program &b, bool withJournal)
 {
@@ -97,7 +104,9 @@ TEST(Session, ResumingASavedSessionGoesOnExactlyAsTheSessionThatNeverStopped)
 
     EXPECT_EQ(uninterrupted.windows.form.state().TickCount, 726 + 600);
     ExpectSameSession(uninterrupted, resumed, true);
-    EXPECT_TRUE(resumed.output.isEmpty()) << resumed.output.join('\n').toStdString();
+    EXPECT_TRUE(resumed.output.join('\n').contains("\nscore 1 slot=1 "))
+        << resumed.output.join('\n').toStdString();
+    EXPECT_EQ(resumed.output, uninterrupted.output);
 }
 
 TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
@@ -108,6 +117,9 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
     EXPECT_TRUE(
         journal.contains("holdtick 2\nrepeat LabeledEdit5 5\nholdtick\nrelease LabeledEdit5\n"));
     EXPECT_TRUE(journal.contains("mouse down 400 300 right\n"));
+    EXPECT_TRUE(journal.startsWith("exercise " EXERCISE_FILE " 7\n"));
+    EXPECT_TRUE(journal.contains("\nmenu MExerciseScore\n"));
+    EXPECT_TRUE(journal.endsWith("\nmenu MExerciseStop\n"));
 
     Program replayed;
     replayed.run(journal);
@@ -200,6 +212,22 @@ const Damage Damages[] = {
             return Replace(b, "\"picture\": \"iVBOR", "\"picture\": \"AAAA");
         },
         "«picture»: рисунок PNG не читается"},
+    {"ExerciseDamaged",
+        [](const QByteArray &b) {
+            return Replace(b, "\"exercise\": null", "\"exercise\": {\"Seed\": -1}");
+        },
+        "раздел «exercise»: состояние учения"},
+    {"PictureLargerThanTheBoardTakes",
+        [](const QByteArray &b) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            QImage(4097, 2, QImage::Format_RGB32).save(&buffer, "PNG");
+            const QByteArray key = "\"picture\": \"";
+            const qsizetype from = b.indexOf(key) + key.size();
+            return QByteArray(b).replace(from, b.indexOf('"', from) - from, png.toBase64());
+        },
+        "«picture»: рисунок 4097 × 2 точек больше допустимых 4096 × 4096"},
     {"SectionMissing",
         [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
         "нет раздела «ownTrack»"},
@@ -236,6 +264,25 @@ TEST_P(DamagedSession, IsRefusedWithTheProblemNamedAndTheWindowUntouched)
 
 INSTANTIATE_TEST_SUITE_P(Session, DamagedSession, ::testing::ValuesIn(Damages),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Session, SessionsAndJournalsAreNeverWrittenOverASpecialFile)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Program program;
+    const auto session = program.windows.form.saveSession(fifo);
+    const auto journal = program.windows.form.saveJournal(fifo);
+    ASSERT_TRUE(session && journal);
+    EXPECT_TRUE(session->endsWith("это именованный канал, а не обычный файл."))
+        << session->toStdString();
+    EXPECT_TRUE(journal->endsWith("это именованный канал, а не обычный файл."))
+        << journal->toStdString();
+    EXPECT_FALSE(QFileInfo(fifo).isFile()); // still the FIFO
+    const auto opened = program.windows.form.openSession(dir.path());
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(opened->endsWith("это папка, а не файл.")) << opened->toStdString();
+}
 
 // ---- Closing asks "Сохранить изменения?" only after a change since the last save.
 
