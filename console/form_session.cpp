@@ -318,7 +318,7 @@ bool TForm1::offerToSave()
 void TForm1::MSaveSessionClick()
 {
     QString path = askFileName({FileRequest::Kind::Save, SessionFilter, QStringLiteral("Сеанс"),
-        QStringLiteral("vsession")});
+        QStringLiteral("vsession"), {}});
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -331,7 +331,7 @@ void TForm1::MOpenSessionClick()
 {
     if (!offerToSave())
         return;
-    const QString path = askFileName({FileRequest::Kind::Open, SessionFilter, {}, {}});
+    const QString path = askFileName({FileRequest::Kind::Open, SessionFilter, {}, {}, {}});
     if (path.isEmpty())
         return;
     if (const auto refusal = openSession(path))
@@ -341,7 +341,7 @@ void TForm1::MOpenSessionClick()
 void TForm1::MSaveJournalClick()
 {
     QString path = askFileName({FileRequest::Kind::Save, JournalFilter, QStringLiteral("Журнал"),
-        QStringLiteral("vjournal")});
+        QStringLiteral("vjournal"), {}});
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -355,7 +355,7 @@ void TForm1::MReplayJournalClick()
     if (!replayJournal || !offerToSave())
         return;
     const QString path = askFileName({FileRequest::Kind::Open,
-        QStringLiteral("Журналы и сеансы (*.vjournal *.vsession);;Все файлы (*)"), {}, {}});
+        QStringLiteral("Журналы и сеансы (*.vjournal *.vsession);;Все файлы (*)"), {}, {}, {}});
     if (!path.isEmpty())
         replayJournal(path);
 }
