@@ -315,14 +315,21 @@ bool TForm1::offerToSave()
     return !hasUnsavedChanges();
 }
 
+// A save name from the dialog, with `suffix` added to a name given without one; empty: cancelled.
+QString TForm1::chooseSaveName(const QString &filter, const QString &name, const QString &suffix)
+{
+    QString path = chooseFile({FileRequest::Kind::Save, filter, name, suffix, {}});
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += '.' + suffix;
+    return path;
+}
+
 void TForm1::MSaveSessionClick()
 {
-    QString path = askFileName({FileRequest::Kind::Save, SessionFilter, QStringLiteral("Сеанс"),
-        QStringLiteral("vsession"), {}});
+    const QString path
+        = chooseSaveName(SessionFilter, QStringLiteral("Сеанс"), QStringLiteral("vsession"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".vsession");
     if (const auto failure = saveSession(path))
         showMessage(*failure);
 }
@@ -331,7 +338,7 @@ void TForm1::MOpenSessionClick()
 {
     if (!offerToSave())
         return;
-    const QString path = askFileName({FileRequest::Kind::Open, SessionFilter, {}, {}, {}});
+    const QString path = chooseFile({FileRequest::Kind::Open, SessionFilter, {}, {}, {}});
     if (path.isEmpty())
         return;
     if (const auto refusal = openSession(path))
@@ -340,12 +347,10 @@ void TForm1::MOpenSessionClick()
 
 void TForm1::MSaveJournalClick()
 {
-    QString path = askFileName({FileRequest::Kind::Save, JournalFilter, QStringLiteral("Журнал"),
-        QStringLiteral("vjournal"), {}});
+    const QString path
+        = chooseSaveName(JournalFilter, QStringLiteral("Журнал"), QStringLiteral("vjournal"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".vjournal");
     if (const auto failure = saveJournal(path))
         showMessage(*failure);
 }
@@ -354,7 +359,7 @@ void TForm1::MReplayJournalClick()
 {
     if (!replayJournal || !offerToSave())
         return;
-    const QString path = askFileName({FileRequest::Kind::Open,
+    const QString path = chooseFile({FileRequest::Kind::Open,
         QStringLiteral("Журналы и сеансы (*.vjournal *.vsession);;Все файлы (*)"), {}, {}, {}});
     if (!path.isEmpty())
         replayJournal(path);

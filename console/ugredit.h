@@ -184,6 +184,7 @@ private:
 
     // Asks for a file, starting in the folder used last, and keeps the folder chosen.
     QString chooseFile(FileRequest request);
+    QString chooseSaveName(const QString &filter, const QString &name, const QString &suffix);
     // Saves the board into a file the operator chooses; whether it was saved.
     bool saveBoard();
     void boardSavedOrOpened();
