@@ -1,5 +1,7 @@
 #include "analysis_window.h"
 
+#include "desk/commands.h"
+
 #include "analysis_snapshot.h"
 #include "analysis_texts.h"
 #include "bearing_charts.h"
@@ -206,7 +208,7 @@ const FitResult *AnalysisWindow::result() const
     const std::optional<int> number = slot();
     if (!number)
         return nullptr;
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    const std::optional<SlotFit> &fit = m_form.desk().fit(*number);
     return fit ? &fit->result : nullptr;
 }
 
@@ -219,7 +221,7 @@ const FitSolution *AnalysisWindow::solution() const
 void AnalysisWindow::forgetFit()
 {
     if (const std::optional<int> number = slot())
-        m_fits[static_cast<std::size_t>(*number - 1)].reset();
+        m_form.desk().fit(*number).reset();
 }
 
 void AnalysisWindow::showEvent(QShowEvent *event)
@@ -280,7 +282,7 @@ void AnalysisWindow::showSolution()
         showText(m_warning, {});
         return;
     }
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    const std::optional<SlotFit> &fit = m_form.desk().fit(*number);
     if (!fit) {
         showText(m_solutionText, QStringLiteral("Расчет не выполнялся"));
         showText(m_warning, {});
@@ -302,18 +304,15 @@ void AnalysisWindow::solve()
     const FireControlState &state = m_form.state();
     const FitSettings settings {m_sigmaBearing->value(), m_sigmaDistance->value()};
     const TargetMotion trial = TrialMotion(state.Slots[*number], state.OwnTrack, state.TickCount);
-    m_fits[static_cast<std::size_t>(*number - 1)]
+    m_form.desk().fit(*number)
         = SlotFit {Fit(*log(), state.OwnTrack, trial, state.TickCount, settings), state.TickCount};
     refresh();
 }
 
 void AnalysisWindow::newLeg()
 {
-    FixLog *fixes = log();
-    if (!fixes)
-        return;
-    fixes->NewLegTick = m_form.state().TickCount;
-    forgetFit();
+    if (const std::optional<int> number = slot())
+        m_form.perform(new NewLeg(m_form.desk(), *number));
     refresh();
 }
 
@@ -325,7 +324,6 @@ void AnalysisWindow::apply()
     const FireControlState &state = m_form.state();
     // The target as the solution has it now, which may be some ticks after the computation.
     const long double distance = PredictedDistance(found->Motion, state.OwnTrack, state.TickCount);
-    const long long course = std::llrint(found->Course) % 360;
     const long long speed = std::llrint(found->Speed);
     const long long cables = std::llrint(distance);
     if (speed > MaxTargetSpeed || cables > MaxDistance) {
@@ -336,8 +334,7 @@ void AnalysisWindow::apply()
                                .arg(cables));
         return;
     }
-    m_form.ApplyTargetMotion(
-        static_cast<int>(course), static_cast<int>(speed), static_cast<int>(cables));
+    m_form.perform(new ApplyFit(m_form.desk(), *slot()));
 }
 
 void AnalysisWindow::deleteFix()
@@ -346,8 +343,8 @@ void AnalysisWindow::deleteFix()
     const QModelIndexList selected = m_fixTable->selectionModel()->selectedRows();
     if (!fixes || selected.isEmpty())
         return;
-    fixes->Remove(static_cast<std::size_t>(selected.front().row()));
-    forgetFit();
+    m_form.perform(
+        new DeleteFix(m_form.desk(), *slot(), static_cast<std::size_t>(selected.front().row())));
     refresh();
 }
 
@@ -357,9 +354,7 @@ void AnalysisWindow::clearLog()
     if (!fixes || fixes->Fixes().empty()
         || !confirm(QStringLiteral("Удалить все замеры цели п/п %1?").arg(*slot())))
         return;
-    fixes->Clear();
-    m_form.cycle().ForgetPendingFixes(*slot());
-    forgetFit();
+    m_form.perform(new ClearLog(m_form.desk(), *slot()));
     refresh();
 }
 

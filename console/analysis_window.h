@@ -51,12 +51,6 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    struct SlotFit
-    {
-        FitResult result;
-        std::int32_t tick = 0; // when computed
-    };
-
     std::optional<int> slot() const;
     FixLog *log() const;
     const FitSolution *solution() const;
@@ -66,7 +60,6 @@ private:
     void buildLayout();
 
     TForm1 &m_form;
-    std::array<std::optional<SlotFit>, SlotCount> m_fits {};
 
     BearingCharts *m_charts;
     FixTableModel *m_fixModel;

@@ -119,6 +119,9 @@ bool ExerciseDesk::linearShown() const
 
 void ExerciseDesk::StartClick()
 {
+    // A new exercise replaces the plot: a changed one is offered for saving first.
+    if (!m_form.offerToSave())
+        return;
     const QString path
         = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, {}});
     if (!path.isEmpty())

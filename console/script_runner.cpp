@@ -11,6 +11,8 @@
 #include "up_down.h"
 
 #include "board/board.h"
+#include "desk/commands.h"
+#include "desk/field_words.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -117,6 +119,11 @@ private:
             {"sonar", &Impl::printSonar},
             {"score", &Impl::printScore},
             {"truth", &Impl::printTruth},
+            {"undo", &Impl::undo},
+            {"redo", &Impl::redo},
+            {"fix", &Impl::fixNow},
+            {"deletefix", &Impl::deleteFix},
+            {"clearlog", &Impl::clearLog},
         };
         return table;
     }
@@ -522,11 +529,16 @@ private:
             print("message: " + *refusal);
     }
 
-    void saveJournal(const QStringList &, const QString &line)
+    void saveJournal(const QStringList &words, const QString &line)
     {
         const QString path = restOfLine(line, 1);
         if (path.isEmpty())
             fail("missing path");
+        if (words.size() == 2 && path == QLatin1String("text")) {
+            for (const QString &said : OperatorRecord(m_form.journal().text()))
+                print(said);
+            return;
+        }
         if (const auto failure = m_form.saveJournal(path))
             print("message: " + *failure);
     }
@@ -570,6 +582,54 @@ private:
         const auto distance = set(2, "distance deviation", "SigmaDistance", &m_windows.analysis);
         bearing.first->setValue(bearing.second);
         distance.first->setValue(distance.second);
+    }
+
+    // --- the command layer
+
+    void undo(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_form.UndoActionClick();
+    }
+
+    void redo(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_form.RedoActionClick();
+    }
+
+    void fixNow(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        const QString name = argument(words, 1, "control");
+        control(name);
+        if (name != QLatin1String("LabeledEdit7") && name != QLatin1String("LabeledEdit8"))
+            fail("not a bearing or distance field: \"" + name + "\"");
+        m_form.perform(new FixNow(m_form.desk(), *InputControlNamed(name)));
+    }
+
+    void deleteFix(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        const int index = number(words, 1, "fix number");
+        const int slot = m_form.selectedSlot();
+        if (!TargetSlots::Contains(slot))
+            return;
+        const FixLog &log = m_form.state().FixLogs[static_cast<std::size_t>(slot - 1)];
+        if (index < 1 || static_cast<std::size_t>(index) > log.Fixes().size())
+            fail(QStringLiteral("no fix %1 in the log").arg(index));
+        m_form.perform(new DeleteFix(m_form.desk(), slot, static_cast<std::size_t>(index - 1)));
+    }
+
+    void clearLog(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        // The question is answered yes.
+        m_windows.analysis.confirm = [this](const QString &question) {
+            print("message: " + question);
+            return true;
+        };
+        controlAs<QAbstractButton>(QStringLiteral("ButtonClearLog"), "a button")->click();
     }
 
     void newLeg(const QStringList &words, const QString &)
@@ -649,7 +709,8 @@ private:
     static QString decimal(long double value, int decimals)
     {
         QString text = QString::number(static_cast<double>(value), 'f', decimals);
-        if (text.startsWith('-') && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
+        if (text.startsWith('-')
+            && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
             text.remove(0, 1);
         return text;
     }
@@ -670,9 +731,10 @@ private:
             line += QStringLiteral("within=%1 since=%2 salvo=%3")
                         .arg(t.Within() ? 1 : 0)
                         .arg(t.Since ? QString::number(*t.Since) : QStringLiteral("-"),
-                            !t.Median      ? QStringLiteral("-")
-                                : t.Median->Hit ? QStringLiteral("hit")
-                                                : QString::number(std::llrint(t.Median->MissMetres)));
+                            !t.Median ? QStringLiteral("-")
+                                : t.Median->Hit
+                                ? QStringLiteral("hit")
+                                : QString::number(std::llrint(t.Median->MissMetres)));
             print(line);
         }
     }

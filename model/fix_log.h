@@ -33,6 +33,8 @@ public:
     // Removes the fix at `index` (an outlier); an index past the end does nothing.
     void Remove(std::size_t index);
     void Clear();
+    // Puts a removed fix back at `index` (past the end: last); at capacity the oldest one goes.
+    void Insert(std::size_t index, const Fix &fix);
 
     const std::deque<Fix> &Fixes() const { return m_fixes; }
     std::optional<Fix> LatestOf(FixKind kind) const;
