@@ -19,16 +19,21 @@ bool SameFix(const Fix &a, const Fix &b)
     return a.Tick == b.Tick && a.Kind == b.Kind && a.Value == b.Value;
 }
 
-// The fixes of `after` that `before` does not hold, by slot.
+// The fixes appended to each slot's log since `before`: those after the one that was last then.
 template<typename Add>
 void FixesAdded(const PlotSnapshot &before, const FireControlState &after, Add add)
 {
     for (int slot = 1; slot <= SlotCount; ++slot) {
         const auto &old = before.state.FixLogs[static_cast<std::size_t>(slot - 1)].Fixes();
-        for (const Fix &fix : after.FixLogs[static_cast<std::size_t>(slot - 1)].Fixes()) {
-            if (std::none_of(old.begin(), old.end(), [&](const Fix &o) { return SameFix(o, fix); }))
-                add(slot, fix);
+        const auto &now = after.FixLogs[static_cast<std::size_t>(slot - 1)].Fixes();
+        auto first = now.begin();
+        if (!old.empty()) {
+            const auto last = std::find_if(
+                now.rbegin(), now.rend(), [&](const Fix &fix) { return SameFix(fix, old.back()); });
+            first = last == now.rend() ? now.end() : last.base();
         }
+        for (auto it = first; it != now.end(); ++it)
+            add(slot, *it);
     }
 }
 

@@ -47,6 +47,34 @@ QString timeText(std::int64_t tick)
         .arg(tick % 60, 2, 10, QLatin1Char('0'));
 }
 
+// The switches and buttons of the main window in the operator's words.
+const char *switchWords(const QString &verb, const QString &name, const QString &state)
+{
+    struct Switch
+    {
+        const char *verb, *name, *state, *words;
+    };
+    static constexpr Switch switches[] = {
+        {"select", "RadioButton1", "", "движение целей включено"},
+        {"select", "RadioButton2", "", "движение целей выключено"},
+        {"check", "CheckBox1", "on", "угловые величины показаны"},
+        {"check", "CheckBox1", "off", "угловые величины скрыты"},
+        {"check", "CheckBox2", "on", "линейные величины показаны"},
+        {"check", "CheckBox2", "off", "линейные величины скрыты"},
+        {"click", "Button1", "", "сетка обновлена"},
+        {"click", "Button2", "", "номер цели нанесен на планшет"},
+        {"click", "SBErase", "", "ластик"},
+        {"click", "SpeedButton1", "", "отметки по оперативному времени"},
+        {"click", "SpeedButton2", "", "отметки по судовому времени"},
+    };
+    for (const Switch &s : switches) {
+        if (verb == QLatin1String(s.verb) && name == QLatin1String(s.name)
+            && state == QLatin1String(s.state))
+            return s.words;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::optional<Control> InputControlNamed(const QString &name)
@@ -110,8 +138,12 @@ QStringList OperatorRecord(const QString &journal)
         } else if (verb == QLatin1String("enter")) {
             say(fieldWords(arg1, arg2), ofTarget);
         } else if (verb == QLatin1String("fix")) {
-            say(QStringLiteral("замер: ") + fieldWords(arg1, QStringLiteral("(как в поле)")),
+            const FieldWords *words = field ? wordsOf(*field) : nullptr;
+            say(QStringLiteral("замер: %1 как в поле")
+                    .arg(words ? QString::fromUtf8(words->noun) : arg1),
                 ofTarget);
+        } else if (const char *said = switchWords(verb, arg1, arg2)) {
+            say(QString::fromUtf8(said), false);
         } else if ((verb == QLatin1String("step") || verb == QLatin1String("press"))
             && arg1 == QLatin1String("SpinEdit2")) {
             const int steps = w.size() > 3 ? w[3].toInt() : 1;
