@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -197,9 +198,11 @@ struct AsideFile
     }
 };
 
+// Reads to the end, never more than `limit` bytes whatever the file's size said: a file may grow
+// while it is read.
 bool ReadAll(int fd, QByteArray &bytes, qint64 expected, qint64 limit)
 {
-    bytes.reserve(static_cast<qsizetype>(expected));
+    bytes.reserve(static_cast<qsizetype>(std::min(expected, limit)));
     char chunk[1 << 16];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -282,6 +285,10 @@ std::variant<QByteArray, QString> ReadRegularFile(const QString &path, qint64 li
         return SystemReason(errno, Access::Read);
     if (!S_ISREG(about.st_mode))
         return NotARegularFile(about.st_mode);
+    // A regular file after all: its reads may wait for the disk as usual.
+    const int flags = ::fcntl(file.fd, F_GETFL);
+    if (flags < 0 || ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return SystemReason(errno, Access::Read);
     if (about.st_size > limit)
         return QStringLiteral("файл слишком велик: %1 МБ, а допустимо не больше %2 МБ")
             .arg((about.st_size + (1 << 20) - 1) >> 20)

@@ -3,6 +3,7 @@
 #include "exact_real.h"
 
 #include "board/picture_file.h"
+#include "exercise/json_keys.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -773,8 +774,11 @@ std::optional<QString> ReadSession(const QByteArray &bytes, SessionData &session
     if (error.error != QJsonParseError::NoError)
         return QStringLiteral("файл повреждён или обрезан: %1 (байт %2 из %3)")
             .arg(ParseErrorText(error.error))
-            .arg(error.offset)
+            // The library counts from 0 and may point just past the end.
+            .arg(std::min<qint64>(qint64 {error.offset} + 1, bytes.size()))
             .arg(bytes.size());
+    if (const auto twice = DuplicateJsonKey(bytes))
+        return QStringLiteral("файл повреждён: поле «%1» указано дважды").arg(*twice);
     const QJsonObject root = document.object();
     if (root.value(QLatin1String("format")).toString() != QLatin1String(SessionFormatName))
         return QStringLiteral("это не файл сеанса");

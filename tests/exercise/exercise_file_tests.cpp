@@ -106,5 +106,5 @@ TEST(ExerciseFile, RefusesWhatIsNoExerciseAtAll)
     const ExerciseParse missing = ReadExerciseFile("/nonexistent/учение.json");
     ASSERT_TRUE(std::holds_alternative<ExerciseRefusal>(missing));
     EXPECT_TRUE(std::get<ExerciseRefusal>(missing).Message.startsWith(
-        "Учение «/nonexistent/учение.json» не начато: файл не читается"));
+        "Учение «/nonexistent/учение.json» не начато: файл не найден"));
 }

@@ -60,12 +60,12 @@ struct Program
     ScriptRunner runner {windows, [this](const QString &line) { output << line; }};
 };
 
-QString RichScript()
+QString RichScript(const QString &exercise = QStringLiteral(EXERCISE_FILE))
 {
     QFile file(QStringLiteral(RICH_SESSION_SCRIPT));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     // An exercise runs under it all: starting one resets the clock and the slots.
-    return QStringLiteral("exercise " EXERCISE_FILE " 7\n") + QString::fromUtf8(file.readAll());
+    return QStringLiteral("exercise %1 7\n").arg(exercise) + QString::fromUtf8(file.readAll());
 }
 
 // Goes on from the end of the rich script: the held arrow is released, 600 ticks.
@@ -130,8 +130,10 @@ TEST(Session, AReplayInTheWindowTakesNoInputButItsBarsAndEndsAsRecorded)
 {
     QTemporaryDir dir;
     const QString journal = dir.filePath("rich.vjournal");
+    // A replay reads the exercise it names beside the journal.
+    ASSERT_TRUE(QFile::copy(EXERCISE_FILE, dir.filePath("crossing.json")));
     Program recorded;
-    recorded.run(RichScript() + GoOn);
+    recorded.run(RichScript(dir.filePath("crossing.json")) + GoOn);
     ASSERT_FALSE(recorded.windows.form.saveJournal(journal));
 
     Program replayed;
@@ -144,8 +146,9 @@ TEST(Session, AReplayInTheWindowTakesNoInputButItsBarsAndEndsAsRecorded)
     QTest::mouseClick(eraser, Qt::LeftButton);
     QTest::mouseClick(pause, Qt::LeftButton);
     EXPECT_TRUE(pause->isChecked());
-    while (!replayed.windows.replay.isFinished())
+    while (replayed.windows.replay.isRunning() && !replayed.windows.replay.isFinished())
         replayed.windows.replay.stepOneTick();
+    ASSERT_TRUE(replayed.windows.replay.isRunning());
     ExpectSameSession(recorded, replayed, true);
     EXPECT_FALSE(form.findChild<QTimer *>("Timer1")->isActive());
 
