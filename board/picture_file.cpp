@@ -1,6 +1,7 @@
 #include "picture_file.h"
 
 #include "bitmap_data.h"
+#include "png_data.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -131,6 +132,11 @@ bool WithinLimit(QSize size)
 
 std::variant<QImage, QString> DecodePicture(QByteArray bytes, PictureFormat format)
 {
+    // A lying chunk length would have the library take its memory before it reads the chunk.
+    if (format == PictureFormat::Png) {
+        if (const auto fault = CheckPngChunks(bytes))
+            return QStringLiteral("файл не является допустимым рисунком формата PNG: %1").arg(*fault);
+    }
     QSize size;
     {
         // The header alone gives the size, before any pixel memory is taken.
@@ -146,9 +152,10 @@ std::variant<QImage, QString> DecodePicture(QByteArray bytes, PictureFormat form
         if (size.isValid() && !WithinLimit(size))
             return TooLarge(size);
     }
-    // A header the library cannot read fails the reading below.
-    if (format == PictureFormat::Bmp && size.isValid()) {
-        if (const auto fault = MakeBitmapWhole(bytes))
+    // Also when the library finds no size in the header (it reads none from a top-down
+    // run-length picture, and would decode one leaving skipped pixels unwritten).
+    if (format == PictureFormat::Bmp) {
+        if (const auto fault = MakeBitmapWhole(bytes, MaxPictureSide))
             return QStringLiteral("файл не является допустимым рисунком формата BMP: %1")
                 .arg(*fault);
     }

@@ -3,6 +3,7 @@
 #include "exact_real.h"
 
 #include "board/picture_file.h"
+#include "board/png_data.h"
 #include "exercise/json_keys.h"
 
 #include <QBuffer>
@@ -536,9 +537,13 @@ QImage PictureOf(const Fields &f, const char *key)
     QByteArray bytes = QByteArray::fromBase64Encoding(
         f.text(key).toLatin1(), QByteArray::AbortOnBase64DecodingErrors)
                            .decoded;
+    if (const auto fault = CheckPngChunks(bytes))
+        damaged(f.at(key) + QStringLiteral(": рисунок PNG не читается: ") + *fault);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
+    // Every picture within the side limit fits, also at 64 bits a pixel.
+    reader.setAllocationLimit(256);
     reader.setAutoDetectImageFormat(false);
     // The header alone gives the size: a picture larger than the board takes is refused before
     // any memory is taken for its pixels.
