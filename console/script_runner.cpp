@@ -598,16 +598,16 @@ private:
     {
         noMoreThan(words, 3);
         const auto set = [&words](int index, const char *what, const char *box, QWidget *window) {
-            bool ok = false;
-            const double value = argument(words, index, what).toDouble(&ok);
             auto *spin = window->findChild<QDoubleSpinBox *>(QLatin1String(box));
-            if (!ok || value < spin->minimum() || value > spin->maximum())
+            const std::optional<double> value
+                = FiniteIn(argument(words, index, what), spin->minimum(), spin->maximum());
+            if (!value)
                 fail(QStringLiteral("%1 must be a number in %2..%3, not \"%4\"")
                          .arg(QLatin1String(what))
                          .arg(spin->minimum())
                          .arg(spin->maximum())
                          .arg(words[index]));
-            return std::pair {spin, value};
+            return std::pair {spin, *value};
         };
         const auto bearing = set(1, "bearing deviation", "SigmaBearing", &m_windows.analysis);
         const auto distance = set(2, "distance deviation", "SigmaDistance", &m_windows.analysis);

@@ -2,6 +2,9 @@
 
 #include <QJsonArray>
 
+#include <cmath>
+#include <limits>
+
 #include <random>
 
 namespace varmet {
@@ -132,14 +135,6 @@ QJsonValue optionalOutcome(const std::optional<TorpedoOutcome> &outcome)
     return QJsonObject {{"miss", static_cast<double>(outcome->MissMetres)}, {"hit", outcome->Hit}};
 }
 
-std::optional<TorpedoOutcome> outcomeFrom(const QJsonValue &value)
-{
-    if (!value.isObject())
-        return std::nullopt;
-    const QJsonObject o = value.toObject();
-    return TorpedoOutcome {o.value("miss").toDouble(), o.value("hit").toBool()};
-}
-
 QJsonObject scoreToJson(const ExerciseScore &score)
 {
     QJsonArray targets;
@@ -168,39 +163,6 @@ QJsonObject scoreToJson(const ExerciseScore &score)
     return QJsonObject {{"time", score.Time}, {"targets", targets}};
 }
 
-ExerciseScore scoreFromJson(const QJsonObject &json)
-{
-    ExerciseScore score;
-    score.Time = json.value("time").toInt();
-    for (const QJsonValue &value : json.value("targets").toArray()) {
-        const QJsonObject o = value.toObject();
-        TargetScore t;
-        t.Target = o.value("target").toInt();
-        const QJsonArray truth = o.value("truth").toArray();
-        t.Truth
-            = {truth[0].toDouble(), truth[1].toDouble(), truth[2].toDouble(), truth[3].toDouble()};
-        if (o.value("slot").isDouble())
-            t.Slot = o.value("slot").toInt();
-        const QJsonArray solution = o.value("solution").toArray();
-        t.Solution = {solution[0].toDouble(), solution[1].toDouble(), solution[2].toDouble()};
-        const QJsonArray errors = o.value("errors").toArray();
-        t.CourseError = errors[0].toDouble();
-        t.SpeedError = errors[1].toDouble();
-        t.DistanceError = errors[2].toDouble();
-        const QJsonArray within = o.value("within").toArray();
-        t.CourseWithin = within[0].toBool();
-        t.SpeedWithin = within[1].toBool();
-        t.DistanceWithin = within[2].toBool();
-        if (o.value("since").isDouble())
-            t.Since = o.value("since").toInt();
-        t.Median = outcomeFrom(o.value("median"));
-        const QJsonArray wake = o.value("wake").toArray();
-        t.Wake = {outcomeFrom(wake[0]), outcomeFrom(wake[1])};
-        score.Targets.push_back(t);
-    }
-    return score;
-}
-
 } // namespace
 
 QJsonObject ExerciseStateToJson(const ExerciseState &state)
@@ -227,12 +189,142 @@ QJsonObject ExerciseStateToJson(const ExerciseState &state)
     return json;
 }
 
+namespace {
+
+// A field of the state that cannot be: its place and what is wrong.
+struct StateFault
+{
+    QString field;
+    QString problem;
+};
+
+// Reads the state's JSON, every number checked against what the exercise can have reached.
+class StateReader
+{
+public:
+    explicit StateReader(const ExerciseDefinition &definition)
+        : m_definition(definition)
+    { }
+
+    static long double Real(
+        const QJsonValue &value, const QString &field, long double low, long double high)
+    {
+        const double x = value.toDouble(std::numeric_limits<double>::quiet_NaN());
+        if (!value.isDouble() || !std::isfinite(x))
+            throw StateFault {field, QStringLiteral("ожидается конечное число")};
+        if (x < low || x > high)
+            throw StateFault {field,
+                QStringLiteral("значение %1 вне пределов %2..%3")
+                    .arg(x)
+                    .arg(static_cast<double>(low))
+                    .arg(static_cast<double>(high))};
+        return x;
+    }
+
+    static std::int32_t Whole(
+        const QJsonValue &value, const QString &field, std::int32_t low, std::int32_t high)
+    {
+        const long double x = Real(value, field, low, high);
+        if (x != std::floor(x))
+            throw StateFault {field, QStringLiteral("ожидается целое число")};
+        return static_cast<std::int32_t>(x);
+    }
+
+    std::int32_t Target(const QJsonValue &value, const QString &field) const
+    {
+        const std::int32_t number = Whole(value, field, 1, 10);
+        if (!m_definition.target(number))
+            throw StateFault {field, QStringLiteral("цели %1 в учении нет").arg(number)};
+        return number;
+    }
+
+    static QJsonArray List(const QJsonValue &value, const QString &field, qsizetype size)
+    {
+        if (!value.isArray() || value.toArray().size() > size)
+            throw StateFault {field, QStringLiteral("ожидается список не длиннее %1").arg(size)};
+        return value.toArray();
+    }
+
+    static QJsonArray Exactly(const QJsonValue &value, const QString &field, qsizetype size)
+    {
+        const QJsonArray list = List(value, field, size);
+        if (list.size() != size)
+            throw StateFault {field, QStringLiteral("ожидается список из %1").arg(size)};
+        return list;
+    }
+
+    static bool Flag(const QJsonValue &value, const QString &field)
+    {
+        if (!value.isBool())
+            throw StateFault {field, QStringLiteral("ожидается true или false")};
+        return value.toBool();
+    }
+
+    static std::optional<TorpedoOutcome> Outcome(const QJsonValue &value, const QString &field)
+    {
+        if (value.isNull())
+            return std::nullopt;
+        const QJsonObject o = value.toObject();
+        return TorpedoOutcome {
+            Real(o.value("miss"), field + ".miss", 0, Reach), Flag(o.value("hit"), field + ".hit")};
+    }
+
+    ExerciseScore Score(const QJsonValue &value, std::int32_t now) const
+    {
+        if (!value.isObject())
+            throw StateFault {"final", QStringLiteral("ожидается объект")};
+        const QJsonObject json = value.toObject();
+        ExerciseScore score;
+        score.Time = Whole(json.value("time"), "final.time", 0, now);
+        const QJsonArray targets = List(json.value("targets"), "final.targets", MaxExerciseTargets);
+        for (qsizetype i = 0; i < targets.size(); ++i) {
+            const QString at = QStringLiteral("final.targets[%1].").arg(i);
+            const QJsonObject o = targets[i].toObject();
+            TargetScore t;
+            t.Target = Target(o.value("target"), at + "target");
+            const QJsonArray truth = Exactly(o.value("truth"), at + "truth", 4);
+            t.Truth = {Real(truth[0], at + "truth", 0, 360), Real(truth[1], at + "truth", 0, Reach),
+                Real(truth[2], at + "truth", 0, 360), Real(truth[3], at + "truth", 0, Reach)};
+            if (!o.value("slot").isNull())
+                t.Slot = Whole(o.value("slot"), at + "slot", 1, 5);
+            const QJsonArray solution = Exactly(o.value("solution"), at + "solution", 3);
+            t.Solution = {Real(solution[0], at + "solution", -Reach, Reach),
+                Real(solution[1], at + "solution", -Reach, Reach),
+                Real(solution[2], at + "solution", -Reach, Reach)};
+            const QJsonArray errors = Exactly(o.value("errors"), at + "errors", 3);
+            t.CourseError = Real(errors[0], at + "errors", -180, 180);
+            t.SpeedError = Real(errors[1], at + "errors", -Reach, Reach);
+            t.DistanceError = Real(errors[2], at + "errors", -Reach, Reach);
+            const QJsonArray within = Exactly(o.value("within"), at + "within", 3);
+            t.CourseWithin = Flag(within[0], at + "within");
+            t.SpeedWithin = Flag(within[1], at + "within");
+            t.DistanceWithin = Flag(within[2], at + "within");
+            if (!o.value("since").isNull())
+                t.Since = Whole(o.value("since"), at + "since", 0, score.Time);
+            t.Median = Outcome(o.value("median"), at + "median");
+            const QJsonArray wake = Exactly(o.value("wake"), at + "wake", 2);
+            t.Wake = {Outcome(wake[0], at + "wake"), Outcome(wake[1], at + "wake")};
+            score.Targets.push_back(t);
+        }
+        return score;
+    }
+
+private:
+    // Far beyond any distance, speed or miss an exercise can give, and printable.
+    static constexpr long double Reach = 1e9L;
+    const ExerciseDefinition &m_definition;
+};
+
+} // namespace
+
 std::optional<ExerciseState> ExerciseStateFromJson(const QJsonObject &json, QString *error)
 {
-    const auto refuse = [error](const char *field) -> std::optional<ExerciseState> {
+    const auto refuse = [error](const QString &field, const QString &problem = {}) {
         if (error)
-            *error = QStringLiteral("состояние учения: недопустимое поле «%1»").arg(field);
-        return std::nullopt;
+            *error = problem.isEmpty()
+                ? QStringLiteral("состояние учения: недопустимое поле «%1»").arg(field)
+                : QStringLiteral("состояние учения: поле «%1»: %2").arg(field, problem);
+        return std::optional<ExerciseState> {};
     };
     ExerciseState state;
     if (!json.value("source").isString())
@@ -241,8 +333,15 @@ std::optional<ExerciseState> ExerciseStateFromJson(const QJsonObject &json, QStr
         json.value("source").toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!source)
         return refuse("source");
+    if ((*source).size() > MaxExerciseFileBytes)
+        return refuse(
+            "source", QStringLiteral("файл учения больше %1 байт").arg(MaxExerciseFileBytes));
     state.Source = *source;
     state.Path = json.value("path").toString();
+    const ExerciseParse parsed = ParseExercise(state.Source, state.Path);
+    const auto *definition = std::get_if<ExerciseDefinition>(&parsed);
+    if (!definition)
+        return refuse("source", std::get<ExerciseRefusal>(parsed).Message);
     bool ok = false;
     state.Seed = json.value("seed").toString().toULongLong(&ok);
     if (!ok)
@@ -251,21 +350,33 @@ std::optional<ExerciseState> ExerciseStateFromJson(const QJsonObject &json, QStr
     if (!noise)
         return refuse("noise");
     state.Noise = *noise;
-    if (!json.value("time").isDouble())
-        return refuse("time");
-    state.Time = json.value("time").toInt();
-    for (const QJsonValue &value : json.value("latest").toArray()) {
-        const QJsonObject o = value.toObject();
-        const SonarReport report {
-            o.value("time").toInt(), o.value("target").toInt(), o.value("bearing").toInt()};
-        state.Latest[report.Target] = report;
+    const StateReader read(*definition);
+    try {
+        state.Time = StateReader::Whole(json.value("time"), "time", 0, MaxExerciseSeconds);
+        const QJsonArray latest
+            = StateReader::List(json.value("latest"), "latest", MaxExerciseTargets);
+        for (qsizetype i = 0; i < latest.size(); ++i) {
+            const QString at = QStringLiteral("latest[%1].").arg(i);
+            const QJsonObject o = latest[i].toObject();
+            const SonarReport report {
+                StateReader::Whole(o.value("time"), at + "time", 0, state.Time),
+                read.Target(o.value("target"), at + "target"),
+                StateReader::Whole(o.value("bearing"), at + "bearing", 0, 359)};
+            state.Latest[report.Target] = report;
+        }
+        const QJsonArray within
+            = StateReader::List(json.value("within_since"), "within_since", MaxExerciseTargets);
+        for (qsizetype i = 0; i < within.size(); ++i) {
+            const QString at = QStringLiteral("within_since[%1].").arg(i);
+            const QJsonObject o = within[i].toObject();
+            state.WithinSince[read.Target(o.value("target"), at + "target")]
+                = StateReader::Whole(o.value("since"), at + "since", 0, state.Time);
+        }
+        if (!json.value("final").isUndefined() && !json.value("final").isNull())
+            state.Final = read.Score(json.value("final"), state.Time);
+    } catch (const StateFault &fault) {
+        return refuse(fault.field, fault.problem);
     }
-    for (const QJsonValue &value : json.value("within_since").toArray()) {
-        const QJsonObject o = value.toObject();
-        state.WithinSince[o.value("target").toInt()] = o.value("since").toInt();
-    }
-    if (json.value("final").isObject())
-        state.Final = scoreFromJson(json.value("final").toObject());
     return state;
 }
 

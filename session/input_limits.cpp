@@ -1,5 +1,7 @@
 #include "input_limits.h"
 
+#include <cmath>
+
 namespace varmet {
 
 CountRead ReadCount(const QString &word)
@@ -13,6 +15,15 @@ CountRead ReadCount(const QString &word)
     if (value > MaxWorkCount)
         return {0, QStringLiteral("count %1 is over %2").arg(value).arg(MaxWorkCount)};
     return {static_cast<std::int32_t>(value), {}};
+}
+
+std::optional<double> FiniteIn(const QString &text, double low, double high)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < low || value > high)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace varmet

@@ -24,6 +24,10 @@ struct CountRead
 };
 CountRead ReadCount(const QString &word);
 
+// The real written as `text` when it is a finite number within [low, high]: NaN, infinities and
+// anything outside are none.
+std::optional<double> FiniteIn(const QString &text, double low, double high);
+
 // `a + b` for counts, held at MaxWorkCount instead of overflowing.
 constexpr std::int64_t SaturatedSum(std::int64_t a, std::int64_t b)
 {
