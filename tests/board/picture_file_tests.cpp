@@ -1,6 +1,7 @@
 #include "board_test_support.h"
 
 #include "board/board.h"
+#include "board/picture_file.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -16,7 +17,9 @@
 #include <cstring>
 #include <optional>
 
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -264,6 +267,25 @@ TEST_F(PictureFiles, PixelsThatTheRunsOfABitmapSkipTakeItsFirstColour)
     EXPECT_EQ(board.canvas().picture(), expected);
 }
 
+// Every name the file system allows can be saved (the file written aside has a short name of its
+// own), and what a save killed mid-write left aside goes with the next save into that folder,
+// unless a live save holds it.
+TEST_F(PictureFiles, AnyLegalNameSavesAndStaleAsideFilesOfKilledSavesGo)
+{
+    const QString longest = QString(251, QLatin1Char('n')) + ".bmp"; // 255 bytes
+    EXPECT_EQ(WriteFileInPlace(directory.filePath(longest), "picture"), std::nullopt);
+    write(".varmet-aside-stale1", "half a picture");
+    write(".varmet-aside-held01", "a save under way");
+    write(".other.bmp.Ab12Cd", "not the program's");
+    const int held = ::open(local(".varmet-aside-held01"), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_EQ(WriteFileInPlace(path("next.bmp"), "picture"), std::nullopt);
+    ::close(held);
+    EXPECT_EQ(
+        files(), (QStringList {".other.bmp.Ab12Cd", ".varmet-aside-held01", "next.bmp", longest}));
+}
+
 // A PNG chunk whose length claims more than the file holds is refused before the library would
 // take memory for it.
 TEST_F(PictureFiles, APngChunkThatClaimsMoreThanTheFileIsRefusedUnread)
@@ -277,7 +299,8 @@ TEST_F(PictureFiles, APngChunkThatClaimsMoreThanTheFileIsRefusedUnread)
     write("lying.png", png);
     const auto refusal = board.openPicture(path("lying.png"));
     ASSERT_TRUE(refusal.has_value());
-    EXPECT_TRUE(refusal->contains("часть «tEXt» длиной 2147483647 байт выходит за конец файла")) << refusal->toStdString();
+    EXPECT_TRUE(refusal->contains("часть «tEXt» длиной 2147483647 байт выходит за конец файла"))
+        << refusal->toStdString();
 }
 
 TEST_F(PictureFiles, SavesReplaceNothingButARegularFileAndKeepALinkToOne)
