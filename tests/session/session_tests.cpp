@@ -397,6 +397,15 @@ TEST(Session, NumbersOutOfTheirReachAreRefusedWithTheirPlace)
     EXPECT_EQ(program.written(), good);
 }
 
+// The byte a parse error names lies within the file, also when the text stops short.
+TEST(Session, AParseErrorNamesAByteOfTheFile)
+{
+    SessionData session;
+    const auto cut = ReadSession("{\"a\": \"x", session); // the library points past the end
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_TRUE(cut->endsWith("(байт 8 из 8)")) << cut->toStdString();
+}
+
 // "Итоги" of a run as long as a session may give draws its true tracks with bounded work.
 TEST(Session, TheTrueTracksOfTheLongestRunAreDrawnWithBoundedWork)
 {
