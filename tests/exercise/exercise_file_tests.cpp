@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace varmet;
 
@@ -137,6 +138,12 @@ TEST(ExerciseFile, ADeviceOrANamedPipeIsRefusedWithoutReading)
     QTemporaryDir dir;
     const QString fifo = dir.filePath("pipe.json");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString loop = dir.filePath("loop.json");
+    ASSERT_EQ(symlink("loop.json", QFile::encodeName(loop).constData()), 0);
+    EXPECT_EQ(refusal(loop),
+        QStringLiteral(
+            "Учение «%1» не начато: символические ссылки на пути к файлу образуют петлю.")
+            .arg(loop));
     EXPECT_EQ(refusal(fifo),
         QStringLiteral("Учение «%1» не начато: это именованный канал, а не обычный файл.")
             .arg(fifo));

@@ -253,6 +253,13 @@ const Damage Damages[] = {
             return Replace(b, "\"SigmaBearing\": \"1\"", "\"SigmaBearing\": \"nan\"");
         },
         "«SigmaBearing»: значение «nan» вне пределов"},
+    {"ExerciseInsideTooLarge",
+        [](const QByteArray &b) {
+            return Replace(b, "\"exercise\": null",
+                "\"exercise\": {\"source\": \"" + QByteArray((1 << 20) + 3, ' ').toBase64()
+                    + "\"}");
+        },
+        "«source»: файл учения больше 1048576 байт"},
     {"NameGivenTwice",
         [](const QByteArray &b) {
             return Replace(b, "\"TickCount\"", "\"TickCount\": 5, \"TickCount\"");
