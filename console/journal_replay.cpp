@@ -1,5 +1,6 @@
 #include "journal_replay.h"
 
+#include "desk_settings.h"
 #include "program_windows.h"
 #include "script_runner.h"
 
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -171,6 +173,7 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
     // Whatever the journal saves is written aside, never over the operator's files; what it
     // opens is looked up by name beside it.
     m_scratch = std::move(scratch);
+    m_operatorsFolder = DeskSettings::lastFolder();
     m_files = std::make_unique<ReplayFiles>(
         m_scratch->path(), QFileInfo(path).absolutePath(), ReplayFiles::ExerciseLibrary());
     m_runner->confine({[this](const QString &asked) { return m_files->write(asked); },
@@ -317,6 +320,8 @@ void JournalReplay::stop()
     m_bar->hide();
     m_files.reset();
     m_scratch.reset();
+    // The journal's saves chose the scratch folder, not the operator.
+    DeskSettings::keepFolderOf(QDir(m_operatorsFolder).filePath(QStringLiteral("-")));
     m_form.setTimersLive(true);
 }
 

@@ -86,6 +86,7 @@ private:
     std::unique_ptr<ScriptRunner> m_runner;
     std::unique_ptr<QTemporaryDir> m_scratch;
     std::unique_ptr<ReplayFiles> m_files;
+    QString m_operatorsFolder; // where the file dialogs started before the replay's saves
     // The window's own ways of asking the operator, handed back when the replay ends.
     struct Hooks;
     std::unique_ptr<Hooks> m_hooks;

@@ -2,6 +2,7 @@
 // folder, reads only beside itself, ends the replay (never the program) with "Выход", and any line
 // that cannot run ends the replay with its number; long runs of lines leave the window answering.
 
+#include "console/desk_settings.h"
 #include "console/program_windows.h"
 #include "console/script_runner.h"
 
@@ -48,6 +49,7 @@ TEST(Replay, WritesOnlyIntoItsScratchFolderWhateverPathsTheJournalNames)
 {
     Replay replay;
     const QString victim = replay.elsewhere.path();
+    const QString dialogsStartIn = DeskSettings::lastFolder();
     replay.play(QStringLiteral("tick 2\nboard %1/board.png\nsession save %1/s.vsession\n"
                                "journal %1/j.vjournal\nwindow %1/w.png\ngrab Form2 %1/f.png\n"
                                "menu MSave %1/picture.bmp\nmenu MSaveSession %1/m.vsession\ntick\n")
@@ -55,6 +57,8 @@ TEST(Replay, WritesOnlyIntoItsScratchFolderWhateverPathsTheJournalNames)
     EXPECT_TRUE(replay.windows.replay.isFinished()) << replay.messages().toStdString();
     EXPECT_EQ(QDir(victim).entryList(QDir::Files | QDir::Hidden), QStringList());
     EXPECT_EQ(QDir(replay.dir.path()).entryList(QDir::Files), QStringList {"hostile.vjournal"});
+    replay.windows.replay.stop(); // the operator's dialogs start where they did
+    EXPECT_EQ(DeskSettings::lastFolder(), dialogsStartIn);
 
     // A write that names no file is refused, with its line.
     Replay nameless;
