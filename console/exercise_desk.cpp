@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -119,8 +121,12 @@ bool ExerciseDesk::linearShown() const
 
 void ExerciseDesk::StartClick()
 {
+    // The shipped exercises first, wherever the operator went last.
+    const QString folder = ShippedExercisesFolder(
+        QCoreApplication::applicationDirPath(), QStringLiteral(VARMET_SOURCE_EXERCISES))
+                               .value_or(QDir::homePath());
     const QString path
-        = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, {}});
+        = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, folder});
     if (!path.isEmpty())
         Start(path, std::nullopt);
 }

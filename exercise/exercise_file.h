@@ -78,4 +78,10 @@ ExerciseParse ParseExercise(const QByteArray &json, const QString &fallbackName)
 // Reads the file at `path`; an unreadable file is refused too.
 ExerciseParse ReadExerciseFile(const QString &path, QByteArray *source = nullptr);
 
+// Where the shipped exercises are: beside an installed program (`programFolder`/../share/varmet/
+// exercises), else `sourceFolder` (the source tree's, for a program run from its build); nothing
+// when neither exists.
+std::optional<QString> ShippedExercisesFolder(
+    const QString &programFolder, const QString &sourceFolder);
+
 } // namespace varmet
