@@ -117,6 +117,7 @@ private:
             {"sonar", &Impl::printSonar},
             {"score", &Impl::printScore},
             {"truth", &Impl::printTruth},
+            {"scoretext", &Impl::printScoreText},
         };
         return table;
     }
@@ -649,7 +650,8 @@ private:
     static QString decimal(long double value, int decimals)
     {
         QString text = QString::number(static_cast<double>(value), 'f', decimals);
-        if (text.startsWith('-') && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
+        if (text.startsWith('-')
+            && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
             text.remove(0, 1);
         return text;
     }
@@ -670,9 +672,10 @@ private:
             line += QStringLiteral("within=%1 since=%2 salvo=%3")
                         .arg(t.Within() ? 1 : 0)
                         .arg(t.Since ? QString::number(*t.Since) : QStringLiteral("-"),
-                            !t.Median      ? QStringLiteral("-")
-                                : t.Median->Hit ? QStringLiteral("hit")
-                                                : QString::number(std::llrint(t.Median->MissMetres)));
+                            !t.Median ? QStringLiteral("-")
+                                : t.Median->Hit
+                                ? QStringLiteral("hit")
+                                : QString::number(std::llrint(t.Median->MissMetres)));
             print(line);
         }
     }
@@ -687,6 +690,17 @@ private:
                       .arg(number)
                       .arg(decimal(truth.Bearing, 2), decimal(truth.Distance, 2),
                           decimal(truth.Course, 2), decimal(truth.Speed, 2)));
+    }
+
+    // The score window's text as shown (after "Итоги", "Завершить" or the instructor's key).
+    void printScoreText(const QStringList &words, const QString &)
+    {
+        if (!runningExercise(words))
+            return;
+        for (const QString &line : m_form.exerciseDesk().ScoreText().split(QLatin1Char('\n'))) {
+            if (!line.trimmed().isEmpty())
+                print(line.trimmed());
+        }
     }
 
     void print(const QString &line) const { m_output(line); }

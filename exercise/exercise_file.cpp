@@ -276,6 +276,8 @@ ExerciseDefinition readDefinition(const QJsonValue &root, const QString &fallbac
     }
     if (r.has(QStringLiteral("time_limit")))
         d.TimeLimit = static_cast<std::int32_t>(r.whole(QStringLiteral("time_limit"), 1, 86400));
+    if (r.has(QStringLiteral("instructor_key")))
+        d.InstructorKey = r.text(QStringLiteral("instructor_key"));
     r.finish();
     return d;
 }

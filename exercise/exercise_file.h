@@ -60,6 +60,8 @@ struct ExerciseDefinition
     ScoreTolerances Tolerances;
     std::optional<std::int32_t> TimeLimit; // seconds
     std::optional<std::uint64_t> Seed;
+    // With it the instructor can open the truth while the exercise runs.
+    std::optional<QString> InstructorKey;
 
     const ExerciseTarget *target(std::int32_t number) const;
 };
