@@ -92,7 +92,7 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     m_scoreWindow = new QWidget(&form, Qt::Window);
     m_scoreWindow->setObjectName("ScoreWindow");
     m_scoreWindow->setWindowTitle(QStringLiteral("Итоги учения"));
-    m_scoreWindow->resize(900, 760);
+    m_scoreWindow->resize(900, 820);
     auto *column = new QVBoxLayout(m_scoreWindow);
     m_scoreText = new QTextBrowser(m_scoreWindow);
     m_scoreText->setObjectName("ScoreText");
@@ -303,7 +303,7 @@ void ExerciseDesk::showScore()
     m_scoreText->setHtml(m_shownPage.Html);
     m_keyRow->setVisible(!truth && m_exercise->definition().InstructorKey.has_value());
     m_scorePicture->setPixmap(QPixmap::fromImage(
-        m_shownPicture.scaled(360, 360, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        m_shownPicture.scaled(300, 300, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     m_scoreWindow->show();
     m_scoreWindow->raise();
 }

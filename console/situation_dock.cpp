@@ -123,6 +123,7 @@ SituationDock::SituationDock(TForm1 &form)
         }
     }
     m_table->resizeColumnsToContents();
+    m_table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     m_table->setMinimumWidth(560);
     column->addWidget(m_table);
 

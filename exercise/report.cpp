@@ -241,9 +241,10 @@ ScorePage ScoreHtml(const Exercise &exercise, const ExerciseScore &score, const 
         html += QStringLiteral("</tr>");
 
         QString about;
+        QString image;
         if (t.Median) {
             about = QStringLiteral("торпеда по медиане ближе всего к цели через %1 после залпа, "
-                                   "в %2 м")
+                                   "в %2 м.")
                         .arg(minutesSeconds(t.Median->ClosestAfter))
                         .arg(std::llrint(t.Median->MissMetres));
             const ExerciseTarget *target = d.target(t.Target);
@@ -251,17 +252,19 @@ ScorePage ScoreHtml(const Exercise &exercise, const ExerciseScore &score, const 
             if (!pass.isNull()) {
                 const QString name = QStringLiteral("pass%1.png").arg(t.Target);
                 page.Images[name] = pass;
-                about = QStringLiteral("<img src=\"%1\" width=\"170\" height=\"170\" "
-                                       "align=\"left\"> ")
-                            .arg(name)
-                    + about;
+                image = QStringLiteral("<td width=\"178\"><img src=\"%1\" width=\"170\" "
+                                       "height=\"170\"></td>")
+                            .arg(name);
             }
         }
         const QString reason = reasonText(t);
         if (!reason.isEmpty())
             about += QStringLiteral("<br><b>%1</b>").arg(verdict(false, reason));
         if (!about.isEmpty())
-            explanations += QStringLiteral("<p><b>Цель %1.</b> %2</p><br clear=\"all\">")
+            explanations += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\"><tr>%1"
+                                           "<td valign=\"top\"><b>Цель %2.</b> %3</td></tr>"
+                                           "</table>")
+                                .arg(image)
                                 .arg(t.Target)
                                 .arg(about);
     }
@@ -294,12 +297,10 @@ QImage PassPicture(const ExerciseTarget &target, const TorpedoOutcome &outcome, 
     const SeaPoint shipAt = truth.PositionAt(run.FireTime + after);
     const SeaPoint centre {
         (torpedoAt.East + shipAt.East) / 2, (torpedoAt.North + shipAt.North) / 2};
-    // The scale: all drawn within the frame, the target's length at least some pixels.
-    long double reach = target.Length / PathMetresPerCable;
-    for (const auto *points : {&torpedo, &ship})
-        for (const SeaPoint &p : *points)
-            reach = std::max(reach,
-                std::max(std::fabs(p.East - centre.East), std::fabs(p.North - centre.North)));
+    // The scale: the closest distance and the hull both plain to see; the paths run out of the
+    // frame.
+    const long double reach = std::max({2 * outcome.MissMetres / PathMetresPerCable,
+        1.5L * target.Length / PathMetresPerCable, 0.5L});
     const long double pxPerCable = (side / 2.0L - 12) / reach;
     const auto place = [&](SeaPoint p) {
         return QPointF(static_cast<double>(side / 2.0L + (p.East - centre.East) * pxPerCable),
@@ -352,7 +353,7 @@ QImage PassPicture(const ExerciseTarget &target, const TorpedoOutcome &outcome, 
     painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 7));
     painter.drawText(QPointF(8, side - 14), QStringLiteral("%1 м").arg(std::llrint(bar)));
     painter.setPen(QColor(200, 0, 0));
-    painter.drawText(QRectF(4, 4, side - 8, 14), Qt::AlignRight,
+    painter.drawText(QRectF(6, 4, side - 12, 14), Qt::AlignLeft,
         QStringLiteral("%1 м").arg(std::llrint(outcome.MissMetres)));
     return picture;
 }
