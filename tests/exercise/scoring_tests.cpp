@@ -9,6 +9,8 @@
 #include "model/motion.h"
 #include "model/units.h"
 
+#include <QJsonDocument>
+
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -174,4 +176,29 @@ TEST(Scoring, TheSalvoIsSolvedFromWhatTheSlotHoldsNow)
     ASSERT_TRUE(score.Median);
     EXPECT_TRUE(score.Median->Hit);
     EXPECT_NEAR(static_cast<double>(score.Median->MissMetres), 0, 0.5);
+}
+
+TEST(Scoring, TheFinalScoreKeepsItsExplanationThroughASavedState)
+{
+    ExerciseDefinition definition;
+    definition.Targets = {Target({{60, 30, 20}})};
+    FireControlState state = Solved(300);
+    Exercise exercise(definition, "{}", "проба.json", 5, state);
+    exercise.Finish(exercise.Score(state, true));
+    const auto saved = ExerciseStateFromJson(
+        QJsonDocument::fromJson(QJsonDocument(ExerciseStateToJson(exercise.state())).toJson())
+            .object());
+    ASSERT_TRUE(saved && saved->Final && exercise.state().Final);
+    const TargetScore &before = exercise.state().Final->Targets.at(0);
+    const TargetScore &after = saved->Final->Targets.at(0);
+    EXPECT_EQ(after.Reason.What, MissReason::Kind::Manoeuvre);
+    EXPECT_EQ(after.Reason.ManoeuvreAfter, 60);
+    EXPECT_EQ(after.DistanceTolerance, before.DistanceTolerance);
+    ASSERT_TRUE(after.Median);
+    // Kept as JSON numbers: to double precision.
+    ASSERT_EQ(after.Median->Run.Legs.size(), 1u);
+    EXPECT_DOUBLE_EQ(static_cast<double>(after.Median->Run.Legs[0].Course),
+        static_cast<double>(before.Median->Run.Legs[0].Course));
+    EXPECT_DOUBLE_EQ(static_cast<double>(after.Median->ClosestAfter),
+        static_cast<double>(before.Median->ClosestAfter));
 }
