@@ -122,7 +122,15 @@ SituationDock::SituationDock(TForm1 &form)
             m_table->setItem(row, c, item);
         }
     }
+    // Wide enough for the widest values they will show.
+    const QStringList widest {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("359"),
+        QStringLiteral("300.0"), QStringLiteral("359"), QStringLiteral("50"),
+        QStringLiteral("300.0"), QStringLiteral("999:59"), QString(), QStringLiteral("нельзя")};
+    for (int c = 0; c < ColumnCount; ++c)
+        m_table->item(0, c)->setText(widest[c]);
     m_table->resizeColumnsToContents();
+    for (int c = 0; c < ColumnCount; ++c)
+        m_table->item(0, c)->setText(QString());
     m_table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     m_table->setMinimumWidth(560);
     column->addWidget(m_table);
