@@ -8,7 +8,10 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -86,4 +89,34 @@ TEST(TimeControl, APeriodRunsTheSpeedsTicksNoneWhilePausedAndTheJournalKeepsThem
     EXPECT_EQ(p.windows.form.journal().text().toStdString(),
         "tick 1\nspeed 5\ntick 5\npause\nresume\nspeed 10\ntick 10\n");
     EXPECT_THROW(p.run({"speed 3"}), ScriptError);
+}
+
+TEST(ExerciseScore, ThePictureOfThePassComesWithTheTruthOnly)
+{
+    Program p;
+    p.run({QStringLiteral("exercise " SCENARIO_DIR "/exercises/keyed_crossing.json"),
+        "step LabeledEdit7 up 45", "step LabeledEdit8 up 60", "step LabeledEdit9 down 94",
+        "step LabeledEdit1 down 8", "tick 2", "menu MExerciseScore"});
+    auto *text = p.windows.form.findChild<QTextBrowser *>("ScoreText");
+    const auto pass = [text] {
+        return text->document()
+            ->resource(QTextDocument::ImageResource, QUrl("pass1.png"))
+            .value<QImage>();
+    };
+    EXPECT_FALSE(text->toHtml().contains("pass1.png"));
+    p.run({"menu MExerciseStop"});
+    ASSERT_TRUE(text->toHtml().contains("pass1.png"));
+    const QImage picture = pass();
+    ASSERT_FALSE(picture.isNull());
+    // Target (green), torpedo (blue) and the closest distance (red) are all drawn.
+    bool green = false, blue = false, red = false;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            green = green || (c.green() > 120 && c.red() < 60 && c.blue() < 60);
+            blue = blue || (c.blue() > 150 && c.red() < 60 && c.green() < 60);
+            red = red || (c.red() > 170 && c.green() < 60 && c.blue() < 60);
+        }
+    }
+    EXPECT_TRUE(green && blue && red);
 }
