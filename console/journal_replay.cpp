@@ -5,6 +5,7 @@
 #include "script_runner.h"
 
 #include "board/picture_file.h"
+#include "exercise/exercise_file.h"
 #include "session/input_limits.h"
 #include "session/replay_files.h"
 #include "session/session_file.h"
@@ -174,8 +175,12 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
     // opens is looked up by name beside it.
     m_scratch = std::move(scratch);
     m_operatorsFolder = DeskSettings::lastFolder();
-    m_files = std::make_unique<ReplayFiles>(
-        m_scratch->path(), QFileInfo(path).absolutePath(), ReplayFiles::ExerciseLibrary());
+    QStringList library = ReplayFiles::ExerciseLibrary();
+    if (const auto shipped = ShippedExercisesFolder(
+            QCoreApplication::applicationDirPath(), QStringLiteral(VARMET_SOURCE_EXERCISES)))
+        library << *shipped;
+    m_files
+        = std::make_unique<ReplayFiles>(m_scratch->path(), QFileInfo(path).absolutePath(), library);
     m_runner->confine({[this](const QString &asked) { return m_files->write(asked); },
         [this](const QString &asked, ReplayFiles::Read kind) { return m_files->read(asked, kind); },
         [this] { m_leaving = true; }});

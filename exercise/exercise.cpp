@@ -118,21 +118,78 @@ ExerciseScore Exercise::Score(const FireControlState &state, bool linearShown) c
     return score;
 }
 
-void Exercise::Finish(const FireControlState &state, bool linearShown)
+void Exercise::Finish(ExerciseScore score)
 {
     if (!ended())
-        m_state.Final = Score(state, linearShown);
+        m_state.Final = std::move(score);
 }
 
 // ---- The state as JSON ---------------------------------------------------------------------
 
 namespace {
 
+double d(long double value)
+{
+    return static_cast<double>(value);
+}
+
 QJsonValue optionalOutcome(const std::optional<TorpedoOutcome> &outcome)
 {
     if (!outcome)
         return QJsonValue::Null;
-    return QJsonObject {{"miss", static_cast<double>(outcome->MissMetres)}, {"hit", outcome->Hit}};
+    QJsonArray legs;
+    for (const TorpedoLeg &leg : outcome->Run.Legs)
+        legs.append(QJsonArray {d(leg.Course), d(leg.Length)});
+    const TorpedoRun &run = outcome->Run;
+    return QJsonObject {{"miss", d(outcome->MissMetres)}, {"hit", outcome->Hit},
+        {"after", d(outcome->ClosestAfter)},
+        {"run",
+            QJsonObject {{"time", d(run.FireTime)},
+                {"from", QJsonArray {d(run.From.East), d(run.From.North)}}, {"speed", d(run.Speed)},
+                {"legs", legs}}}};
+}
+
+std::optional<TorpedoOutcome> outcomeFrom(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject o = value.toObject();
+    TorpedoOutcome outcome;
+    outcome.MissMetres = o.value("miss").toDouble();
+    outcome.Hit = o.value("hit").toBool();
+    outcome.ClosestAfter = o.value("after").toDouble();
+    // Scores written before the run was kept have none: no picture of the pass then.
+    const QJsonObject run = o.value("run").toObject();
+    outcome.Run.FireTime = run.value("time").toDouble();
+    const QJsonArray from = run.value("from").toArray();
+    outcome.Run.From = {from.at(0).toDouble(), from.at(1).toDouble()};
+    outcome.Run.Speed = run.value("speed").toDouble();
+    for (const QJsonValue &leg : run.value("legs").toArray())
+        outcome.Run.Legs.push_back(
+            {leg.toArray().at(0).toDouble(), leg.toArray().at(1).toDouble()});
+    return outcome;
+}
+
+QJsonObject reasonToJson(const MissReason &reason)
+{
+    return QJsonObject {{"kind", static_cast<int>(reason.What)},
+        {"manoeuvre_after", d(reason.ManoeuvreAfter)}, {"worst", QString(QChar(reason.Worst))},
+        {"miss_with_worst_true", d(reason.MissWithWorstTrue)}};
+}
+
+MissReason reasonFrom(const QJsonValue &value)
+{
+    const QJsonObject o = value.toObject();
+    MissReason reason;
+    const int kind = o.value("kind").toInt();
+    if (kind < 0 || kind > static_cast<int>(MissReason::Kind::HitAnyway))
+        return reason;
+    reason.What = static_cast<MissReason::Kind>(kind);
+    reason.ManoeuvreAfter = o.value("manoeuvre_after").toDouble();
+    const QString worst = o.value("worst").toString();
+    reason.Worst = worst.size() == 1 ? worst[0].toLatin1() : 0;
+    reason.MissWithWorstTrue = o.value("miss_with_worst_true").toDouble();
+    return reason;
 }
 
 QJsonObject scoreToJson(const ExerciseScore &score)
@@ -157,10 +214,55 @@ QJsonObject scoreToJson(const ExerciseScore &score)
             {"since", t.Since ? QJsonValue(*t.Since) : QJsonValue::Null},
             {"median", optionalOutcome(t.Median)},
             {"wake", QJsonArray {optionalOutcome(t.Wake[0]), optionalOutcome(t.Wake[1])}},
+            {"bearing_error", d(t.BearingError)},
+            {"distance_tolerance", d(t.DistanceTolerance)},
+            {"solution_bearing", d(t.Solution.Bearing)},
+            {"reason", reasonToJson(t.Reason)},
         };
+        if (t.HitProbability)
+            o.insert("hit_probability", d(*t.HitProbability));
         targets.append(o);
     }
     return QJsonObject {{"time", score.Time}, {"targets", targets}};
+}
+
+ExerciseScore scoreFromJson(const QJsonObject &json)
+{
+    ExerciseScore score;
+    score.Time = json.value("time").toInt();
+    for (const QJsonValue &value : json.value("targets").toArray()) {
+        const QJsonObject o = value.toObject();
+        TargetScore t;
+        t.Target = o.value("target").toInt();
+        const QJsonArray truth = o.value("truth").toArray();
+        t.Truth
+            = {truth[0].toDouble(), truth[1].toDouble(), truth[2].toDouble(), truth[3].toDouble()};
+        if (o.value("slot").isDouble())
+            t.Slot = o.value("slot").toInt();
+        const QJsonArray solution = o.value("solution").toArray();
+        t.Solution = {solution[0].toDouble(), solution[1].toDouble(), solution[2].toDouble()};
+        const QJsonArray errors = o.value("errors").toArray();
+        t.CourseError = errors[0].toDouble();
+        t.SpeedError = errors[1].toDouble();
+        t.DistanceError = errors[2].toDouble();
+        const QJsonArray within = o.value("within").toArray();
+        t.CourseWithin = within[0].toBool();
+        t.SpeedWithin = within[1].toBool();
+        t.DistanceWithin = within[2].toBool();
+        if (o.value("since").isDouble())
+            t.Since = o.value("since").toInt();
+        t.Median = outcomeFrom(o.value("median"));
+        const QJsonArray wake = o.value("wake").toArray();
+        t.Wake = {outcomeFrom(wake[0]), outcomeFrom(wake[1])};
+        t.BearingError = o.value("bearing_error").toDouble();
+        t.DistanceTolerance = o.value("distance_tolerance").toDouble();
+        t.Solution.Bearing = o.value("solution_bearing").toDouble();
+        t.Reason = reasonFrom(o.value("reason"));
+        if (o.value("hit_probability").isDouble())
+            t.HitProbability = o.value("hit_probability").toDouble();
+        score.Targets.push_back(t);
+    }
+    return score;
 }
 
 } // namespace
@@ -260,58 +362,86 @@ public:
         return value.toBool();
     }
 
-    static std::optional<TorpedoOutcome> Outcome(const QJsonValue &value, const QString &field)
+    static void Finite(const QJsonObject &o, const char *key, const QString &field)
     {
-        if (value.isNull())
-            return std::nullopt;
-        const QJsonObject o = value.toObject();
-        return TorpedoOutcome {
-            Real(o.value("miss"), field + ".miss", 0, Reach), Flag(o.value("hit"), field + ".hit")};
+        if (o.contains(QLatin1String(key)))
+            Real(o.value(QLatin1String(key)), field + "." + key, -Reach, Reach);
     }
 
+    // An outcome: its miss, and the run it came from (scores written before runs were kept
+    // have none).
+    static void Outcome(const QJsonValue &value, const QString &field)
+    {
+        if (value.isNull())
+            return;
+        if (!value.isObject())
+            throw StateFault {field, QStringLiteral("ожидается объект или null")};
+        const QJsonObject o = value.toObject();
+        Real(o.value("miss"), field + ".miss", 0, Reach);
+        Flag(o.value("hit"), field + ".hit");
+        Finite(o, "after", field);
+        if (!o.contains(QLatin1String("run")))
+            return;
+        const QJsonObject run = o.value("run").toObject();
+        Finite(run, "time", field + ".run");
+        Finite(run, "speed", field + ".run");
+        for (const QJsonValue &x : Exactly(run.value("from"), field + ".run.from", 2))
+            Real(x, field + ".run.from", -Reach, Reach);
+        const QJsonArray legs = List(run.value("legs"), field + ".run.legs", MaxRunLegs);
+        for (const QJsonValue &leg : legs) {
+            for (const QJsonValue &x : Exactly(leg, field + ".run.legs", 2))
+                Real(x, field + ".run.legs", -Reach, Reach);
+        }
+    }
+
+    // The final score, checked; then read as it was written.
     ExerciseScore Score(const QJsonValue &value, std::int32_t now) const
     {
         if (!value.isObject())
             throw StateFault {"final", QStringLiteral("ожидается объект")};
         const QJsonObject json = value.toObject();
-        ExerciseScore score;
-        score.Time = Whole(json.value("time"), "final.time", 0, now);
+        Whole(json.value("time"), "final.time", 0, now);
         const QJsonArray targets = List(json.value("targets"), "final.targets", MaxExerciseTargets);
         for (qsizetype i = 0; i < targets.size(); ++i) {
-            const QString at = QStringLiteral("final.targets[%1].").arg(i);
+            const QString at = QStringLiteral("final.targets[%1]").arg(i);
             const QJsonObject o = targets[i].toObject();
-            TargetScore t;
-            t.Target = Target(o.value("target"), at + "target");
-            const QJsonArray truth = Exactly(o.value("truth"), at + "truth", 4);
-            t.Truth = {Real(truth[0], at + "truth", 0, 360), Real(truth[1], at + "truth", 0, Reach),
-                Real(truth[2], at + "truth", 0, 360), Real(truth[3], at + "truth", 0, Reach)};
+            Target(o.value("target"), at + ".target");
+            const QJsonArray truth = Exactly(o.value("truth"), at + ".truth", 4);
+            Real(truth[0], at + ".truth", 0, 360);
+            Real(truth[1], at + ".truth", 0, Reach);
+            Real(truth[2], at + ".truth", 0, 360);
+            Real(truth[3], at + ".truth", 0, Reach);
             if (!o.value("slot").isNull())
-                t.Slot = Whole(o.value("slot"), at + "slot", 1, 5);
-            const QJsonArray solution = Exactly(o.value("solution"), at + "solution", 3);
-            t.Solution = {Real(solution[0], at + "solution", -Reach, Reach),
-                Real(solution[1], at + "solution", -Reach, Reach),
-                Real(solution[2], at + "solution", -Reach, Reach)};
-            const QJsonArray errors = Exactly(o.value("errors"), at + "errors", 3);
-            t.CourseError = Real(errors[0], at + "errors", -180, 180);
-            t.SpeedError = Real(errors[1], at + "errors", -Reach, Reach);
-            t.DistanceError = Real(errors[2], at + "errors", -Reach, Reach);
-            const QJsonArray within = Exactly(o.value("within"), at + "within", 3);
-            t.CourseWithin = Flag(within[0], at + "within");
-            t.SpeedWithin = Flag(within[1], at + "within");
-            t.DistanceWithin = Flag(within[2], at + "within");
+                Whole(o.value("slot"), at + ".slot", 1, 5);
+            for (const QJsonValue &x : Exactly(o.value("solution"), at + ".solution", 3))
+                Real(x, at + ".solution", -Reach, Reach);
+            const QJsonArray errors = Exactly(o.value("errors"), at + ".errors", 3);
+            Real(errors[0], at + ".errors", -180, 180);
+            Real(errors[1], at + ".errors", -Reach, Reach);
+            Real(errors[2], at + ".errors", -Reach, Reach);
+            for (const QJsonValue &x : Exactly(o.value("within"), at + ".within", 3))
+                Flag(x, at + ".within");
             if (!o.value("since").isNull())
-                t.Since = Whole(o.value("since"), at + "since", 0, score.Time);
-            t.Median = Outcome(o.value("median"), at + "median");
-            const QJsonArray wake = Exactly(o.value("wake"), at + "wake", 2);
-            t.Wake = {Outcome(wake[0], at + "wake"), Outcome(wake[1], at + "wake")};
-            score.Targets.push_back(t);
+                Whole(o.value("since"), at + ".since", 0, now);
+            Outcome(o.value("median"), at + ".median");
+            const QJsonArray wake = Exactly(o.value("wake"), at + ".wake", 2);
+            Outcome(wake[0], at + ".wake");
+            Outcome(wake[1], at + ".wake");
+            for (const char *key : {"bearing_error", "distance_tolerance", "solution_bearing"})
+                Finite(o, key, at);
+            if (o.contains(QLatin1String("hit_probability")))
+                Real(o.value("hit_probability"), at + ".hit_probability", 0, 1);
+            const QJsonObject reason = o.value("reason").toObject();
+            Finite(reason, "manoeuvre_after", at + ".reason");
+            Finite(reason, "miss_with_worst_true", at + ".reason");
         }
-        return score;
+        return scoreFromJson(json);
     }
 
 private:
     // Far beyond any distance, speed or miss an exercise can give, and printable.
     static constexpr long double Reach = 1e9L;
+    static constexpr qsizetype MaxRunLegs = 64; // a torpedo's run has a leg or two
     const ExerciseDefinition &m_definition;
 };
 
