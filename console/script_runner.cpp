@@ -13,6 +13,7 @@
 #include "board/board.h"
 #include "desk/commands.h"
 #include "desk/field_words.h"
+#include "session/input_limits.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMouseEvent>
@@ -58,10 +60,18 @@ public:
         , m_output(std::move(output))
     {
         m_form.showMessage = [this](const QString &message) { print("message: " + message); };
-        m_form.askFileName = [this](const TForm1::FileRequest &) {
+        m_form.askFileName = [this](const TForm1::FileRequest &request) {
             const QString answer = m_fileAnswer.value_or(QString());
             m_fileAnswer.reset();
-            return answer;
+            if (answer.isEmpty() || !m_confinement)
+                return answer;
+            // Refused: the dialog is cancelled, and the line fails once the handler is back.
+            const ConfinedPath confined = request.kind == TForm1::FileRequest::Kind::Save
+                ? m_confinement->write(answer)
+                : m_confinement->read(answer, ReplayFiles::Read::Any);
+            if (confined.refused())
+                m_fileRefusal = QStringLiteral("файл «%1»: %2").arg(answer, confined.refusal);
+            return confined.path;
         };
         // A question is answered yes: the file dialog that may follow gets the command's path.
         m_form.askToSave = [this](const QString &question) {
@@ -78,6 +88,8 @@ public:
             fail("unknown command \"" + command + "\"");
         (this->*(handler->second))(words, line);
     }
+
+    void confine(ScriptConfinement confinement) { m_confinement = std::move(confinement); }
 
 private:
     using Command = void (Impl::*)(const QStringList &, const QString &);
@@ -124,6 +136,12 @@ private:
             {"fix", &Impl::fixNow},
             {"deletefix", &Impl::deleteFix},
             {"clearlog", &Impl::clearLog},
+            {"scoretext", &Impl::printScoreText},
+            {"situation", &Impl::situation},
+            {"speed", &Impl::speed},
+            {"pause", &Impl::pause},
+            {"resume", &Impl::resume},
+            {"period", &Impl::period},
         };
         return table;
     }
@@ -151,10 +169,10 @@ private:
     {
         if (index >= words.size())
             return 1;
-        const int n = number(words, index, "count");
-        if (n < 0)
-            fail("negative count");
-        return n;
+        const CountRead n = ReadCount(words[index]);
+        if (!n.problem.isEmpty())
+            fail(n.problem);
+        return n.value;
     }
 
     static void noMoreThan(const QStringList &words, int size)
@@ -228,6 +246,41 @@ private:
         if (word == "off")
             return false;
         fail("expected on or off, not \"" + word + "\"");
+    }
+
+    // --- files named by the script
+
+    QString writePath(const QString &asked) const
+    {
+        if (!m_confinement)
+            return asked;
+        const ConfinedPath confined = m_confinement->write(asked);
+        if (confined.refused())
+            fail(QStringLiteral("файл «%1» не записан: %2").arg(asked, confined.refusal));
+        return confined.path;
+    }
+
+    QString readPath(const QString &asked, ReplayFiles::Read kind) const
+    {
+        if (!m_confinement)
+            return asked;
+        const ConfinedPath confined = m_confinement->read(asked, kind);
+        if (confined.refused())
+            fail(QStringLiteral("файл «%1» не прочитан: %2").arg(asked, confined.refusal));
+        return confined.path;
+    }
+
+    // Runs `act` with `path` as the answer of the file dialog it may open.
+    template<class Act>
+    void answeringFiles(const QString &path, Act act)
+    {
+        if (!path.isEmpty())
+            m_fileAnswer = path;
+        m_fileRefusal.reset();
+        act();
+        m_fileAnswer.reset();
+        if (const std::optional<QString> refusal = std::exchange(m_fileRefusal, std::nullopt))
+            fail(*refusal);
     }
 
     // --- commands
@@ -348,11 +401,7 @@ private:
     {
         auto *button = controlAs<QAbstractButton>(argument(words, 1, "control"), "a button");
         // A button that opens a file dialog ("Сохранить отчет") gets PATH as its answer.
-        const QString path = restOfLine(line, 2);
-        if (!path.isEmpty())
-            m_fileAnswer = path;
-        button->click();
-        m_fileAnswer.reset();
+        answeringFiles(restOfLine(line, 2), [button] { button->click(); });
     }
 
     void mouse(const QStringList &words, const QString &)
@@ -390,11 +439,11 @@ private:
         auto *action = m_form.findChild<QAction *>(name);
         if (!action)
             fail("unknown menu item \"" + name + "\"");
-        const QString path = restOfLine(line, 2);
-        if (!path.isEmpty())
-            m_fileAnswer = path;
-        action->trigger();
-        m_fileAnswer.reset();
+        if (name == QLatin1String("MExit") && m_confinement && m_confinement->leave) {
+            m_confinement->leave();
+            return;
+        }
+        answeringFiles(restOfLine(line, 2), [action] { action->trigger(); });
     }
 
     void key(const QStringList &words, const QString &)
@@ -475,7 +524,7 @@ private:
         if (path.isEmpty())
             fail("missing path");
         Q_UNUSED(words);
-        if (!m_form.board().canvas().picture().save(path, "PNG"))
+        if (!m_form.board().canvas().picture().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -496,7 +545,7 @@ private:
             fail("missing path");
         // Pending layout and placement first, as the operator's screen would show them.
         QApplication::processEvents();
-        if (!window->grab().save(path, "PNG"))
+        if (!window->grab().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -508,7 +557,7 @@ private:
         const QString path = restOfLine(line, 2);
         if (path.isEmpty())
             fail("missing path");
-        if (!w->grab().save(path, "PNG"))
+        if (!w->grab().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -520,9 +569,9 @@ private:
             fail("missing path");
         std::optional<QString> refusal;
         if (what == "save")
-            refusal = m_form.saveSession(path);
+            refusal = m_form.saveSession(writePath(path));
         else if (what == "open")
-            refusal = m_form.openSession(path);
+            refusal = m_form.openSession(readPath(path, ReplayFiles::Read::Any));
         else
             fail("expected save or open, not \"" + what + "\"");
         if (refusal)
@@ -539,7 +588,7 @@ private:
                 print(said);
             return;
         }
-        if (const auto failure = m_form.saveJournal(path))
+        if (const auto failure = m_form.saveJournal(writePath(path)))
             print("message: " + *failure);
     }
 
@@ -567,16 +616,16 @@ private:
     {
         noMoreThan(words, 3);
         const auto set = [&words](int index, const char *what, const char *box, QWidget *window) {
-            bool ok = false;
-            const double value = argument(words, index, what).toDouble(&ok);
             auto *spin = window->findChild<QDoubleSpinBox *>(QLatin1String(box));
-            if (!ok || value < spin->minimum() || value > spin->maximum())
+            const std::optional<double> value
+                = FiniteIn(argument(words, index, what), spin->minimum(), spin->maximum());
+            if (!value)
                 fail(QStringLiteral("%1 must be a number in %2..%3, not \"%4\"")
                          .arg(QLatin1String(what))
                          .arg(spin->minimum())
                          .arg(spin->maximum())
                          .arg(words[index]));
-            return std::pair {spin, value};
+            return std::pair {spin, *value};
         };
         const auto bearing = set(1, "bearing deviation", "SigmaBearing", &m_windows.analysis);
         const auto distance = set(2, "distance deviation", "SigmaDistance", &m_windows.analysis);
@@ -677,18 +726,26 @@ private:
 
     // --- exercises
 
-    void startExercise(const QStringList &words, const QString &)
+    // "exercise PATH [SEED]": PATH may hold blanks. The whole rest of the line is PATH when it
+    // names a file; otherwise its last word is the seed.
+    void startExercise(const QStringList &words, const QString &line)
     {
-        noMoreThan(words, 3);
-        const QString path = argument(words, 1, "path");
+        argument(words, 1, "path");
+        QString path = restOfLine(line, 1);
+        const auto found = [this](const QString &asked) {
+            return m_confinement ? !m_confinement->read(asked, ReplayFiles::Read::Exercise).refused()
+                                 : QFileInfo::exists(asked);
+        };
         std::optional<std::uint64_t> seed;
-        if (words.size() > 2) {
+        if (words.size() > 2 && !found(path)) {
             bool ok = false;
-            seed = words[2].toULongLong(&ok);
+            seed = words.back().toULongLong(&ok);
             if (!ok)
-                fail("SEED is not a whole number: \"" + words[2] + "\"");
+                fail("SEED is not a whole number: \"" + words.back() + "\"");
+            path.chop(words.back().size());
+            path = path.trimmed();
         }
-        m_form.exerciseDesk().Start(path, seed);
+        m_form.exerciseDesk().Start(readPath(path, ReplayFiles::Read::Exercise), seed);
     }
 
     const Exercise *runningExercise(const QStringList &words) const
@@ -751,12 +808,72 @@ private:
                           decimal(truth.Course, 2), decimal(truth.Speed, 2)));
     }
 
+    // The score window's text as shown (after "Итоги", "Завершить" or the instructor's key).
+    void printScoreText(const QStringList &words, const QString &)
+    {
+        if (!runningExercise(words))
+            return;
+        for (const QString &line : m_form.exerciseDesk().ScoreText().split(QLatin1Char('\n'))) {
+            if (!line.trimmed().isEmpty())
+                print(line.trimmed());
+        }
+    }
+
+    // --- the situation dock and the control of time
+
+    void situation(const QStringList &words, const QString &)
+    {
+        if (words.size() > 1) {
+            noMoreThan(words, 3);
+            if (words[1] != QLatin1String("limit"))
+                fail("expected limit, not \"" + words[1] + "\"");
+            bool ok = false;
+            const double cables = argument(words, 2, "limit").toDouble(&ok);
+            if (!ok || !(cables >= 0.1 && cables <= 100))
+                fail("limit must be a number in 0.1..100, not \"" + words[2] + "\"");
+            m_windows.situation.setDangerLimit(cables);
+            return;
+        }
+        for (const SlotPicture &picture : m_windows.situation.Pictures())
+            print(SituationDock::DriverLine(picture));
+    }
+
+    void speed(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        if (!m_windows.time.setSpeed(number(words, 1, "speed")))
+            fail("speed must be 1, 2, 5 or 10, not \"" + words[1] + "\"");
+    }
+
+    void pause(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_windows.time.pause();
+    }
+
+    void resume(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_windows.time.resume();
+    }
+
+    // Periods of the main timer as the running program has them: each runs as many ticks as the
+    // speed says, none while paused.
+    void period(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        for (int i = count(words, 1); i > 0; --i)
+            m_windows.time.period();
+    }
+
     void print(const QString &line) const { m_output(line); }
 
     ProgramWindows &m_windows;
     TForm1 &m_form;
     Output m_output;
     std::optional<QString> m_fileAnswer;
+    std::optional<QString> m_fileRefusal; // a path the confinement refused in a file dialog
+    std::optional<ScriptConfinement> m_confinement;
 };
 
 ScriptRunner::ScriptRunner(ProgramWindows &windows, Output output)
@@ -764,6 +881,11 @@ ScriptRunner::ScriptRunner(ProgramWindows &windows, Output output)
 { }
 
 ScriptRunner::~ScriptRunner() = default;
+
+void ScriptRunner::confine(ScriptConfinement confinement)
+{
+    m_impl->confine(std::move(confinement));
+}
 
 void ScriptRunner::runLine(const QString &line)
 {
