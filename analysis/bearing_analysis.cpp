@@ -354,10 +354,11 @@ public:
         long double down = 0;
         for (const auto &row : rows) {
             test.ChiSquare += row.R * row.R;
-            up = std::max(0.0L, up + row.R - ManoeuvreTest::CusumDrift);
-            down = std::max(0.0L, down - row.R - ManoeuvreTest::CusumDrift);
+            up = std::max(0.0L, up + row.R - settings.CusumDrift);
+            down = std::max(0.0L, down - row.R - settings.CusumDrift);
         }
         test.Cusum = std::max(up, down);
+        test.CusumLimit = settings.CusumLimit;
         test.Freedom = rows.size() > Parameters ? rows.size() - Parameters : 0;
         if (test.Freedom > 0)
             test.ChiSquareLimit = ChiSquareLimit(ManoeuvreTest::FalseAlarm, test.Freedom);

@@ -81,6 +81,10 @@ struct FitSettings
 {
     long double SigmaBearingDegrees = 1;
     long double SigmaDistanceCables = 5;
+    // The cumulative sum of the manoeuvre test: the drift it forgives a fix and the sum that
+    // warns, both in σ (chosen on generated straight runs for about 1 % false warnings).
+    long double CusumDrift = 0.5L;
+    long double CusumLimit = 3;
 };
 
 struct FitSolution
@@ -112,14 +116,13 @@ struct FitSolution
 struct ManoeuvreTest
 {
     static constexpr long double FalseAlarm = 0.01L; // of the χ² test
-    static constexpr long double CusumDrift = 0.5L; // σ a report the sum forgives
-    static constexpr long double CusumLimit = 4.5L; // σ
 
     long double SigmaBearing = 0; // degrees, as set for the test
     long double ChiSquare = 0; // the weighted residual sum
     std::size_t Freedom = 0; // N - 4; no χ² test at 0
     long double ChiSquareLimit = 0; // exceeded with probability FalseAlarm on a straight run
     long double Cusum = 0; // the larger of the two sums after the latest fix, σ
+    long double CusumLimit = 0; // σ
     // The best split into two legs: the tick of the first fix of the new leg (where "Новый
     // галс" belongs), absent with too few fixes to split.
     std::optional<std::int32_t> NewLegTick;
