@@ -345,6 +345,15 @@ public:
         return Minimum {polished->first, polished->second};
     }
 
+    TargetMotion MotionAt(const Minimum &minimum, std::int32_t nowTick) const
+    {
+        const Vector4 &x = minimum.X;
+        const long double tauNow = (nowTick - m_referenceTick) / SecondsPerCableAtOneKnot;
+        const long double speed = std::hypot(x(2), x(3));
+        return {{x(0) + x(2) * tauNow, x(1) + x(3) * tauNow}, nowTick,
+            speed >= CourselessSpeed ? SeaBearing({}, {x(2), x(3)}) : 0, speed};
+    }
+
     ManoeuvreTest Test(const Minimum &minimum, const FitSettings &settings) const
     {
         const auto rows = m_exact.RowsAt(minimum.X);
@@ -613,25 +622,25 @@ FitAnalysis Analyse(const FixLog &log, const OwnShipTrack &own, const TargetMoti
         && std::isfinite(settings.SigmaDistanceCables) && settings.SigmaBearingDegrees > 0
         && settings.SigmaDistanceCables > 0;
     if (!settingsValid)
-        return {FitFailure::InvalidSettings, std::nullopt};
+        return {FitFailure::InvalidSettings, std::nullopt, std::nullopt};
 
     const std::vector<Fix> used = UsedFixes(log);
     if (used.size() < Parameters)
-        return {FitFailure::TooFewFixes, std::nullopt};
+        return {FitFailure::TooFewFixes, std::nullopt, std::nullopt};
     const auto [firstTick, lastTick] = std::minmax_element(
         used.begin(), used.end(), [](const Fix &a, const Fix &b) { return a.Tick < b.Tick; });
     const bool anyDistance = std::any_of(
         used.begin(), used.end(), [](const Fix &fix) { return fix.Kind == FixKind::Distance; });
     // Bearings alone from one steady leg fit every solution scaled about own ship equally well.
     if (!anyDistance && !own.ManoeuvredBetween(firstTick->Tick, lastTick->Tick))
-        return {FitFailure::OwnShipNotManoeuvred, std::nullopt};
+        return {FitFailure::OwnShipNotManoeuvred, std::nullopt, std::nullopt};
 
     const Problem problem(used, own, settings);
     const std::optional<Minimum> best = problem.BestOfStarts(trial, used, own);
     if (!best)
-        return {FitFailure::Singular, std::nullopt};
+        return {FitFailure::Singular, std::nullopt, std::nullopt};
     const ManoeuvreTest test = problem.Test(*best, settings);
-    return {problem.Solution(*best, own, nowTick, test), test};
+    return {problem.Solution(*best, own, nowTick, test), test, problem.MotionAt(*best, nowTick)};
 }
 
 } // namespace varmet

@@ -161,6 +161,8 @@ struct FitAnalysis
 {
     FitResult Result;
     std::optional<ManoeuvreTest> Manoeuvre;
+    // The best straight motion found (at nowTick), even where it could not be backed.
+    std::optional<TargetMotion> Optimum;
 };
 FitAnalysis Analyse(const FixLog &log, const OwnShipTrack &own, const TargetMotion &trial,
     std::int32_t nowTick, const FitSettings &settings = {});

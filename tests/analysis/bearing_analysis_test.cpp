@@ -1,5 +1,6 @@
 #include "analysis/bearing_analysis.h"
 #include "analysis/chi_square.h"
+#include "analysis/steering_advice.h"
 
 #include <gtest/gtest.h>
 
@@ -141,13 +142,13 @@ long double ChiSquareLimitOf(std::size_t freedom)
 }
 
 // Whole-degree bearings every 20 s with seeded normal noise of 0.5°, as the sonar gives them.
-FixLog NoisyBearings(
-    const Truth &truth, const OwnShipTrack &own, std::int32_t until, std::uint64_t seed)
+FixLog NoisyBearings(const Truth &truth, const OwnShipTrack &own, std::int32_t until,
+    std::uint64_t seed, std::int32_t from = 20)
 {
     std::mt19937_64 engine(seed);
     const auto uniform = [&engine] { return (static_cast<double>(engine() >> 11) + 1) * 0x1p-53; };
     FixLog log;
-    for (std::int32_t tick = 20; tick <= until; tick += 20) {
+    for (std::int32_t tick = from; tick <= until; tick += 20) {
         const double noise
             = std::sqrt(-2 * std::log(uniform())) * std::cos(6.283185307 * uniform());
         const long double bearing
@@ -251,6 +252,62 @@ TEST(EstimatedDistances, KeptOutOfTheFitUntilMarkedMeasured)
     EXPECT_FALSE(OwnShipManoeuvredOverFixes(onlyGuess, own));
     EXPECT_TRUE(
         OwnShipManoeuvredOverFixes(Fixes({Crossing}, Track(TurnAt600), 30), Track(TurnAt600)));
+}
+
+TEST(SteeringAdvice, FollowingItFixesTheDistanceBetterThanTheOppositeTurn)
+{
+    const std::vector<OwnLegPlan> straight {{600, 0, 10}};
+    const OwnShipTrack before = Track(straight);
+    const TargetMotion target {{30, 40}, 0, 250, 12};
+    // The operator's trial: 10 cables short, 30° off in course, slow.
+    const SeaPoint at = target.PositionAt(600);
+    const TargetMotion trial {{at.East * 0.8L, at.North * 0.8L}, 600, 280, 8};
+    const FitSettings matched {0.58L, 5};
+
+    long double advisedSquares = 0;
+    long double oppositeSquares = 0;
+    std::optional<long double> advisedCourse;
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+        const FixLog log = NoisyBearings({target}, before, 600, seed);
+        ASSERT_EQ(std::get<FitFailure>(Fit(log, before, trial, 600, matched)),
+            FitFailure::OwnShipNotManoeuvred);
+        const auto advice = AdviseCourse(log, before, trial, 600, matched, 5, BearingInterval(log));
+        ASSERT_TRUE(advice);
+        EXPECT_EQ(BearingInterval(log), 20);
+        EXPECT_EQ(advice->Minutes, 5);
+        EXPECT_FALSE(advice->SdDistanceAhead); // one leg on: still no distance
+        EXPECT_NE(advice->Course, 0);
+        EXPECT_LT(advice->SdDistance, 0.3L * 50);
+        advisedCourse = advice->Course;
+        // Five minutes on the advised course, or turned as far the other way.
+        const long double opposite = std::fmod(360 - advice->Course, 360.0L);
+        for (const long double course : {advice->Course, opposite}) {
+            const OwnShipTrack own = Track({{600, 0, 10}, {900, course, 10}});
+            FixLog more = log;
+            const FixLog after = NoisyBearings({target}, own, 900, seed + 100, 620);
+            for (const Fix &fix : after.Fixes())
+                more.Add(fix);
+            const FitResult result = Fit(more, own, trial, 900, matched);
+            const long double truth = PredictedDistance(target, own, 900);
+            const auto *fit = std::get_if<FitSolution>(&result);
+            const long double error = fit ? fit->Distance - truth : truth;
+            (course == advice->Course ? advisedSquares : oppositeSquares) += error * error;
+        }
+    }
+    // The advice holds still as the noise changes, and pays.
+    EXPECT_TRUE(advisedCourse);
+    EXPECT_LT(advisedSquares, oppositeSquares) << "advised " << static_cast<double>(*advisedCourse);
+}
+
+TEST(SteeringAdvice, NothingToAdviseWithoutSpeedOrTime)
+{
+    const OwnShipTrack stopped = Track({{600, 0, 0}});
+    const FixLog log = Fixes({Crossing}, stopped, 30);
+    EXPECT_FALSE(AdviseCourse(log, stopped, Crossing, 600, {}, 5, 30));
+    const OwnShipTrack moving = Track(OneLeg);
+    EXPECT_FALSE(AdviseCourse(log, moving, Crossing, 1200, {}, 0, 30));
+    EXPECT_TRUE(AdviseCourse(log, moving, Crossing, 1200, {}, 5, 30));
+    EXPECT_EQ(BearingInterval({}), 30);
 }
 
 TEST(Residuals, RightTrialNearZeroWrongOneGrowsWithAge)
