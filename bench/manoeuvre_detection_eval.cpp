@@ -21,6 +21,11 @@ struct Outcome
     std::optional<std::int32_t> Warned; // seconds after the zig
     std::optional<std::int32_t> ChiSquare;
     std::optional<std::int32_t> SplitError; // estimated new leg minus the zig, at the warning
+    // At the last solve: the one-leg χ², the part of it the noise alone makes (the truth's
+    // residuals), and its limit; what is left is all the zig shows.
+    long double LastChiSquare = 0;
+    long double NoiseChiSquare = 0;
+    long double LastLimit = 0;
     int Solves = 0; // before the zig, or all of a straight run
     int FalseWarnings = 0;
     int FalseChiSquare = 0;
@@ -44,6 +49,16 @@ Outcome Run(const Encounter &e, std::uint64_t noiseSeed)
             continue;
         const bool warned = a.Manoeuvre->Fires();
         const bool chi = a.Manoeuvre->ChiSquareFires();
+        outcome.LastChiSquare = a.Manoeuvre->ChiSquare;
+        outcome.LastLimit = a.Manoeuvre->ChiSquareLimit;
+        outcome.NoiseChiSquare = 0;
+        for (const Fix &fix : log.Fixes()) {
+            const long double noise
+                = FoldBearing(fix.Value
+                      - SeaBearing(e.Own.PositionAt(fix.Tick), sonar.Truth().PositionAt(fix.Tick)))
+                / settings.SigmaBearingDegrees;
+            outcome.NoiseChiSquare += noise * noise;
+        }
         if (e.ZigTick && tick > *e.ZigTick) {
             if (warned && !outcome.Warned) {
                 outcome.Warned = tick - *e.ZigTick;
@@ -103,11 +118,14 @@ int main(int argc, char **argv)
             const TargetTruth truth(e.Target);
             const SeaPoint own = e.Own.PositionAt(*e.ZigTick);
             std::printf(
-                "missed: distance at zig %.1f, speed %.1f, course %.0f -> %.0f, bearing %.0f\n",
+                "missed: distance at zig %.1f, speed %.1f, course %.0f -> %.0f, bearing %.0f; "
+                "ten minutes on chi-square %.1f (limit %.1f), the noise alone %.1f\n",
                 static_cast<double>(SeaDistance(own, truth.PositionAt(*e.ZigTick))),
                 static_cast<double>(e.Target.Speed), static_cast<double>(e.Target.Course),
                 static_cast<double>(e.Target.Manoeuvres[0].Course),
-                static_cast<double>(SeaBearing(own, truth.PositionAt(*e.ZigTick))));
+                static_cast<double>(SeaBearing(own, truth.PositionAt(*e.ZigTick))),
+                static_cast<double>(o.LastChiSquare), static_cast<double>(o.LastLimit),
+                static_cast<double>(o.NoiseChiSquare));
         }
         if (zig) {
             o.Warned ? warned.push_back(*o.Warned) : void(++missed);
