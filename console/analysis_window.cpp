@@ -277,11 +277,21 @@ AnalysisWindow::Inputs AnalysisWindow::inputsNow() const
     return {fixes->Fixes(), fixes->NewLegTick, m_sigmaBearing->value(), m_sigmaDistance->value()};
 }
 
-std::optional<long double> AnalysisWindow::consoleHitProbability(const FitSolution &fit) const
+std::optional<long double> AnalysisWindow::slotHitProbability(int number) const
+{
+    if (!TargetSlots::Contains(number))
+        return std::nullopt;
+    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(number - 1)];
+    const auto *solved = fit ? std::get_if<FitSolution>(&fit->analysis.Result) : nullptr;
+    return solved ? consoleHitProbability(*solved, number) : std::nullopt;
+}
+
+std::optional<long double> AnalysisWindow::consoleHitProbability(
+    const FitSolution &fit, int number) const
 {
     const FireControlState &state = m_form.state();
     const std::optional<Salvo> salvo = SalvoOfSlot(
-        state.Slots[*slot()], state.OwnTrack, state.TickCount, state.TorpedoSpeed, state.MaxRun);
+        state.Slots[number], state.OwnTrack, state.TickCount, state.TorpedoSpeed, state.MaxRun);
     if (!salvo)
         return std::nullopt;
     return HitProbability(fit, *salvo);
@@ -391,9 +401,9 @@ void AnalysisWindow::showSolution()
     showText(m_advice, found.advice ? AdviceText(*found.advice) : QString());
     const HitOddsSettings odds;
     showText(m_hitOdds,
-        solved
-            ? HitOddsText(found.hitOnFit, consoleHitProbability(*solved), odds.TargetLengthMetres)
-            : QString());
+        solved ? HitOddsText(
+            found.hitOnFit, consoleHitProbability(*solved, *number), odds.TargetLengthMetres)
+               : QString());
 }
 
 void AnalysisWindow::solve()

@@ -42,6 +42,9 @@ public:
     // The odds that a salvo fired at the computation's moment on the fit's solution hits; none
     // without a solution or a salvo.
     std::optional<long double> fitHitProbability() const;
+    // The odds that a salvo fired now on slot `number`'s present solution hits, against the
+    // slot's last computed fit; none without one or without a salvo. The score shows them.
+    std::optional<long double> slotHitProbability(int number) const;
 
     // The operator's answer to "clear the log?"; by default a question box.
     std::function<bool(const QString &question)> confirm;
@@ -84,7 +87,7 @@ private:
     const FitSolution *solution() const;
     void forgetFit();
     Inputs inputsNow() const;
-    std::optional<long double> consoleHitProbability(const FitSolution &fit) const;
+    std::optional<long double> consoleHitProbability(const FitSolution &fit, int number) const;
     void showSolution();
     void showSnapshot(int number);
     void buildLayout();

@@ -5,6 +5,7 @@
 
 #include "console/analysis_texts.h"
 #include "console/analysis_window.h"
+#include "console/exercise_desk.h"
 #include "console/fix_table.h"
 #include "console/labeled_edit.h"
 #include "console/program_windows.h"
@@ -233,4 +234,24 @@ TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
     EXPECT_EQ(offered, QStringLiteral("Новый галс с %1").arg(TickTimeText(*newLeg)));
     EXPECT_EQ(program.windows.analysis.result(), nullptr);
     EXPECT_FALSE(offer->isEnabled());
+}
+
+TEST(AnalysisWindow, TheScoreReadsTheOddsOfTheSlotsPresentSolution)
+{
+    Program program;
+    program.run({QStringLiteral("exercise " VARMET_EXERCISES_DIR "/crossing.json 7")});
+    ExerciseDesk &desk = program.windows.form.exerciseDesk();
+    QStringList lines = SessionBeforeApply();
+    lines.insert(
+        lines.indexOf(QStringLiteral("tick 30")) + 1, QStringLiteral("enter LabeledEdit4 1"));
+    program.run(lines.mid(0, lines.indexOf(QStringLiteral("solve"))));
+    // No fit yet: no odds.
+    ASSERT_EQ(desk.Score().Targets.size(), 1u);
+    EXPECT_EQ(desk.Score().Targets[0].Slot, 1);
+    EXPECT_FALSE(desk.Score().Targets[0].HitProbability);
+    program.run({"solve"});
+    const auto odds = program.windows.analysis.slotHitProbability(1);
+    ASSERT_TRUE(odds);
+    EXPECT_EQ(desk.Score().Targets[0].HitProbability, odds);
+    EXPECT_FALSE(program.windows.analysis.slotHitProbability(2));
 }
