@@ -3,11 +3,12 @@
 #include "analysis_snapshot.h"
 #include "analysis_texts.h"
 #include "bearing_charts.h"
+#include "exercise_desk.h"
 #include "fix_table.h"
 #include "ugredit.h"
 
-#include "analysis/hit_probability.h"
 #include "cycle/tick_cycle.h"
+#include "exercise/exercise.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -294,7 +295,18 @@ std::optional<long double> AnalysisWindow::consoleHitProbability(
         state.Slots[number], state.OwnTrack, state.TickCount, state.TorpedoSpeed, state.MaxRun);
     if (!salvo)
         return std::nullopt;
-    return HitProbability(fit, *salvo);
+    return HitProbability(fit, *salvo, oddsFor(number));
+}
+
+HitOddsSettings AnalysisWindow::oddsFor(int number) const
+{
+    HitOddsSettings odds;
+    if (const Exercise *exercise = m_form.exerciseDesk().exercise()) {
+        if (const ExerciseTarget *target
+            = exercise->definition().target(m_form.state().Slots[number].TargetNumber))
+            odds.TargetLengthMetres = target->Length;
+    }
+    return odds;
 }
 
 const FitSolution *AnalysisWindow::solution() const
@@ -399,7 +411,7 @@ void AnalysisWindow::showSolution()
     showText(
         m_warning, found.analysis.Manoeuvre ? ManoeuvreText(*found.analysis.Manoeuvre) : QString());
     showText(m_advice, found.advice ? AdviceText(*found.advice) : QString());
-    const HitOddsSettings odds;
+    const HitOddsSettings odds = oddsFor(*number);
     showText(m_hitOdds,
         solved ? HitOddsText(
             found.hitOnFit, consoleHitProbability(*solved, *number), odds.TargetLengthMetres)
@@ -432,7 +444,7 @@ void AnalysisWindow::solve()
             = SalvoAimedAt(solved->Motion, state.OwnTrack, state.TickCount, state.OwnCourse,
                 state.TorpedoSpeed, state.MaxRun, target.LeadCorrection);
         if (salvo)
-            fit.hitOnFit = HitProbability(*solved, *salvo);
+            fit.hitOnFit = HitProbability(*solved, *salvo, oddsFor(*number));
     }
     m_fits[static_cast<std::size_t>(*number - 1)] = std::move(fit);
     refresh();

@@ -7,6 +7,7 @@
 // kept until the program ends; while shown it follows every tick and every change of slot.
 
 #include "analysis/bearing_analysis.h"
+#include "analysis/hit_probability.h"
 #include "analysis/steering_advice.h"
 
 #include <QWidget>
@@ -88,6 +89,9 @@ private:
     void forgetFit();
     Inputs inputsNow() const;
     std::optional<long double> consoleHitProbability(const FitSolution &fit, int number) const;
+    // The odds' settings for slot `number`: the exercise's length of the target it tracks, else
+    // the default.
+    HitOddsSettings oddsFor(int number) const;
     void showSolution();
     void showSnapshot(int number);
     void buildLayout();

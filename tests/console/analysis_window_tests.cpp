@@ -253,5 +253,7 @@ TEST(AnalysisWindow, TheScoreReadsTheOddsOfTheSlotsPresentSolution)
     const auto odds = program.windows.analysis.slotHitProbability(1);
     ASSERT_TRUE(odds);
     EXPECT_EQ(desk.Score().Targets[0].HitProbability, odds);
+    // Odds for the exercise's target, 130 m long.
+    EXPECT_TRUE(labelText(program, "HitOdds").contains("цель 130 м"));
     EXPECT_FALSE(program.windows.analysis.slotHitProbability(2));
 }
