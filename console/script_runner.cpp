@@ -4,6 +4,7 @@
 #include "board_view.h"
 #include "control_look.h"
 #include "exercise_desk.h"
+#include "fix_table.h"
 #include "labeled_edit.h"
 #include "program_windows.h"
 #include "spin_edit.h"
@@ -28,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTest>
 #include <QTextStream>
 
@@ -124,6 +126,7 @@ private:
             {"fixes", &Impl::printFixes},
             {"sigma", &Impl::sigma},
             {"newleg", &Impl::newLeg},
+            {"estimate", &Impl::estimate},
             {"solve", &Impl::solve},
             {"apply", &Impl::apply},
             {"grab", &Impl::grabWindow},
@@ -604,10 +607,11 @@ private:
         }
         const FixLog &log = m_form.state().FixLogs[static_cast<std::size_t>(number - 1)];
         for (const Fix &fix : log.Fixes()) {
-            print(QStringLiteral("fix %1 %2 %3")
+            print(QStringLiteral("fix %1 %2 %3%4")
                       .arg(fix.Tick)
                       .arg(fix.Kind == FixKind::Bearing ? "bearing" : "distance")
-                      .arg(FixedText(fix.Value, 0)));
+                      .arg(FixedText(fix.Value, 0))
+                      .arg(fix.Estimate ? " estimate" : ""));
         }
         print(QStringLiteral("fixes %1").arg(log.Fixes().size()));
     }
@@ -681,10 +685,36 @@ private:
         controlAs<QAbstractButton>(QStringLiteral("ButtonClearLog"), "a button")->click();
     }
 
+    // Checks or clears "оценка" of the selected slot's fix N (1 first) in the analysis window's
+    // list, as the operator's click would.
+    void estimate(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 3);
+        const int row = number(words, 1, "fix number") - 1;
+        const bool on = onOff(words, 2);
+        auto *table = m_windows.analysis.findChild<QTableView *>(QStringLiteral("FixTable"));
+        m_windows.analysis.refresh();
+        QAbstractItemModel *model = table->model();
+        const QModelIndex cell = model->index(row, FixTableModel::Estimate);
+        if (!cell.isValid() || !(model->flags(cell) & Qt::ItemIsUserCheckable))
+            fail(QStringLiteral("fix %1 is no distance of the selected slot").arg(words[1]));
+        model->setData(cell, on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+    }
+
     void newLeg(const QStringList &words, const QString &)
     {
-        noMoreThan(words, 1);
-        controlAs<QAbstractButton>(QStringLiteral("ButtonNewLeg"), "a button")->click();
+        noMoreThan(words, 2);
+        if (words.size() == 1) {
+            controlAs<QAbstractButton>(QStringLiteral("ButtonNewLeg"), "a button")->click();
+            return;
+        }
+        // From an earlier tick, as "Новый галс с …" at a manoeuvre records it.
+        const int tick = number(words, 1, "tick");
+        const int slot = m_form.selectedSlot();
+        if (tick < 0 || tick > m_form.state().TickCount)
+            fail(QStringLiteral("tick %1 is not between 0 and now").arg(tick));
+        if (TargetSlots::Contains(slot))
+            m_form.perform(new NewLeg(m_form.desk(), slot, tick));
     }
 
     void apply(const QStringList &words, const QString &)
@@ -704,17 +734,22 @@ private:
             return;
         }
         if (const auto *failure = std::get_if<FitFailure>(result)) {
-            print(QStringLiteral("solution none: %1").arg(FailureText(*failure)));
+            const FireControlState &state = m_form.state();
+            const FixLog &log = state.FixLogs[static_cast<std::size_t>(m_form.selectedSlot() - 1)];
+            print(QStringLiteral("solution none: %1")
+                      .arg(FailureText(*failure, OwnShipManoeuvredOverFixes(log, state.OwnTrack))));
             return;
         }
         const auto &found = std::get<FitSolution>(*result);
+        const std::optional<long double> hit = m_windows.analysis.fitHitProbability();
         print(QStringLiteral("solution course=%1 speed=%2 distance=%3 bearing=%4 sd_course=%5 "
-                             "sd_speed=%6 sd_distance=%7 misfit=%8 used=%9")
+                             "sd_speed=%6 sd_distance=%7 misfit=%8 used=%9 hit=%10")
                   .arg(FixedText(found.Course, 2), FixedText(found.Speed, 2),
                       FixedText(found.Distance, 2), FixedText(found.Bearing, 2),
                       FixedText(found.SdCourse, 2), FixedText(found.SdSpeed, 2),
                       FixedText(found.SdDistance, 2), FixedText(found.Misfit, 3))
-                  .arg(found.Used));
+                  .arg(found.Used)
+                  .arg(hit ? FixedText(*hit, 2) : QStringLiteral("-")));
     }
 
     void printHelpText(const QStringList &words, const QString &)
@@ -733,8 +768,9 @@ private:
         argument(words, 1, "path");
         QString path = restOfLine(line, 1);
         const auto found = [this](const QString &asked) {
-            return m_confinement ? !m_confinement->read(asked, ReplayFiles::Read::Exercise).refused()
-                                 : QFileInfo::exists(asked);
+            return m_confinement
+                ? !m_confinement->read(asked, ReplayFiles::Read::Exercise).refused()
+                : QFileInfo::exists(asked);
         };
         std::optional<std::uint64_t> seed;
         if (words.size() > 2 && !found(path)) {

@@ -367,14 +367,15 @@ void TickCycle::distanceEntry()
     slot.IsTarget = true;
     slot.FixDistance = static_cast<long double>(distance);
     placeAtFix(*number);
-    recordFix(*number, FixKind::Distance, slot.FixDistance, expected);
+    // The first distance of a target places it: a guess until the operator marks it measured.
+    recordFix(*number, FixKind::Distance, slot.FixDistance, expected, !measuredBefore);
 }
 
 void TickCycle::recordFix(
-    int number, FixKind kind, long double value, std::optional<long double> expected)
+    int number, FixKind kind, long double value, std::optional<long double> expected, bool estimate)
 {
     if (!m_programWrites)
-        m_fixes.Entered(number, kind, value, expected, m_state.TickCount);
+        m_fixes.Entered(number, kind, value, expected, m_state.TickCount, estimate);
 }
 
 void TickCycle::CommitPendingFixes()

@@ -108,8 +108,8 @@ void DeskCommand::removeFixesMade()
             waiting.reset();
     }
     recorder.restore(pending);
-    for (int slot = 1; slot <= SlotCount; ++slot)
-        m_desk.forgetFit(slot);
+    for (const MadeFix &made : m_made)
+        m_desk.fixesChangedIn(made.slot);
 }
 
 // ---- Entries
@@ -139,7 +139,7 @@ void EnterValue::apply()
         fields.setText(m_field, text);
     m_desk.cycle().CommitPendingFixes();
     if (const auto slot = m_desk.selectedSlot())
-        m_desk.forgetFit(*slot);
+        m_desk.fixesChangedIn(*slot);
 }
 
 void EnterValue::revertLater()
@@ -174,7 +174,7 @@ void FixNow::apply()
     m_desk.cycle().EnterAgain(m_field);
     m_desk.cycle().CommitPendingFixes();
     if (const auto slot = m_desk.selectedSlot())
-        m_desk.forgetFit(*slot);
+        m_desk.fixesChangedIn(*slot);
 }
 
 // ---- The fix log
@@ -200,14 +200,14 @@ void DeleteFix::apply()
     if (m_index < log.Fixes().size())
         m_removed = log.Fixes()[m_index];
     log.Remove(m_index);
-    m_desk.forgetFit(m_slot);
+    m_desk.fixesChangedIn(m_slot);
 }
 
 void DeleteFix::revertLater()
 {
     if (m_removed)
         m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)].Insert(m_index, *m_removed);
-    m_desk.forgetFit(m_slot);
+    m_desk.fixesChangedIn(m_slot);
 }
 
 ClearLog::ClearLog(Desk &desk, int slot)
@@ -228,7 +228,7 @@ void ClearLog::apply()
     m_cleared = log;
     log.Clear();
     m_desk.cycle().ForgetPendingFixes(m_slot);
-    m_desk.forgetFit(m_slot);
+    m_desk.fixesChangedIn(m_slot);
 }
 
 void ClearLog::revertLater()
@@ -241,41 +241,45 @@ void ClearLog::revertLater()
     if (log.NewLegTick)
         restored.NewLegTick = log.NewLegTick;
     log = restored;
-    m_desk.forgetFit(m_slot);
+    m_desk.fixesChangedIn(m_slot);
 }
 
-NewLeg::NewLeg(Desk &desk, int slot)
+NewLeg::NewLeg(Desk &desk, int slot, std::int32_t tick)
     : DeskCommand(desk)
     , m_slot(slot)
+    , m_tick(tick)
 {
     setText(QStringLiteral("новый галс") + SlotWords(slot));
 }
 
 QString NewLeg::scriptLine() const
 {
-    return QStringLiteral("newleg");
+    // From now, or from an earlier tick (the manoeuvre a fit found).
+    return m_tick == m_desk.state().TickCount ? QStringLiteral("newleg")
+                                              : QStringLiteral("newleg %1").arg(m_tick);
 }
 
 void NewLeg::apply()
 {
     FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)];
     m_previous = log.NewLegTick;
-    log.NewLegTick = m_desk.state().TickCount;
-    m_desk.forgetFit(m_slot);
+    log.NewLegTick = m_tick;
+    m_desk.fixesChangedIn(m_slot);
 }
 
 void NewLeg::revertLater()
 {
     m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)].NewLegTick = m_previous;
-    m_desk.forgetFit(m_slot);
+    m_desk.fixesChangedIn(m_slot);
 }
 
 // ---- The fit
 // ----------------------------------------------------------------------------------------
 
-ApplyFit::ApplyFit(Desk &desk, int slot)
+ApplyFit::ApplyFit(Desk &desk, int slot, const FitSolution &fit)
     : DeskCommand(desk)
     , m_slot(slot)
+    , m_fit(fit)
 {
     setText(QStringLiteral("применение решения") + SlotWords(slot));
 }
@@ -287,10 +291,7 @@ QString ApplyFit::scriptLine() const
 
 void ApplyFit::apply()
 {
-    const std::optional<SlotFit> &fit = m_desk.fit(m_slot);
-    const FitSolution *found = fit ? std::get_if<FitSolution>(&fit->result) : nullptr;
-    if (!found)
-        return;
+    const FitSolution *found = &m_fit;
     FireControlState &state = m_desk.state();
     TargetSlot &slot = state.Slots[m_slot];
     m_previousCourse = slot.TargetCourse;

@@ -8,6 +8,7 @@
 
 #include "plot_snapshot.h"
 
+#include "analysis/bearing_analysis.h"
 #include "cycle/console_port.h"
 #include "model/fix_log.h"
 
@@ -119,11 +120,12 @@ private:
     FixLog m_cleared;
 };
 
-// "Новый галс" of slot `slot`: the fixes before now no longer describe the target's leg.
+// "Новый галс" of slot `slot` from `tick` (now, or the manoeuvre a fit found): the fixes before it
+// no longer describe the target's leg.
 class NewLeg : public DeskCommand
 {
 public:
-    NewLeg(Desk &desk, int slot);
+    NewLeg(Desk &desk, int slot, std::int32_t tick);
     QString scriptLine() const override;
 
 private:
@@ -131,15 +133,16 @@ private:
     void revertLater() override;
 
     int m_slot;
+    std::int32_t m_tick;
     std::optional<std::int32_t> m_previous;
 };
 
-// "Применить": the target of slot `slot` put where its last fit says it is now, moving on the
-// fit's course and speed; the fields show them rounded.
+// "Применить": the target of slot `slot` put where the fit says it is now, moving on the fit's
+// course and speed; the fields show them rounded.
 class ApplyFit : public DeskCommand
 {
 public:
-    ApplyFit(Desk &desk, int slot);
+    ApplyFit(Desk &desk, int slot, const FitSolution &fit);
     QString scriptLine() const override;
 
 private:
@@ -147,6 +150,7 @@ private:
     void revertLater() override;
 
     int m_slot;
+    FitSolution m_fit;
     long double m_previousCourse = 0;
     long double m_previousSpeed = 0;
 };

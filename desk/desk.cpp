@@ -74,8 +74,6 @@ std::optional<int> Desk::selectedSlot() const
 
 void Desk::replacePlot()
 {
-    for (std::optional<SlotFit> &fit : m_fits)
-        fit.reset();
     m_undo.clear();
     emit replaced();
 }
@@ -100,8 +98,8 @@ void Desk::restore(const PlotSnapshot &snapshot)
         m_restoring = outer;
     }
     m_cycle->ShowFigures();
-    for (std::optional<SlotFit> &fit : m_fits)
-        fit.reset();
+    for (int number = 1; number <= SlotCount; ++number)
+        emit fixesChanged(number);
 }
 
 } // namespace varmet

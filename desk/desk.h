@@ -2,13 +2,12 @@
 
 // The plot as the operator works on it, without any widget: own ship, the five slots, the fix logs,
 // the board, the clock and the tick cycle over the input fields, the analysis state with the last
-// fit of each slot, the journal and the undo stack. Every operator action is a DeskCommand, and
+// the journal and the undo stack. Every operator action is a DeskCommand, and
 // execute() is the one door it goes through: applied, recorded in the journal (the driver's script
 // language, so that a journal replays), put on the undo stack, and counted as a change.
 
 #include "plot_snapshot.h"
 
-#include "analysis/bearing_analysis.h"
 #include "board/board.h"
 #include "cycle/console_port.h"
 #include "cycle/tick_cycle.h"
@@ -24,13 +23,6 @@
 namespace varmet {
 
 class DeskCommand;
-
-// The last "Рассчитать" of a slot, with the tick it was computed at.
-struct SlotFit
-{
-    FitResult result;
-    std::int32_t tick = 0;
-};
 
 class Desk : public QObject
 {
@@ -67,12 +59,8 @@ public:
     bool hasChanges() const { return m_journal.revision() != m_savedRevision; }
     void markSaved() { m_savedRevision = m_journal.revision(); }
 
-    // The last fit of slot `number` (1..5); none before "Рассчитать" and after its fixes changed.
-    std::optional<SlotFit> &fit(int number)
-    {
-        return m_fits.at(static_cast<std::size_t>(number - 1));
-    }
-    void forgetFit(int number) { fit(number).reset(); }
+    // Slot `number`'s fixes or its new-leg mark changed (a fit made before is out of date).
+    void fixesChangedIn(int number) { emit fixesChanged(number); }
     // Another plot replaces this one (a session opened, an exercise started, a replay, a
     // restart): no fit and no undo outlive it.
     void replacePlot();
@@ -88,6 +76,8 @@ signals:
     void changed();
     // Another plot replaced this one.
     void replaced();
+    // A command changed slot `number`'s fixes, or the plot was put back: a fit of it is stale.
+    void fixesChanged(int number);
 
 private:
     ConsolePort &m_fields;
@@ -97,7 +87,6 @@ private:
     Journal m_journal;
     std::uint64_t m_savedRevision = 0;
     QUndoStack m_undo;
-    std::array<std::optional<SlotFit>, SlotCount> m_fits {};
     bool m_restoring = false;
 };
 

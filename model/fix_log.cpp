@@ -26,6 +26,12 @@ void FixLog::Insert(std::size_t index, const Fix &fix)
         m_fixes.pop_front();
 }
 
+void FixLog::SetEstimate(std::size_t index, bool estimate)
+{
+    if (index < m_fixes.size())
+        m_fixes[index].Estimate = estimate;
+}
+
 void FixLog::Clear()
 {
     m_fixes.clear();

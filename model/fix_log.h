@@ -21,6 +21,11 @@ struct Fix
     // the target: what the trial solution expected there. None for the fix that made the slot a
     // target, when nothing was plotted to expect.
     std::optional<long double> Expected;
+    // A distance the operator only guessed (the one that first placed the target, unless marked
+    // otherwise): kept and shown, but the fit takes measurements only.
+    bool Estimate = false;
+
+    friend bool operator==(const Fix &, const Fix &) = default;
 };
 
 class FixLog
@@ -35,6 +40,8 @@ public:
     void Clear();
     // Puts a removed fix back at `index` (past the end: last); at capacity the oldest one goes.
     void Insert(std::size_t index, const Fix &fix);
+    // Marks the fix at `index` as an estimate or a measurement; an index past the end does nothing.
+    void SetEstimate(std::size_t index, bool estimate);
 
     const std::deque<Fix> &Fixes() const { return m_fixes; }
     std::optional<Fix> LatestOf(FixKind kind) const;

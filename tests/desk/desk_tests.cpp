@@ -112,12 +112,13 @@ TEST_F(DeskTest, ApplyPutsTheTargetWhereTheFitSaysIt)
         tick(30);
         enter(Control::LabeledEdit7, bearing);
     }
+    enter(Control::LabeledEdit8, 52); // a measured distance (the first one only placed the target)
     const FireControlState &s = desk.state();
     const TargetMotion trial = TrialMotion(s.Slots[1], s.OwnTrack, s.TickCount);
-    desk.fit(1) = SlotFit {Fit(log(), s.OwnTrack, trial, s.TickCount), s.TickCount};
-    const auto *fit = std::get_if<FitSolution>(&desk.fit(1)->result);
+    const FitResult result = Fit(log(), s.OwnTrack, trial, s.TickCount);
+    const auto *fit = std::get_if<FitSolution>(&result);
     ASSERT_NE(fit, nullptr);
-    desk.execute(new ApplyFit(desk, 1));
+    desk.execute(new ApplyFit(desk, 1, *fit));
     const TargetMotion applied = TrialMotion(s.Slots[1], s.OwnTrack, s.TickCount);
     for (const Fix &fix : log().Fixes()) {
         const auto ofTrial = Residual(fix, applied, s.OwnTrack);
@@ -133,37 +134,32 @@ TEST_F(DeskTest, ApplyPutsTheTargetWhereTheFitSaysIt)
     EXPECT_EQ(fields.text(Control::LabeledEdit1).toLongLong(), std::llrint(fit->Speed));
 }
 
-// Deleting a fix and clearing a log are journalled, count as changes and drop the fit; a new plot
-// (a session opened, an exercise started) drops every fit and every undo.
+// Deleting a fix and clearing a log are journalled, count as changes and make a fit of the slot
+// stale; a new plot (a session opened, an exercise started) drops every undo.
 TEST_F(DeskTest, LogActionsAreRecordedChanges)
 {
     plotTarget();
     tick(30);
     enter(Control::LabeledEdit7, 62);
-    const FireControlState &s = desk.state();
-    const auto fitNow = [&] {
-        desk.fit(1) = SlotFit {
-            Fit(log(), s.OwnTrack, TrialMotion(s.Slots[1], s.OwnTrack, s.TickCount), s.TickCount),
-            s.TickCount};
-    };
+    std::vector<int> stale;
+    QObject::connect(&desk, &Desk::fixesChanged, [&stale](int number) { stale.push_back(number); });
     desk.markSaved();
-    fitNow();
     desk.execute(new DeleteFix(desk, 1, 0));
     EXPECT_TRUE(desk.hasChanges());
-    EXPECT_FALSE(desk.fit(1));
+    EXPECT_EQ(stale, std::vector<int> {1});
     EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("deletefix 1\n")));
 
     desk.markSaved();
-    fitNow();
     desk.execute(new ClearLog(desk, 1));
     EXPECT_TRUE(desk.hasChanges());
     EXPECT_TRUE(log().Fixes().empty());
-    EXPECT_FALSE(desk.fit(1));
+    EXPECT_EQ(stale, (std::vector<int> {1, 1}));
     EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("clearlog\n")));
 
-    fitNow();
+    bool replaced = false;
+    QObject::connect(&desk, &Desk::replaced, [&replaced] { replaced = true; });
     desk.replacePlot();
-    EXPECT_FALSE(desk.fit(1));
+    EXPECT_TRUE(replaced);
     EXPECT_FALSE(desk.undoStack().canUndo());
 }
 
