@@ -138,8 +138,6 @@ void EnterValue::apply()
     else
         fields.setText(m_field, text);
     m_desk.cycle().CommitPendingFixes();
-    if (const auto slot = m_desk.selectedSlot())
-        m_desk.fixesChangedIn(*slot);
 }
 
 void EnterValue::revertLater()
@@ -173,8 +171,6 @@ void FixNow::apply()
 {
     m_desk.cycle().EnterAgain(m_field);
     m_desk.cycle().CommitPendingFixes();
-    if (const auto slot = m_desk.selectedSlot())
-        m_desk.fixesChangedIn(*slot);
 }
 
 // ---- The fix log
