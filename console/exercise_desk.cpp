@@ -119,6 +119,8 @@ bool ExerciseDesk::linearShown() const
 
 void ExerciseDesk::StartClick()
 {
+    if (beforeStart && !beforeStart())
+        return;
     const QString path
         = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, {}});
     if (!path.isEmpty())
@@ -142,6 +144,7 @@ void ExerciseDesk::Start(const QString &path, std::optional<std::uint64_t> seed)
         QStringLiteral("exercise %1 %2").arg(path).arg(m_exercise->state().Seed));
     m_scoreWindow->hide();
     showPanel();
+    emit runStarted();
 }
 
 void ExerciseDesk::showPanel()
@@ -221,6 +224,7 @@ void ExerciseDesk::finish()
     m_exercise->Finish(m_form.state(), linearShown());
     m_stopAction->setEnabled(false);
     refreshPanel();
+    emit runEnded();
     showScore();
 }
 
@@ -246,7 +250,9 @@ void ExerciseDesk::saveReport()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
-    const QString title = QStringLiteral("Итоги учения «%1»").arg(m_exercise->definition().Name);
+    QString title = QStringLiteral("Итоги учения «%1»").arg(m_exercise->definition().Name);
+    if (!m_trainee.isEmpty())
+        title += QStringLiteral(" — ") + m_trainee;
     if (const auto failure = WriteReport(path, m_shownHtml, m_shownPicture, title))
         m_form.showMessage(*failure);
 }

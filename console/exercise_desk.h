@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -54,6 +55,17 @@ public:
     // Back to no exercise at all (a session without one, or start-up): panel and score hidden.
     void Clear();
 
+    // Asked by "Начать…" before the file: false keeps the exercise from starting (the class
+    // record asks who the trainee is here).
+    std::function<bool()> beforeStart;
+    // Who runs the exercise, as the report names them (empty: nobody named).
+    void setTrainee(const QString &trainee) { m_trainee = trainee; }
+
+signals:
+    // A new run has started; the run has ended (its final score is set).
+    void runStarted();
+    void runEnded();
+
 private:
     void showPanel();
     void refreshPanel();
@@ -75,6 +87,7 @@ private:
     QLabel *m_scorePicture = nullptr;
     QString m_shownHtml; // the score and picture the window shows, for the report
     QImage m_shownPicture;
+    QString m_trainee;
 };
 
 } // namespace varmet

@@ -6,6 +6,7 @@
 // driver both start this way.
 
 #include "analysis_window.h"
+#include "class_desk.h"
 #include "journal_replay.h"
 #include "ugredit.h"
 #include "unit2.h"
@@ -38,6 +39,8 @@ public:
     AnalysisWindow analysis {form};
     // Plays journals back in the main window ("Воспроизвести журнал…", the --replay option).
     JournalReplay replay {*this};
+    // The class record: the menu "Класс", the runs kept, the class journal.
+    ClassDesk classes {form};
 };
 
 } // namespace varmet
