@@ -730,6 +730,8 @@ private:
     void printRuns(const QStringList &words, const QString &)
     {
         noMoreThan(words, 1);
+        if (!m_windows.classes.recording())
+            fail("no store: name one with \"store URL\" first");
         auto store = m_windows.classes.keeper().journalStore();
         if (const auto *failure = std::get_if<QString>(&store)) {
             print("message: " + *failure);
