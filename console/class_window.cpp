@@ -95,9 +95,11 @@ protected:
         const auto text = [&](int column) {
             return sourceModel()->data(sourceModel()->index(row, column, parent)).toString();
         };
-        if (!text(TraineeCol).contains(trainee, Qt::CaseInsensitive)
-            || !text(GroupCol).contains(group, Qt::CaseInsensitive)
-            || !text(ExerciseCol).contains(exercise, Qt::CaseInsensitive))
+        const auto matches = [&](int column, const QString &part) {
+            return part.isEmpty() || text(column).contains(part, Qt::CaseInsensitive);
+        };
+        if (!matches(TraineeCol, trainee) || !matches(GroupCol, group)
+            || !matches(ExerciseCol, exercise))
             return false;
         if (!dates)
             return true;
@@ -113,7 +115,10 @@ protected:
         switch (left.column()) {
         case StartedCol:
         case EndedCol:
-            return timeOf(a) < timeOf(b);
+            // SQLite keeps times as ISO text in UTC, which sorts as the times do.
+            if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
+                return a.toString() < b.toString();
+            return a.toDateTime() < b.toDateTime();
         case SeedCol:
             return a.toString().toULongLong() < b.toString().toULongLong();
         case TargetsCol:
@@ -294,6 +299,8 @@ std::optional<QString> ClassWindow::refresh()
     for (int i = 0; i < titles.size(); ++i)
         m_model->setHeaderData(i, Qt::Horizontal, titles[i]);
     m_table->setColumnHidden(IdCol, true);
+    // The widths from the first rows: measuring ten thousand would keep the window waiting.
+    m_table->horizontalHeader()->setResizeContentsPrecision(50);
     m_table->resizeColumnsToContents();
     m_count->setText(QStringLiteral("Учений: %1").arg(shownRuns()));
     if (shownRuns() > 0 && !m_table->currentIndex().isValid())

@@ -205,6 +205,22 @@ TEST_F(Postgres, ATraineeReadsAndWritesOnlyOwnRunsAndOnlyTheClassConnects)
     EXPECT_EQ(library[0].Name, QStringLiteral("Общее"));
 }
 
+TEST_F(Postgres, TheProgramCreatesTheSchemaAndRolesForAnAdministrator)
+{
+    ASSERT_EQ(server->exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE byprogram")),
+        std::nullopt);
+    QProcess program;
+    program.start(QStringLiteral(VARMET_PROGRAM),
+        {QStringLiteral("--store-init"),
+            server->address(QStringLiteral("postgres"), QStringLiteral("byprogram")).text()});
+    ASSERT_TRUE(program.waitForFinished(-1));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    createAccount(QStringLiteral("carol"), TraineeRole);
+    auto carol = open(server->address(QStringLiteral("carol"), QStringLiteral("byprogram")));
+    ASSERT_TRUE(carol);
+    EXPECT_EQ(carol->Finish(SampleRun(QStringLiteral("Кэрол"))), std::nullopt);
+}
+
 TEST_F(Postgres, RefusesADatabaseOfANewerSchema)
 {
     const StoreAddress admin = freshDatabase(QStringLiteral("newer"));
