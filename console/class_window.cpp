@@ -74,6 +74,10 @@ public:
     QVariant data(const QModelIndex &index, int role) const override
     {
         const QVariant value = QSortFilterProxyModel::data(index, role);
+        const bool number = index.column() == SeedCol || index.column() == TargetsCol
+            || index.column() == HitsCol;
+        if (role == Qt::TextAlignmentRole && number)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole)
             return value;
         switch (index.column()) {
