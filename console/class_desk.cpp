@@ -12,12 +12,15 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace varmet {
 
@@ -179,7 +182,9 @@ void ClassDesk::runEnded()
             QStringLiteral("Учение не сохранено в журнале класса: %1").arg(*failure));
         return;
     }
-    sendWaiting();
+    // Kept, and already offered to the server once.
+    if (m_keeper->server())
+        showWaiting(m_keeper->Waiting(), std::nullopt);
 }
 
 void ClassDesk::sendWaiting()
@@ -204,7 +209,12 @@ void ClassDesk::showWaiting(int waiting, const std::optional<QString> &failure)
     if (!m_status) {
         m_status = new QLabel(&m_form);
         m_status->setObjectName("ClassRecordStatus");
+        // The window grows by the bar, so that it hides nothing of the blocks above it.
+        const int before = m_form.centralWidget()->height();
         m_form.statusBar()->addPermanentWidget(m_status);
+        m_form.layout()->activate();
+        const int taken = before - m_form.centralWidget()->height();
+        m_form.resize(m_form.width(), m_form.height() + std::max(taken, 0));
     }
     m_status->setText(waiting > 0
             ? QStringLiteral("Ждут отправки на сервер класса: %1").arg(waiting)

@@ -38,6 +38,12 @@ std::optional<QString> run(
     return std::nullopt;
 }
 
+// Text never bound as NULL: an empty group is a group all the same.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
 QVariant optionalInt(const std::optional<std::int32_t> &value)
 {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Int));
@@ -164,12 +170,12 @@ std::optional<QString> RunStore::writeStart(const RunStart &start, const char *s
     QSqlQuery q(m_db);
     if (auto failure = run(q,
             QStringLiteral("INSERT INTO trainees (name, grp) VALUES (?, ?) ON CONFLICT DO NOTHING"),
-            {start.Who.Name, start.Who.Group}))
+            {text(start.Who.Name), text(start.Who.Group)}))
         return failure;
     if (auto failure = run(q,
             QStringLiteral("INSERT INTO exercises (hash, name, source) VALUES (?, ?, ?) "
                            "ON CONFLICT DO NOTHING"),
-            {ExerciseHash(start.ExerciseSource), start.ExerciseName, start.ExerciseSource}))
+            {ExerciseHash(start.ExerciseSource), text(start.ExerciseName), start.ExerciseSource}))
         return failure;
     if (QLatin1String(state) != QLatin1String("in-progress"))
         return std::nullopt;
@@ -177,8 +183,9 @@ std::optional<QString> RunStore::writeStart(const RunStart &start, const char *s
         QStringLiteral("INSERT INTO runs (id, trainee_name, trainee_group, exercise_hash, seed, "
                        "started_at, state) VALUES (?, ?, ?, ?, ?, ?, 'in-progress') "
                        "ON CONFLICT DO NOTHING"),
-        {idText(start.Id), start.Who.Name, start.Who.Group, ExerciseHash(start.ExerciseSource),
-            QString::number(start.Seed), start.Started.toUTC()});
+        {idText(start.Id), text(start.Who.Name), text(start.Who.Group),
+            ExerciseHash(start.ExerciseSource), QString::number(start.Seed),
+            start.Started.toUTC()});
 }
 
 std::optional<QString> RunStore::Begin(const RunStart &start)
@@ -212,9 +219,10 @@ std::optional<QString> RunStore::writeFinished(const RunRecord &r, bool queue)
                 "score_time = excluded.score_time, targets = excluded.targets, "
                 "hits = excluded.hits, journal = excluded.journal, session = excluded.session "
                 "WHERE runs.state = 'in-progress'"),
-            {id, r.Start.Who.Name, r.Start.Who.Group, ExerciseHash(r.Start.ExerciseSource),
-                QString::number(r.Start.Seed), r.Start.Started.toUTC(), r.Ended.toUTC(),
-                r.ScoreTime, static_cast<int>(r.Targets.size()), r.Hits(), r.Journal, r.Session}))
+            {id, text(r.Start.Who.Name), text(r.Start.Who.Group),
+                ExerciseHash(r.Start.ExerciseSource), QString::number(r.Start.Seed),
+                r.Start.Started.toUTC(), r.Ended.toUTC(), r.ScoreTime,
+                static_cast<int>(r.Targets.size()), r.Hits(), text(r.Journal), r.Session}))
         return failure;
     // Kept finished before: sending it again changes nothing.
     if (q.numRowsAffected() != 1)
@@ -348,7 +356,7 @@ std::variant<std::vector<RunStore::Progress>, QString> RunStore::ProgressOf(cons
                            "WHERE r.state = 'finished' AND r.trainee_name = ? "
                            "AND r.trainee_group = ? ORDER BY r.ended_at, r.id, t.target")
                 .arg(QLatin1String(TargetColumns)),
-            {trainee.Name, trainee.Group}))
+            {text(trainee.Name), text(trainee.Group)}))
         return *failure;
     std::vector<Progress> points;
     QString lastId;
@@ -371,7 +379,7 @@ std::optional<QString> RunStore::Publish(const QString &name, const QByteArray &
                        "VALUES (?, ?, ?, ?, ?) ON CONFLICT (hash) DO UPDATE SET published = "
                        "excluded.published, name = excluded.name, "
                        "published_at = excluded.published_at"),
-        {ExerciseHash(source), name, source, true, QDateTime::currentDateTimeUtc()});
+        {ExerciseHash(source), text(name), source, true, QDateTime::currentDateTimeUtc()});
     if (failure)
         recover();
     return failure;

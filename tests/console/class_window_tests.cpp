@@ -12,10 +12,12 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -141,4 +143,32 @@ TEST_F(ClassJournal, WritesARunsReportAndReplaysItWithoutKeepingANewRun)
     EXPECT_TRUE(windows.form.exerciseDesk().Score().Targets.front().Median->Hit);
     windows.replay.stop();
     EXPECT_EQ(storedRuns(), 3);
+}
+
+TEST(ClassDeskOutbox, RunsWaitingForAnUnreachableServerAreCountedInTheStatusBar)
+{
+    QTemporaryDir dir;
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit()); // the local store goes here
+    {
+        ProgramWindows windows;
+        windows.form.show();
+        QStringList output;
+        ScriptRunner runner {windows, [&](const QString &line) { output << line; }};
+        const QString nowhere = QString::fromLatin1(QUrl::toPercentEncoding(dir.filePath("none")));
+        runner.runLine("store postgresql://ivanov@" + nowhere + ":5432/varmet");
+        EXPECT_EQ(output.filter("message").size(), 1); // not reachable now
+        for (int seed : {1, 2}) {
+            runner.runLine(
+                QStringLiteral("exercise " VARMET_EXERCISES_DIR "/crossing.json %1").arg(seed));
+            runner.runLine("tick 5");
+            runner.runLine("menu MExerciseStop");
+        }
+        auto *status = windows.form.findChild<QLabel *>("ClassRecordStatus");
+        ASSERT_TRUE(status);
+        EXPECT_EQ(status->text(), "Ждут отправки на сервер класса: 2");
+        QApplication::processEvents();
+        EXPECT_TRUE(QFile::exists(dir.filePath("data/console_tests/class-record.db")));
+    }
+    qputenv("XDG_DATA_HOME", dataHome);
 }

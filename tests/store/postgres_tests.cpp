@@ -181,6 +181,15 @@ TEST_F(Postgres, ATraineeReadsAndWritesOnlyOwnRunsAndOnlyTheClassConnects)
     EXPECT_EQ(finishedIds(*bob), QSet<QString> {bobId});
     EXPECT_EQ(finishedIds(*teacher), (QSet<QString> {aliceId, bobId}));
     EXPECT_EQ(bob->Record(aliceRun.Start.Id), std::nullopt);
+    // What the server keeps reads back as written, binary session and all.
+    const std::optional<RunRecord> back = teacher->Record(aliceRun.Start.Id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Session, aliceRun.Session);
+    EXPECT_EQ(back->Journal, aliceRun.Journal);
+    EXPECT_EQ(back->Start.Seed, aliceRun.Start.Seed);
+    EXPECT_EQ(back->Start.Started, aliceRun.Start.Started);
+    EXPECT_EQ(back->Ended, aliceRun.Ended);
+    EXPECT_EQ(back->Targets, aliceRun.Targets);
 
     // Bob cannot write as Alice, nor touch her run or its score lines.
     QSqlQuery q(bob->database());

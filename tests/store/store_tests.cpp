@@ -108,8 +108,8 @@ TEST(RunStoreSqlite, KeepsARunFromItsStartToItsEndOnceHoweverOftenWritten)
     EXPECT_EQ(back->Session, run.Session);
     EXPECT_EQ(back->Targets, run.Targets);
 
-    // A second trainee running the same exercise shares its text.
-    ASSERT_EQ(store->Finish(SampleRun(QStringLiteral("Петров П."))), std::nullopt);
+    // A second trainee, of no group, running the same exercise shares its text.
+    ASSERT_EQ(store->Finish(SampleRun(QStringLiteral("Петров П."), QString())), std::nullopt);
     EXPECT_EQ(count(*store, QStringLiteral("SELECT count(*) FROM exercises")), 1);
     EXPECT_EQ(count(*store, QStringLiteral("SELECT count(*) FROM runs")), 2);
 }
