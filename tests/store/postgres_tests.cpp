@@ -11,6 +11,7 @@
 #include "store/schema.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -228,6 +229,33 @@ TEST_F(Postgres, TheProgramCreatesTheSchemaAndRolesForAnAdministrator)
     auto carol = open(server->address(QStringLiteral("carol"), QStringLiteral("byprogram")));
     ASSERT_TRUE(carol);
     EXPECT_EQ(carol->Finish(SampleRun(QStringLiteral("Кэрол"))), std::nullopt);
+}
+
+TEST_F(Postgres, TheDriverKeepsItsRunsOnTheServer)
+{
+    const StoreAddress admin = freshDatabase(QStringLiteral("driver"));
+    createAccount(QStringLiteral("dave"), TraineeRole);
+    QTemporaryDir home;
+    QProcess driver;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path()); // the console's own outbox
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    driver.setProcessEnvironment(env);
+    driver.start(QStringLiteral(VARMET_SCENARIO), {});
+    const QString script
+        = QStringLiteral("store %1\ntrainee Дэйв 5\nexercise %2 3\ntick 5\n"
+                         "menu MExerciseStop\nruns\n")
+              .arg(server->address(QStringLiteral("dave"), QStringLiteral("driver")).text(),
+                  QStringLiteral(VARMET_EXERCISES_DIR "/crossing.json"));
+    driver.write(script.toUtf8());
+    driver.closeWriteChannel();
+    ASSERT_TRUE(driver.waitForFinished(-1));
+    const QString output = QString::fromUtf8(driver.readAllStandardOutput());
+    EXPECT_EQ(driver.exitCode(), 0) << driver.readAllStandardError().toStdString();
+    EXPECT_TRUE(output.contains(QRegularExpression(
+        QStringLiteral("^run [0-9a-f-]{36} trainee=Дэйв exercise=Цель на пересекающем курсе "
+                       "seed=3 targets=1 hits=0 state=finished\n$"))))
+        << output.toStdString();
 }
 
 TEST_F(Postgres, RefusesADatabaseOfANewerSchema)
