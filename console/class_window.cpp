@@ -460,11 +460,13 @@ std::optional<QString> ClassWindow::saveReport(const QUuid &id, const QString &p
     const ExerciseScore &score = *session.exercise->Final;
     const QImage picture = BoardWithTruth(
         session.board.picture, exercise->definition(), session.state.OwnTrack, score.Time);
-    QString title = QStringLiteral("Итоги учения «%1» — %2")
-                        .arg(exercise->definition().Name, run->Start.Who.Name);
+    QString who = run->Start.Who.Name;
     if (!run->Start.Who.Group.isEmpty())
-        title += QStringLiteral(" (группа %1)").arg(run->Start.Who.Group);
-    return WriteReport(path, ScoreHtml(*exercise, score), picture, title);
+        who += QStringLiteral(" (группа %1)").arg(run->Start.Who.Group);
+    // As the trainee's own report after the end: the truth shown, the trainee named.
+    const QString title
+        = QStringLiteral("Итоги учения «%1»: %2").arg(exercise->definition().Name, who);
+    return WriteReport(path, ScoreHtml(*exercise, score, ScoreView {true, who}), picture, title);
 }
 
 std::optional<QString> ClassWindow::replay(const QUuid &id)

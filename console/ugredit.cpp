@@ -31,8 +31,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QScopedValueRollback>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -275,6 +276,9 @@ TForm1::TForm1(QWidget *parent)
     setCentralWidget(scroll);
     buildControls(client);
     buildMenu();
+    // The status bar shows the time control's state; its height is fixed so that the window is
+    // placed with it.
+    statusBar()->setFixedHeight(fontMetrics().height() + 8);
     orderTabs();
     placeOnScreen();
 
@@ -317,7 +321,8 @@ void TForm1::placeOnScreen()
         setGeometry(*kept);
         return;
     }
-    QSize content = ClientSize + QSize(0, menuBar()->sizeHint().height());
+    QSize content
+        = ClientSize + QSize(0, menuBar()->sizeHint().height() + statusBar()->minimumHeight());
     // A scroll bar needed in one direction takes room in the other.
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const QSize wanted = content.grownBy(frame);

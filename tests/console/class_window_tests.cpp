@@ -130,7 +130,7 @@ TEST_F(ClassJournal, WritesARunsReportAndReplaysItWithoutKeepingANewRun)
     pdfinfo.start("pdfinfo", {pdf});
     ASSERT_TRUE(pdfinfo.waitForFinished(-1));
     const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
-    EXPECT_TRUE(info.contains("Итоги учения «Цель на пересекающем курсе» — " + trainee))
+    EXPECT_TRUE(info.contains("Итоги учения «Цель на пересекающем курсе»: " + trainee))
         << info.toStdString();
 
     ASSERT_EQ(window().replay(*id), std::nullopt);
