@@ -58,10 +58,13 @@ std::optional<QString> RunKeeper::Started(const RunStart &start)
         return *failure;
     if (auto failure = std::get<RunStore *>(local)->Begin(start))
         return failure;
-    // The server's "in progress" row is a courtesy: the finished run is what must arrive.
+    // The server's "in progress" row is a courtesy: the finished run is what must arrive. While
+    // runs wait the server did not answer lately: the start does not wait for it again.
     QString unreachable;
-    if (RunStore *server = serverStore(&unreachable))
-        server->Begin(start);
+    if (m_serverAddress && Waiting() == 0) {
+        if (RunStore *server = serverStore(&unreachable))
+            server->Begin(start);
+    }
     return std::nullopt;
 }
 
