@@ -169,9 +169,14 @@ void ClassDesk::runEnded()
     if (!m_running)
         return;
     const Exercise *exercise = m_form.exerciseDesk().exercise();
-    RunRecord run;
-    run.Start = *m_running;
+    const RunStart start = *m_running;
     m_running.reset();
+    // A session opened since may have put another exercise in place of the one started: its end
+    // is no end of this run.
+    if (exercise->state().Source != start.ExerciseSource || exercise->state().Seed != start.Seed)
+        return;
+    RunRecord run;
+    run.Start = start;
     run.Ended = QDateTime::currentDateTimeUtc();
     run.ScoreTime = exercise->state().Final->Time;
     run.Targets = StoredTargets(*exercise->state().Final);

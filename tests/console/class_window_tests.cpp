@@ -172,3 +172,27 @@ TEST(ClassDeskOutbox, RunsWaitingForAnUnreachableServerAreCountedInTheStatusBar)
     }
     qputenv("XDG_DATA_HOME", dataHome);
 }
+
+TEST_F(ClassJournal, AnotherExerciseOpenedFromASessionDoesNotEndTheRunStarted)
+{
+    // A session of another exercise, saved while it ran.
+    run(QStringLiteral("exercise " VARMET_EXERCISES_DIR "/two_targets.json 5"));
+    run("tick 3");
+    run("session save " + dir.filePath("other.vsession"));
+    // The run started next is left for that session, which is then ended.
+    run(QStringLiteral("exercise " VARMET_EXERCISES_DIR "/crossing.json 6"));
+    run("session open " + dir.filePath("other.vsession"));
+    run("menu MExerciseStop");
+    ASSERT_TRUE(output.filter("message").isEmpty()) << output.join('\n').toStdString();
+    output.clear();
+    run("runs");
+    // The three of the fixture, the session's own run (never ended) and the crossing run left in
+    // progress: nothing of the two-target exercise under the crossing run's name.
+    EXPECT_EQ(output.filter("state=finished").size(), 3) << output.join('\n').toStdString();
+    EXPECT_EQ(output
+                  .filter("exercise=Цель на пересекающем курсе seed=6 targets=0 hits=0 "
+                          "state=in-progress")
+                  .size(),
+        1)
+        << output.join('\n').toStdString();
+}
