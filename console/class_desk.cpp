@@ -45,8 +45,6 @@ ClassDesk::ClassDesk(TForm1 &form)
     askTrainee
         = [this](const std::optional<Trainee> &current) { return AskTrainee(&m_form, current); };
     askPassword = [this](const StoreAddress &server) { return AskPassword(&m_form, server); };
-    if (m_trainee)
-        m_form.exerciseDesk().setTrainee(traineeText(*m_trainee));
     if (auto server = ClassSettings::server())
         m_keeper->setServer(server); // its password is asked when first needed
 
@@ -79,6 +77,14 @@ ClassDesk::~ClassDesk()
 {
     // The window's table reads through the keeper's connections: it goes first.
     m_window.reset();
+}
+
+void ClassDesk::setRecording(bool recording)
+{
+    m_recording = recording;
+    // The trainee remembered from the last time is named in the score only where runs are kept.
+    if (recording && m_trainee)
+        m_form.exerciseDesk().setTrainee(traineeText(*m_trainee));
 }
 
 void ClassDesk::setTrainee(const Trainee &trainee)
@@ -120,7 +126,7 @@ std::optional<QString> ClassDesk::useStore(const StoreAddress &address, const QS
     }
     if (m_window)
         m_window->attach(*m_keeper);
-    m_recording = true;
+    setRecording(true);
     auto store = m_keeper->journalStore();
     if (const auto *failure = std::get_if<QString>(&store))
         return *failure;

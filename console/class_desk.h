@@ -37,7 +37,7 @@ public:
 
     // Whether runs are kept at all (the program keeps them; a driver or a test only once it names
     // a store), and whether now (a replay is no run).
-    void setRecording(bool recording) { m_recording = recording; }
+    void setRecording(bool recording);
     bool recording() const { return m_recording; }
     std::function<bool()> recordingAllowed;
     // Asked of the operator; a driver answers these itself.
