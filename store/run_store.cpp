@@ -64,7 +64,11 @@ std::optional<TorpedoOutcome> outcomeOf(const QVariant &hit, const QVariant &mis
 {
     if (hit.isNull())
         return std::nullopt;
-    return TorpedoOutcome {static_cast<long double>(miss.toDouble()), hit.toBool()};
+    // The miss and the verdict are kept; the torpedo's path lives in the run's session.
+    TorpedoOutcome outcome;
+    outcome.MissMetres = static_cast<long double>(miss.toDouble());
+    outcome.Hit = hit.toBool();
+    return outcome;
 }
 
 QDateTime utc(const QVariant &value)

@@ -26,8 +26,11 @@ inline RunRecord SampleRun(const QString &trainee, const QString &group = QStrin
     hit.DistanceError = 1.5L;
     hit.Within = true;
     hit.Since = 640;
-    hit.Median = TorpedoOutcome {12.5L, true};
-    hit.Wake[1] = TorpedoOutcome {250.0L, false};
+    hit.Median = TorpedoOutcome {};
+    hit.Median->MissMetres = 12.5L;
+    hit.Median->Hit = true;
+    hit.Wake[1] = TorpedoOutcome {};
+    hit.Wake[1]->MissMetres = 250.0L;
     StoredTarget unsolved;
     unsolved.Target = 2;
     r.Targets = {hit, unsolved};
