@@ -29,6 +29,7 @@
 #include <QValueAxis>
 
 #include <cmath>
+#include <memory>
 
 namespace varmet {
 
@@ -334,7 +335,9 @@ std::optional<QUuid> ClassWindow::selectedRun() const
 void ClassWindow::showProgress()
 {
     auto *chart = new QChart;
-    m_chart->setChart(chart); // the view owns it, and lets the one before go
+    // The view takes the new chart but only lets go of the one before: it is deleted here.
+    std::unique_ptr<QChart> previous(m_chart->chart());
+    m_chart->setChart(chart);
     const QModelIndex current = m_table->currentIndex();
     RunStore *runStore = store();
     if (!current.isValid() || !runStore)
