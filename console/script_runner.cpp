@@ -5,6 +5,7 @@
 #include "class_desk.h"
 #include "control_look.h"
 #include "exercise_desk.h"
+#include "fix_table.h"
 #include "labeled_edit.h"
 #include "program_windows.h"
 #include "spin_edit.h"
@@ -12,6 +13,7 @@
 #include "up_down.h"
 
 #include "board/board.h"
+#include "session/input_limits.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -19,12 +21,14 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTest>
 #include <QTextStream>
 
@@ -57,10 +61,18 @@ public:
         , m_output(std::move(output))
     {
         m_form.showMessage = [this](const QString &message) { print("message: " + message); };
-        m_form.askFileName = [this](const TForm1::FileRequest &) {
+        m_form.askFileName = [this](const TForm1::FileRequest &request) {
             const QString answer = m_fileAnswer.value_or(QString());
             m_fileAnswer.reset();
-            return answer;
+            if (answer.isEmpty() || !m_confinement)
+                return answer;
+            // Refused: the dialog is cancelled, and the line fails once the handler is back.
+            const ConfinedPath confined = request.kind == TForm1::FileRequest::Kind::Save
+                ? m_confinement->write(answer)
+                : m_confinement->read(answer, ReplayFiles::Read::Any);
+            if (confined.refused())
+                m_fileRefusal = QStringLiteral("файл «%1»: %2").arg(answer, confined.refusal);
+            return confined.path;
         };
         // A question is answered yes: the file dialog that may follow gets the command's path.
         m_form.askToSave = [this](const QString &question) {
@@ -77,6 +89,8 @@ public:
             fail("unknown command \"" + command + "\"");
         (this->*(handler->second))(words, line);
     }
+
+    void confine(ScriptConfinement confinement) { m_confinement = std::move(confinement); }
 
 private:
     using Command = void (Impl::*)(const QStringList &, const QString &);
@@ -111,6 +125,7 @@ private:
             {"fixes", &Impl::printFixes},
             {"sigma", &Impl::sigma},
             {"newleg", &Impl::newLeg},
+            {"estimate", &Impl::estimate},
             {"solve", &Impl::solve},
             {"apply", &Impl::apply},
             {"grab", &Impl::grabWindow},
@@ -154,10 +169,10 @@ private:
     {
         if (index >= words.size())
             return 1;
-        const int n = number(words, index, "count");
-        if (n < 0)
-            fail("negative count");
-        return n;
+        const CountRead n = ReadCount(words[index]);
+        if (!n.problem.isEmpty())
+            fail(n.problem);
+        return n.value;
     }
 
     static void noMoreThan(const QStringList &words, int size)
@@ -231,6 +246,41 @@ private:
         if (word == "off")
             return false;
         fail("expected on or off, not \"" + word + "\"");
+    }
+
+    // --- files named by the script
+
+    QString writePath(const QString &asked) const
+    {
+        if (!m_confinement)
+            return asked;
+        const ConfinedPath confined = m_confinement->write(asked);
+        if (confined.refused())
+            fail(QStringLiteral("файл «%1» не записан: %2").arg(asked, confined.refusal));
+        return confined.path;
+    }
+
+    QString readPath(const QString &asked, ReplayFiles::Read kind) const
+    {
+        if (!m_confinement)
+            return asked;
+        const ConfinedPath confined = m_confinement->read(asked, kind);
+        if (confined.refused())
+            fail(QStringLiteral("файл «%1» не прочитан: %2").arg(asked, confined.refusal));
+        return confined.path;
+    }
+
+    // Runs `act` with `path` as the answer of the file dialog it may open.
+    template<class Act>
+    void answeringFiles(const QString &path, Act act)
+    {
+        if (!path.isEmpty())
+            m_fileAnswer = path;
+        m_fileRefusal.reset();
+        act();
+        m_fileAnswer.reset();
+        if (const std::optional<QString> refusal = std::exchange(m_fileRefusal, std::nullopt))
+            fail(*refusal);
     }
 
     // --- commands
@@ -351,11 +401,7 @@ private:
     {
         auto *button = controlAs<QAbstractButton>(argument(words, 1, "control"), "a button");
         // A button that opens a file dialog ("Сохранить отчет") gets PATH as its answer.
-        const QString path = restOfLine(line, 2);
-        if (!path.isEmpty())
-            m_fileAnswer = path;
-        button->click();
-        m_fileAnswer.reset();
+        answeringFiles(restOfLine(line, 2), [button] { button->click(); });
     }
 
     void mouse(const QStringList &words, const QString &)
@@ -393,11 +439,11 @@ private:
         auto *action = m_form.findChild<QAction *>(name);
         if (!action)
             fail("unknown menu item \"" + name + "\"");
-        const QString path = restOfLine(line, 2);
-        if (!path.isEmpty())
-            m_fileAnswer = path;
-        action->trigger();
-        m_fileAnswer.reset();
+        if (name == QLatin1String("MExit") && m_confinement && m_confinement->leave) {
+            m_confinement->leave();
+            return;
+        }
+        answeringFiles(restOfLine(line, 2), [action] { action->trigger(); });
     }
 
     void key(const QStringList &words, const QString &)
@@ -478,7 +524,7 @@ private:
         if (path.isEmpty())
             fail("missing path");
         Q_UNUSED(words);
-        if (!m_form.board().canvas().picture().save(path, "PNG"))
+        if (!m_form.board().canvas().picture().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -499,7 +545,7 @@ private:
             fail("missing path");
         // Pending layout and placement first, as the operator's screen would show them.
         QApplication::processEvents();
-        if (!window->grab().save(path, "PNG"))
+        if (!window->grab().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -511,7 +557,7 @@ private:
         const QString path = restOfLine(line, 2);
         if (path.isEmpty())
             fail("missing path");
-        if (!w->grab().save(path, "PNG"))
+        if (!w->grab().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -523,9 +569,9 @@ private:
             fail("missing path");
         std::optional<QString> refusal;
         if (what == "save")
-            refusal = m_form.saveSession(path);
+            refusal = m_form.saveSession(writePath(path));
         else if (what == "open")
-            refusal = m_form.openSession(path);
+            refusal = m_form.openSession(readPath(path, ReplayFiles::Read::Any));
         else
             fail("expected save or open, not \"" + what + "\"");
         if (refusal)
@@ -537,7 +583,7 @@ private:
         const QString path = restOfLine(line, 1);
         if (path.isEmpty())
             fail("missing path");
-        if (const auto failure = m_form.saveJournal(path))
+        if (const auto failure = m_form.saveJournal(writePath(path)))
             print("message: " + *failure);
     }
 
@@ -553,10 +599,11 @@ private:
         }
         const FixLog &log = m_form.state().FixLogs[static_cast<std::size_t>(number - 1)];
         for (const Fix &fix : log.Fixes()) {
-            print(QStringLiteral("fix %1 %2 %3")
+            print(QStringLiteral("fix %1 %2 %3%4")
                       .arg(fix.Tick)
                       .arg(fix.Kind == FixKind::Bearing ? "bearing" : "distance")
-                      .arg(FixedText(fix.Value, 0)));
+                      .arg(FixedText(fix.Value, 0))
+                      .arg(fix.Estimate ? " estimate" : ""));
         }
         print(QStringLiteral("fixes %1").arg(log.Fixes().size()));
     }
@@ -565,21 +612,37 @@ private:
     {
         noMoreThan(words, 3);
         const auto set = [&words](int index, const char *what, const char *box, QWidget *window) {
-            bool ok = false;
-            const double value = argument(words, index, what).toDouble(&ok);
             auto *spin = window->findChild<QDoubleSpinBox *>(QLatin1String(box));
-            if (!ok || value < spin->minimum() || value > spin->maximum())
+            const std::optional<double> value
+                = FiniteIn(argument(words, index, what), spin->minimum(), spin->maximum());
+            if (!value)
                 fail(QStringLiteral("%1 must be a number in %2..%3, not \"%4\"")
                          .arg(QLatin1String(what))
                          .arg(spin->minimum())
                          .arg(spin->maximum())
                          .arg(words[index]));
-            return std::pair {spin, value};
+            return std::pair {spin, *value};
         };
         const auto bearing = set(1, "bearing deviation", "SigmaBearing", &m_windows.analysis);
         const auto distance = set(2, "distance deviation", "SigmaDistance", &m_windows.analysis);
         bearing.first->setValue(bearing.second);
         distance.first->setValue(distance.second);
+    }
+
+    // Checks or clears "оценка" of the selected slot's fix N (1 first) in the analysis window's
+    // list, as the operator's click would.
+    void estimate(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 3);
+        const int row = number(words, 1, "fix number") - 1;
+        const bool on = onOff(words, 2);
+        auto *table = m_windows.analysis.findChild<QTableView *>(QStringLiteral("FixTable"));
+        m_windows.analysis.refresh();
+        QAbstractItemModel *model = table->model();
+        const QModelIndex cell = model->index(row, FixTableModel::Estimate);
+        if (!cell.isValid() || !(model->flags(cell) & Qt::ItemIsUserCheckable))
+            fail(QStringLiteral("fix %1 is no distance of the selected slot").arg(words[1]));
+        model->setData(cell, on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
     }
 
     void newLeg(const QStringList &words, const QString &)
@@ -605,17 +668,22 @@ private:
             return;
         }
         if (const auto *failure = std::get_if<FitFailure>(result)) {
-            print(QStringLiteral("solution none: %1").arg(FailureText(*failure)));
+            const FireControlState &state = m_form.state();
+            const FixLog &log = state.FixLogs[static_cast<std::size_t>(m_form.selectedSlot() - 1)];
+            print(QStringLiteral("solution none: %1")
+                      .arg(FailureText(*failure, OwnShipManoeuvredOverFixes(log, state.OwnTrack))));
             return;
         }
         const auto &found = std::get<FitSolution>(*result);
+        const std::optional<long double> hit = m_windows.analysis.fitHitProbability();
         print(QStringLiteral("solution course=%1 speed=%2 distance=%3 bearing=%4 sd_course=%5 "
-                             "sd_speed=%6 sd_distance=%7 misfit=%8 used=%9")
+                             "sd_speed=%6 sd_distance=%7 misfit=%8 used=%9 hit=%10")
                   .arg(FixedText(found.Course, 2), FixedText(found.Speed, 2),
                       FixedText(found.Distance, 2), FixedText(found.Bearing, 2),
                       FixedText(found.SdCourse, 2), FixedText(found.SdSpeed, 2),
                       FixedText(found.SdDistance, 2), FixedText(found.Misfit, 3))
-                  .arg(found.Used));
+                  .arg(found.Used)
+                  .arg(hit ? FixedText(*hit, 2) : QStringLiteral("-")));
     }
 
     void printHelpText(const QStringList &words, const QString &)
@@ -627,18 +695,26 @@ private:
 
     // --- exercises
 
-    void startExercise(const QStringList &words, const QString &)
+    // "exercise PATH [SEED]": PATH may hold blanks. The whole rest of the line is PATH when it
+    // names a file; otherwise its last word is the seed.
+    void startExercise(const QStringList &words, const QString &line)
     {
-        noMoreThan(words, 3);
-        const QString path = argument(words, 1, "path");
+        argument(words, 1, "path");
+        QString path = restOfLine(line, 1);
+        const auto found = [this](const QString &asked) {
+            return m_confinement ? !m_confinement->read(asked, ReplayFiles::Read::Exercise).refused()
+                                 : QFileInfo::exists(asked);
+        };
         std::optional<std::uint64_t> seed;
-        if (words.size() > 2) {
+        if (words.size() > 2 && !found(path)) {
             bool ok = false;
-            seed = words[2].toULongLong(&ok);
+            seed = words.back().toULongLong(&ok);
             if (!ok)
-                fail("SEED is not a whole number: \"" + words[2] + "\"");
+                fail("SEED is not a whole number: \"" + words.back() + "\"");
+            path.chop(words.back().size());
+            path = path.trimmed();
         }
-        m_form.exerciseDesk().Start(path, seed);
+        m_form.exerciseDesk().Start(readPath(path, ReplayFiles::Read::Exercise), seed);
     }
 
     const Exercise *runningExercise(const QStringList &words) const
@@ -821,6 +897,8 @@ private:
     TForm1 &m_form;
     Output m_output;
     std::optional<QString> m_fileAnswer;
+    std::optional<QString> m_fileRefusal; // a path the confinement refused in a file dialog
+    std::optional<ScriptConfinement> m_confinement;
 };
 
 ScriptRunner::ScriptRunner(ProgramWindows &windows, Output output)
@@ -828,6 +906,11 @@ ScriptRunner::ScriptRunner(ProgramWindows &windows, Output output)
 { }
 
 ScriptRunner::~ScriptRunner() = default;
+
+void ScriptRunner::confine(ScriptConfinement confinement)
+{
+    m_impl->confine(std::move(confinement));
+}
 
 void ScriptRunner::runLine(const QString &line)
 {
