@@ -147,6 +147,8 @@ void ExerciseDesk::StartClick()
     // A new exercise replaces the plot: a changed one is offered for saving first.
     if (!m_form.offerToSave())
         return;
+    if (beforeStart && !beforeStart())
+        return;
     // The shipped exercises first, wherever the operator went last.
     const QString folder = ShippedExercisesFolder(
         QCoreApplication::applicationDirPath(), QStringLiteral(VARMET_SOURCE_EXERCISES))
@@ -175,6 +177,7 @@ void ExerciseDesk::Start(const QString &path, std::optional<std::uint64_t> seed)
         QStringLiteral("exercise %1 %2").arg(path).arg(m_exercise->state().Seed));
     m_scoreWindow->hide();
     showPanel();
+    emit runStarted();
 }
 
 void ExerciseDesk::showPanel()
@@ -288,6 +291,7 @@ void ExerciseDesk::finish()
     m_exercise->Finish(Score());
     m_stopAction->setEnabled(false);
     refreshPanel();
+    emit runEnded();
     showScore();
 }
 

@@ -37,6 +37,8 @@ ProgramWindows::ProgramWindows()
         if (const auto refusal = replay.start(path, 1))
             form.showMessage(*refusal);
     };
+    // A replayed run is no new run.
+    classes.recordingAllowed = [this] { return !replay.isRunning(); };
 }
 
 ProgramWindows::~ProgramWindows()

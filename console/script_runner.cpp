@@ -2,6 +2,7 @@
 
 #include "analysis_texts.h"
 #include "board_view.h"
+#include "class_desk.h"
 #include "control_look.h"
 #include "exercise_desk.h"
 #include "fix_table.h"
@@ -145,6 +146,9 @@ private:
             {"pause", &Impl::pause},
             {"resume", &Impl::resume},
             {"period", &Impl::period},
+            {"store", &Impl::useStore},
+            {"trainee", &Impl::setTrainee},
+            {"runs", &Impl::printRuns},
         };
         return table;
     }
@@ -903,6 +907,62 @@ private:
     }
 
     void print(const QString &line) const { m_output(line); }
+
+    // --- the class record
+
+    void useStore(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        const auto address = ParseStoreAddress(argument(words, 1, "store address"));
+        if (const auto *refusal = std::get_if<QString>(&address))
+            fail(*refusal);
+        ClassDesk &classes = m_windows.classes;
+        // Nobody to ask at a driver: the trainee named by "trainee", the password from the
+        // environment.
+        classes.askTrainee = [](const std::optional<Trainee> &current) {
+            return current ? current : MakeTrainee(QStringLiteral("Без имени"), {});
+        };
+        classes.askPassword = [](const StoreAddress &) {
+            return std::optional<QString>(qEnvironmentVariable("PGPASSWORD"));
+        };
+        if (const auto failure
+            = classes.useStore(std::get<StoreAddress>(address), qEnvironmentVariable("PGPASSWORD")))
+            print("message: " + *failure);
+    }
+
+    void setTrainee(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 3);
+        const std::optional<Trainee> trainee
+            = MakeTrainee(argument(words, 1, "name"), words.value(2));
+        if (!trainee)
+            fail("trainee name or group too long");
+        m_windows.classes.setTrainee(*trainee);
+    }
+
+    void printRuns(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        if (!m_windows.classes.recording())
+            fail("no store: name one with \"store URL\" first");
+        auto store = m_windows.classes.keeper().journalStore();
+        if (const auto *failure = std::get_if<QString>(&store)) {
+            print("message: " + *failure);
+            return;
+        }
+        const auto runs = std::get<RunStore *>(store)->Runs();
+        if (const auto *failure = std::get_if<QString>(&runs)) {
+            print("message: " + *failure);
+            return;
+        }
+        for (const RunSummary &r : std::get<std::vector<RunSummary>>(runs))
+            print(
+                QStringLiteral("run %1 trainee=%2 exercise=%3 seed=%4 targets=%5 hits=%6 state=%7")
+                    .arg(r.Id.toString(QUuid::WithoutBraces), r.Who.Name, r.ExerciseName,
+                        QString::number(r.Seed), QString::number(r.Targets),
+                        QString::number(r.Hits),
+                        r.Finished ? QStringLiteral("finished") : QStringLiteral("in-progress")));
+    }
 
     ProgramWindows &m_windows;
     TForm1 &m_form;
