@@ -1,5 +1,7 @@
 #include "analysis_window.h"
 
+#include "desk/commands.h"
+
 #include "analysis_snapshot.h"
 #include "analysis_texts.h"
 #include "bearing_charts.h"
@@ -145,6 +147,13 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
     for (QDoubleSpinBox *sigma : {m_sigmaBearing, m_sigmaDistance})
         connect(sigma, &QDoubleSpinBox::valueChanged, this, &AnalysisWindow::refresh);
     connect(m_apply, &QPushButton::clicked, this, &AnalysisWindow::apply);
+    // A fit never outlives the fixes or the plot it was made on.
+    connect(&m_form.desk(), &Desk::fixesChanged, this,
+        [this](int number) { m_fits.at(static_cast<std::size_t>(number - 1)).reset(); });
+    connect(&m_form.desk(), &Desk::replaced, this, [this] {
+        for (std::optional<SlotFit> &fit : m_fits)
+            fit.reset();
+    });
     connect(m_deleteFix, &QPushButton::clicked, this, &AnalysisWindow::deleteFix);
     connect(m_clearLog, &QPushButton::clicked, this, &AnalysisWindow::clearLog);
     auto *deleteKey = new QAction(m_fixTable);
@@ -452,11 +461,8 @@ void AnalysisWindow::solve()
 
 void AnalysisWindow::newLeg()
 {
-    FixLog *fixes = log();
-    if (!fixes)
-        return;
-    fixes->NewLegTick = m_form.state().TickCount;
-    forgetFit();
+    if (const std::optional<int> number = slot())
+        m_form.perform(new NewLeg(m_form.desk(), *number, m_form.state().TickCount));
     refresh();
 }
 
@@ -469,8 +475,7 @@ void AnalysisWindow::newLegAtManoeuvre()
     const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
     if (!fit || !fit->analysis.Manoeuvre || !fit->analysis.Manoeuvre->NewLegTick)
         return;
-    fixes->NewLegTick = *fit->analysis.Manoeuvre->NewLegTick;
-    forgetFit();
+    m_form.perform(new NewLeg(m_form.desk(), *number, *fit->analysis.Manoeuvre->NewLegTick));
     refresh();
 }
 
@@ -482,7 +487,6 @@ void AnalysisWindow::apply()
     const FireControlState &state = m_form.state();
     // The target as the solution has it now, which may be some ticks after the computation.
     const long double distance = PredictedDistance(found->Motion, state.OwnTrack, state.TickCount);
-    const long long course = std::llrint(found->Course) % 360;
     const long long speed = std::llrint(found->Speed);
     const long long cables = std::llrint(distance);
     if (speed > MaxTargetSpeed || cables > MaxDistance) {
@@ -493,8 +497,7 @@ void AnalysisWindow::apply()
                                .arg(cables));
         return;
     }
-    m_form.ApplyTargetMotion(
-        static_cast<int>(course), static_cast<int>(speed), static_cast<int>(cables));
+    m_form.perform(new ApplyFit(m_form.desk(), *slot(), *found));
 }
 
 void AnalysisWindow::deleteFix()
@@ -503,8 +506,8 @@ void AnalysisWindow::deleteFix()
     const QModelIndexList selected = m_fixTable->selectionModel()->selectedRows();
     if (!fixes || selected.isEmpty())
         return;
-    fixes->Remove(static_cast<std::size_t>(selected.front().row()));
-    forgetFit();
+    m_form.perform(
+        new DeleteFix(m_form.desk(), *slot(), static_cast<std::size_t>(selected.front().row())));
     refresh();
 }
 
@@ -514,9 +517,7 @@ void AnalysisWindow::clearLog()
     if (!fixes || fixes->Fixes().empty()
         || !confirm(QStringLiteral("Удалить все замеры цели п/п %1?").arg(*slot())))
         return;
-    fixes->Clear();
-    m_form.cycle().ForgetPendingFixes(*slot());
-    forgetFit();
+    m_form.perform(new ClearLog(m_form.desk(), *slot()));
     refresh();
 }
 

@@ -144,6 +144,9 @@ bool ExerciseDesk::linearShown() const
 
 void ExerciseDesk::StartClick()
 {
+    // A new exercise replaces the plot: a changed one is offered for saving first.
+    if (!m_form.offerToSave())
+        return;
     if (beforeStart && !beforeStart())
         return;
     // The shipped exercises first, wherever the operator went last.

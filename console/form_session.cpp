@@ -187,18 +187,18 @@ std::optional<QString> TForm1::checkControls(const ControlStates &controls) cons
 
 SessionData TForm1::captureSession() const
 {
-    return {m_state, m_cycle->fixRecorder().snapshot(), m_board->record(), captureControls(),
-        m_cycle->shipClockMarks(), m_heldStepper, m_holdTicks, m_journal.text(),
-        m_exerciseDesk->SavedState()};
+    return {m_desk->state(), m_desk->cycle().fixRecorder().snapshot(), m_desk->board().record(),
+        captureControls(), m_desk->cycle().shipClockMarks(), m_heldStepper, m_holdTicks,
+        m_desk->journal().text(), m_exerciseDesk->SavedState()};
 }
 
 void TForm1::applySession(const SessionData &session)
 {
-    m_state = session.state;
-    m_cycle->useShipClockMarks(session.shipClockMarks);
+    m_desk->state() = session.state;
+    m_desk->cycle().useShipClockMarks(session.shipClockMarks);
     m_holdTicks = session.holdTicks;
-    m_cycle->fixRecorder().restore(session.pendingFixes);
-    m_board->restore(session.board);
+    m_desk->cycle().fixRecorder().restore(session.pendingFixes);
+    m_desk->board().restore(session.board);
     // The controls take their texts and states without running any handler: the model already
     // holds what the handlers made of them.
     const ControlStates &c = session.controls;
@@ -244,12 +244,13 @@ void TForm1::applySession(const SessionData &session)
         m_exerciseDesk->Resume(*session.exercise); // the reader has checked that it can go on
     else
         m_exerciseDesk->Clear();
-    m_journal.reset(session.journal);
-    m_savedRevision = m_journal.revision();
+    m_desk->journal().reset(session.journal);
+    m_desk->markSaved();
+    m_desk->replacePlot();
     if (m_timer1->isActive())
         setTimersLive(true);
-    m_image3->setPicture(&m_board->canvas().picture());
-    m_image3->refresh(m_board->canvas().takeChangedArea() | m_image3->rect());
+    m_image3->setPicture(&m_desk->board().canvas().picture());
+    m_image3->refresh(m_desk->board().canvas().takeChangedArea() | m_image3->rect());
     emit slotSelected(); // what the selected slot shows is another's now
 }
 
@@ -257,7 +258,7 @@ std::optional<QString> TForm1::saveSession(const QString &path)
 {
     if (const auto failure = SaveSessionFile(path, captureSession()))
         return failure;
-    m_savedRevision = m_journal.revision();
+    m_desk->markSaved();
     return std::nullopt;
 }
 
@@ -275,7 +276,7 @@ std::optional<QString> TForm1::openSession(const QString &path)
 
 std::optional<QString> TForm1::saveJournal(const QString &path) const
 {
-    if (const auto reason = WriteFileInPlace(path, m_journal.text().toUtf8()))
+    if (const auto reason = WriteFileInPlace(path, m_desk->journal().text().toUtf8()))
         return QStringLiteral("Не удалось сохранить журнал в файл «%1»: %2.")
             .arg(QDir::toNativeSeparators(path), *reason);
     return std::nullopt;
@@ -375,23 +376,24 @@ void TForm1::wireJournal()
             [this, name](UpDown::Operation operation, UpDown::Direction direction) {
                 switch (operation) {
                 case UpDown::Operation::Press:
-                    m_journal.action(
+                    m_desk->journal().action(
                         QStringLiteral("press %1 %2").arg(name, DirectionWord(direction)));
                     break;
                 case UpDown::Operation::Repeat:
-                    m_journal.repeatable(QStringLiteral("repeat ") + name);
+                    m_desk->journal().repeatable(QStringLiteral("repeat ") + name);
                     break;
                 case UpDown::Operation::Release:
-                    m_journal.release(name);
+                    m_desk->journal().release(name);
                     break;
                 }
             });
     }
     // A typed value confirmed in a field with arrows.
     for (LabeledEdit *edit : findChildren<LabeledEdit *>()) {
-        if (TypedEntry *entry = TypedEntry::of(edit)) {
+        // Confirmed values of the plot's fields are journalled by the desk.
+        if (TypedEntry *entry = TypedEntry::of(edit); entry && !entry->enter) {
             connect(entry, &TypedEntry::applied, this, [this, edit] {
-                m_journal.action(
+                m_desk->journal().action(
                     QStringLiteral("enter %1 %2").arg(edit->objectName(), edit->text()));
             });
         }
@@ -401,10 +403,10 @@ void TForm1::wireJournal()
         connect(spin, &SpinEdit::operatorStepped, this, [this, name](int steps) {
             const QString line = QStringLiteral("step %1 %2").arg(name, steps > 0 ? "up" : "down");
             for (int i = std::abs(steps); i > 0; --i)
-                m_journal.repeatable(line);
+                m_desk->journal().repeatable(line);
         });
         connect(spin, &SpinEdit::operatorTyped, this, [this, name](const QString &text) {
-            m_journal.action(QStringLiteral("type %1 %2").arg(name, text).trimmed());
+            m_desk->journal().action(QStringLiteral("type %1 %2").arg(name, text).trimmed());
         });
     }
     for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
@@ -413,11 +415,12 @@ void TForm1::wireJournal()
             continue;
         connect(button, &QAbstractButton::clicked, this, [this, button, name](bool checked) {
             if (qobject_cast<QCheckBox *>(button))
-                m_journal.action(QStringLiteral("check %1 %2").arg(name, checked ? "on" : "off"));
+                m_desk->journal().action(
+                    QStringLiteral("check %1 %2").arg(name, checked ? "on" : "off"));
             else if (qobject_cast<QRadioButton *>(button))
-                m_journal.action(QStringLiteral("select ") + name);
+                m_desk->journal().action(QStringLiteral("select ") + name);
             else
-                m_journal.action(QStringLiteral("click ") + name);
+                m_desk->journal().action(QStringLiteral("click ") + name);
         });
     }
 }
@@ -426,19 +429,19 @@ void TForm1::wireAnalysisJournal()
 {
     if (!m_analysisWindow)
         return;
-    const std::pair<const char *, const char *> buttons[]
-        = {{"ButtonSolve", "solve"}, {"ButtonNewLeg", "newleg"}, {"ButtonApply", "apply"}};
+    // "Новый галс", "Применить" and the log's actions are the desk's commands, journalled there.
+    const std::pair<const char *, const char *> buttons[] = {{"ButtonSolve", "solve"}};
     for (const auto &[name, command] : buttons) {
         if (auto *button = m_analysisWindow->findChild<QAbstractButton *>(QLatin1String(name)))
             connect(button, &QAbstractButton::clicked, this,
-                [this, command] { m_journal.action(QLatin1String(command)); });
+                [this, command] { m_desk->journal().action(QLatin1String(command)); });
     }
     auto *bearing = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaBearing"));
     auto *distance = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaDistance"));
     if (!bearing || !distance)
         return;
     const auto sigma = [this, bearing, distance] {
-        m_journal.setting(QStringLiteral("sigma "),
+        m_desk->journal().setting(QStringLiteral("sigma "),
             QStringLiteral("sigma %1 %2")
                 .arg(QString::number(bearing->value(), 'g', 17),
                     QString::number(distance->value(), 'g', 17)));
@@ -454,13 +457,14 @@ void TForm1::journalMouse(const char *kind, int x, int y, Qt::MouseButtons butto
         return;
     const QString at = QStringLiteral("mouse %1 %2 %3").arg(QLatin1String(kind)).arg(x).arg(y);
     if (kind == std::string_view("down"))
-        m_journal.action(buttons.testFlag(Qt::LeftButton) || !buttons.testFlag(Qt::RightButton)
+        m_desk->journal().action(
+            buttons.testFlag(Qt::LeftButton) || !buttons.testFlag(Qt::RightButton)
                 ? at
                 : at + QStringLiteral(" right"));
     else if (kind == std::string_view("move") && buttons.testFlag(Qt::LeftButton))
-        m_journal.action(at);
+        m_desk->journal().action(at);
     else if (kind == std::string_view("up"))
-        m_journal.action(at);
+        m_desk->journal().action(at);
 }
 
 } // namespace varmet

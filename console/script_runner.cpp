@@ -13,6 +13,8 @@
 #include "up_down.h"
 
 #include "board/board.h"
+#include "desk/commands.h"
+#include "desk/field_words.h"
 #include "session/input_limits.h"
 
 #include <QAbstractButton>
@@ -133,6 +135,11 @@ private:
             {"sonar", &Impl::printSonar},
             {"score", &Impl::printScore},
             {"truth", &Impl::printTruth},
+            {"undo", &Impl::undo},
+            {"redo", &Impl::redo},
+            {"fix", &Impl::fixNow},
+            {"deletefix", &Impl::deleteFix},
+            {"clearlog", &Impl::clearLog},
             {"scoretext", &Impl::printScoreText},
             {"situation", &Impl::situation},
             {"speed", &Impl::speed},
@@ -578,11 +585,16 @@ private:
             print("message: " + *refusal);
     }
 
-    void saveJournal(const QStringList &, const QString &line)
+    void saveJournal(const QStringList &words, const QString &line)
     {
         const QString path = restOfLine(line, 1);
         if (path.isEmpty())
             fail("missing path");
+        if (words.size() == 2 && path == QLatin1String("text")) {
+            for (const QString &said : OperatorRecord(m_form.journal().text()))
+                print(said);
+            return;
+        }
         if (const auto failure = m_form.saveJournal(writePath(path)))
             print("message: " + *failure);
     }
@@ -629,6 +641,54 @@ private:
         distance.first->setValue(distance.second);
     }
 
+    // --- the command layer
+
+    void undo(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_form.UndoActionClick();
+    }
+
+    void redo(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_form.RedoActionClick();
+    }
+
+    void fixNow(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        const QString name = argument(words, 1, "control");
+        control(name);
+        if (name != QLatin1String("LabeledEdit7") && name != QLatin1String("LabeledEdit8"))
+            fail("not a bearing or distance field: \"" + name + "\"");
+        m_form.perform(new FixNow(m_form.desk(), *InputControlNamed(name)));
+    }
+
+    void deleteFix(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        const int index = number(words, 1, "fix number");
+        const int slot = m_form.selectedSlot();
+        if (!TargetSlots::Contains(slot))
+            return;
+        const FixLog &log = m_form.state().FixLogs[static_cast<std::size_t>(slot - 1)];
+        if (index < 1 || static_cast<std::size_t>(index) > log.Fixes().size())
+            fail(QStringLiteral("no fix %1 in the log").arg(index));
+        m_form.perform(new DeleteFix(m_form.desk(), slot, static_cast<std::size_t>(index - 1)));
+    }
+
+    void clearLog(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        // The question is answered yes.
+        m_windows.analysis.confirm = [this](const QString &question) {
+            print("message: " + question);
+            return true;
+        };
+        controlAs<QAbstractButton>(QStringLiteral("ButtonClearLog"), "a button")->click();
+    }
+
     // Checks or clears "оценка" of the selected slot's fix N (1 first) in the analysis window's
     // list, as the operator's click would.
     void estimate(const QStringList &words, const QString &)
@@ -647,8 +707,18 @@ private:
 
     void newLeg(const QStringList &words, const QString &)
     {
-        noMoreThan(words, 1);
-        controlAs<QAbstractButton>(QStringLiteral("ButtonNewLeg"), "a button")->click();
+        noMoreThan(words, 2);
+        if (words.size() == 1) {
+            controlAs<QAbstractButton>(QStringLiteral("ButtonNewLeg"), "a button")->click();
+            return;
+        }
+        // From an earlier tick, as "Новый галс с …" at a manoeuvre records it.
+        const int tick = number(words, 1, "tick");
+        const int slot = m_form.selectedSlot();
+        if (tick < 0 || tick > m_form.state().TickCount)
+            fail(QStringLiteral("tick %1 is not between 0 and now").arg(tick));
+        if (TargetSlots::Contains(slot))
+            m_form.perform(new NewLeg(m_form.desk(), slot, tick));
     }
 
     void apply(const QStringList &words, const QString &)
@@ -702,8 +772,9 @@ private:
         argument(words, 1, "path");
         QString path = restOfLine(line, 1);
         const auto found = [this](const QString &asked) {
-            return m_confinement ? !m_confinement->read(asked, ReplayFiles::Read::Exercise).refused()
-                                 : QFileInfo::exists(asked);
+            return m_confinement
+                ? !m_confinement->read(asked, ReplayFiles::Read::Exercise).refused()
+                : QFileInfo::exists(asked);
         };
         std::optional<std::uint64_t> seed;
         if (words.size() > 2 && !found(path)) {

@@ -1,5 +1,7 @@
 #include "spin_edit.h"
 
+#include <QTimer>
+
 #include "field_caption.h"
 
 #include "model/number_text.h"
@@ -92,6 +94,13 @@ void SpinEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QSpinBox::keyPressEvent(event);
+}
+
+void SpinEdit::focusInEvent(QFocusEvent *event)
+{
+    QSpinBox::focusInEvent(event);
+    // A number typed replaces the one shown, also after a click into the field.
+    QTimer::singleShot(0, this, &QAbstractSpinBox::selectAll);
 }
 
 void SpinEdit::focusOutEvent(QFocusEvent *event)

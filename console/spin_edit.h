@@ -44,6 +44,7 @@ protected:
     void stepBy(int steps) override;
     // Page Up and Page Down step five times, as a held arrow in fast mode.
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
 private:

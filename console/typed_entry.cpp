@@ -98,7 +98,10 @@ bool TypedEntry::apply()
         return false;
     }
     // The text form the arrows write; one change of the text, one entry.
-    m_field->setText(QString::number(*value));
+    if (enter)
+        enter(static_cast<int>(*value));
+    else
+        m_field->setText(QString::number(*value));
     emit applied();
     return true;
 }

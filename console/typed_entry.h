@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QLineEdit;
 
 namespace varmet {
@@ -37,6 +39,9 @@ public:
     QString pendingText() const;
     // "Целое число от MIN до MAX".
     QString rangeHint() const;
+    // Where a confirmed value goes: by default it becomes the field's text; a plot that takes
+    // every confirmed report as an action of its own sets this instead.
+    std::function<void(int value)> enter;
 
     // The keys' steps: `steps` single increments at once.
     void stepBy(int steps);

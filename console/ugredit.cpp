@@ -15,6 +15,8 @@
 
 #include "board/board.h"
 #include "cycle/tick_cycle.h"
+#include "desk/commands.h"
+#include "desk/field_words.h"
 #include "model/figures.h"
 #include "model/number_text.h"
 #include "model/numeric.h"
@@ -29,6 +31,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -79,7 +82,7 @@ constexpr BlockEntry Blocks[] = {
     {"GroupBox6", "Расчетные данные для ТС по угловым величинам", {684, 386, 330, 100}, 8, 81, 34},
     {"GroupBox7", "Расчетные данные для ТС по линейным величинам", {684, 489, 330, 159}, 8, 81, 34},
 };
-enum Block { TargetMotion, OwnMotion, Relative, FiringData, Angular, Linear };
+enum Block { TargetBlock, OwnMotion, Relative, FiringData, Angular, Linear };
 
 struct FieldEntry
 {
@@ -111,25 +114,25 @@ QPoint FieldPlace(int block, int column, int row)
 
 // clang-format off
 constexpr FieldEntry Fields[] = {
-    {TargetMotion, "SpinEdit2", Kind::Spin, "Номер п/п", "Переключение между целями", 0, 0,
+    {TargetBlock, "SpinEdit2", Kind::Spin, "Номер п/п", "Переключение между целями", 0, 0,
      "1", nullptr, 1, 5, 1},
-    {TargetMotion, "LabeledEdit4", Kind::Stepped, "Номер цели", "Ввод номера цели", 1, 0,
+    {TargetBlock, "LabeledEdit4", Kind::Stepped, "Номер цели", "Ввод номера цели", 1, 0,
      "1", "UpDown13", 1, 10, 1, false, 40},
-    {TargetMotion, "LabeledEdit7", Kind::Stepped, "П акустический", "Ввод акустического пеленга на цель", 0, 1,
+    {TargetBlock, "LabeledEdit7", Kind::Stepped, "П акустический", "Ввод акустического пеленга на цель", 0, 1,
      "0", "UpDown7", 0, 359, 1, true},
-    {TargetMotion, "LabeledEdit8", Kind::Stepped, "Д до цели (кбт)", "Корректура дистанции до цели", 1, 1,
+    {TargetBlock, "LabeledEdit8", Kind::Stepped, "Д до цели (кбт)", "Корректура дистанции до цели", 1, 1,
      "0", "UpDown3", 0, 300, 1},
-    {TargetMotion, "Edit1", Kind::Display, "П автоматный", "Отображение расчетного пеленга на цель", 0, 2},
-    {TargetMotion, "LabeledEdit11", Kind::Display, "Д автоматная", "Отображение расчетной дистанции до цели", 1, 2},
-    {TargetMotion, "LabeledEdit9", Kind::Stepped, "Кц", "Корректура курса цели", 2, 1,
+    {TargetBlock, "Edit1", Kind::Display, "П автоматный", "Отображение расчетного пеленга на цель", 0, 2},
+    {TargetBlock, "LabeledEdit11", Kind::Display, "Д автоматная", "Отображение расчетной дистанции до цели", 1, 2},
+    {TargetBlock, "LabeledEdit9", Kind::Stepped, "Кц", "Корректура курса цели", 2, 1,
      "0", "UpDown1", 0, 359, 1, true},
-    {TargetMotion, "LabeledEdit1", Kind::Stepped, "Vц (узл)", "Корректура скорости цели", 2, 2,
+    {TargetBlock, "LabeledEdit1", Kind::Stepped, "Vц (узл)", "Корректура скорости цели", 2, 2,
      "20", "UpDown2", 0, 50, 1},
-    {TargetMotion, "LabeledEdit24", Kind::Display, "КУц", "Отображение курсового угла цели", 0, 3},
-    {TargetMotion, "LabeledEdit25", Kind::Display, "Тетта", "Отображение расчетного угла встречи торпеды с целью", 1, 3},
-    {TargetMotion, "LabeledEdit10", Kind::Display, "Delta П", "Отклонение последнего замеренного пеленга от расчетного (промах пробного решения), град", 0, 4, ""},
-    {TargetMotion, "LabeledEdit13", Kind::Display, "Delta Д", "Отклонение последней замеренной дистанции от расчетной, кбт", 1, 4, ""},
-    {TargetMotion, "LabeledEdit12", Kind::Display, "ВИП", "Скорость изменения расчетного пеленга при пробных Кц и Vц, град/мин (плюс: пеленг растет)", 2, 4, ""},
+    {TargetBlock, "LabeledEdit24", Kind::Display, "КУц", "Отображение курсового угла цели", 0, 3},
+    {TargetBlock, "LabeledEdit25", Kind::Display, "Тетта", "Отображение расчетного угла встречи торпеды с целью", 1, 3},
+    {TargetBlock, "LabeledEdit10", Kind::Display, "Delta П", "Отклонение последнего замеренного пеленга от расчетного (промах пробного решения), град", 0, 4, ""},
+    {TargetBlock, "LabeledEdit13", Kind::Display, "Delta Д", "Отклонение последней замеренной дистанции от расчетной, кбт", 1, 4, ""},
+    {TargetBlock, "LabeledEdit12", Kind::Display, "ВИП", "Скорость изменения расчетного пеленга при пробных Кц и Vц, град/мин (плюс: пеленг растет)", 2, 4, ""},
 
     {OwnMotion, "LabeledEdit5", Kind::Stepped, "К пл", "Ввод курса ПЛ", 0, 0,
      "0", "UpDown4", 0, 359, 1, true},
@@ -306,7 +309,7 @@ TForm1::~TForm1()
     // window goes still corrects its text and signals, when this window is only a QWidget.
     for (QObject *child : findChildren<QObject *>())
         child->disconnect(this);
-    m_cycle.reset();
+    m_desk.reset();
 }
 
 void TForm1::placeOnScreen()
@@ -394,7 +397,7 @@ void TForm1::buildControls(QWidget *client)
     m_spinEdit2 = client->findChild<SpinEdit *>("SpinEdit2");
     m_spinEdit2->setAcceptsOutOfRangeTyping(true);
 
-    auto *button2 = new QPushButton(QStringLiteral("№"), blocks[TargetMotion]);
+    auto *button2 = new QPushButton(QStringLiteral("№"), blocks[TargetBlock]);
     button2->setObjectName("Button2");
     button2->setToolTip(QStringLiteral("Отображение номера цели на экране"));
     const QRect number = field("LabeledEdit4")->geometry();
@@ -504,8 +507,19 @@ void TForm1::buildMenu()
     addItem(file, "MReplayJournal", "&Воспроизвести журнал…", &TForm1::MReplayJournalClick);
     file->addSeparator();
     addItem(file, "MExit", "&Выход", &TForm1::MExitClick)->setShortcut(Qt::CTRL | Qt::Key_Q);
-    addItem(addMenu("N1", "Правка"), "N2", "Отменить", &TForm1::UndoClick)
-        ->setShortcut(Qt::CTRL | Qt::Key_Z);
+    QMenu *edit = addMenu("N1", "Правка");
+    m_undoAction = addItem(edit, "MUndoAction", "Отменить действие", &TForm1::UndoActionClick);
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    m_redoAction = addItem(edit, "MRedoAction", "Повторить действие", &TForm1::RedoActionClick);
+    m_redoAction->setShortcuts({Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y});
+    // The board picture's own restore (after the eraser) keeps its item.
+    addItem(edit, "N2", "Восстановить рисунок", &TForm1::UndoClick);
+    edit->addSeparator();
+    addItem(edit, "MFixBearing", "Замер пеленга", &TForm1::FixBearingClick)
+        ->setShortcut(Qt::Key_F6);
+    addItem(edit, "MActionLog", "Журнал действий", &TForm1::ActionLogClick);
+    // The name of an undo says what it will do, which depends on the time passed.
+    connect(edit, &QMenu::aboutToShow, this, &TForm1::updateUndoItems);
     addItem(addMenu("MAnalysis", "Анализ"), "MBearings", "Анализ пеленгов", &TForm1::MBearingsClick)
         ->setShortcut(Qt::Key_F3);
     addItem(addMenu("N3", "Справка"), "N4", "Справка", &TForm1::N4Click)->setShortcut(Qt::Key_F1);
@@ -513,14 +527,21 @@ void TForm1::buildMenu()
 
 void TForm1::FormCreate()
 {
-    m_board = std::make_unique<Board>();
-    m_image3->setPicture(&m_board->canvas().picture());
     m_port = std::make_unique<FormPort>(this, m_guard);
-    m_cycle = std::make_unique<TickCycle>(m_state, *m_board, *m_port);
-    m_board->canvas().takeChangedArea();
-    // A typed, confirmed bearing or distance is a fix at once; stepping settles over two ticks.
-    for (TypedEntry *entry : findChildren<TypedEntry *>())
-        connect(entry, &TypedEntry::applied, this, [this] { m_cycle->CommitPendingFixes(); });
+    m_desk = std::make_unique<Desk>(*m_port);
+    m_image3->setPicture(&m_desk->board().canvas().picture());
+    m_desk->board().canvas().takeChangedArea();
+    // A typed, confirmed value is the operator's action through the desk: a bearing or distance
+    // is a fix at once, also when it equals what the field shows; stepping settles over two
+    // ticks.
+    for (LabeledEdit *edit : findChildren<LabeledEdit *>()) {
+        TypedEntry *entry = TypedEntry::of(edit);
+        const std::optional<Control> control = InputControlNamed(edit->objectName());
+        if (entry && control)
+            entry->enter
+                = [this, control](int value) { perform(new EnterValue(*m_desk, *control, value)); };
+    }
+    connect(m_desk.get(), &Desk::replaced, this, [this] { m_shownSlot = selectedSlot(); });
     // The selected slot holds the target number the window opens with.
     LabeledEdit4Change();
 }
@@ -536,7 +557,7 @@ void TForm1::wireHandlers()
 {
     const auto cycleHandler = [this](const char *name, void (TickCycle::*handler)()) {
         connect(field(name), &QLineEdit::textChanged, this,
-            [this, handler] { handle([this, handler] { (m_cycle.get()->*handler)(); }); });
+            [this, handler] { handle([this, handler] { (m_desk->cycle().*handler)(); }); });
     };
     cycleHandler("LabeledEdit7", &TickCycle::LabeledEdit7Change);
     cycleHandler("LabeledEdit8", &TickCycle::LabeledEdit8Change);
@@ -576,24 +597,24 @@ void TForm1::wireHandlers()
 void TForm1::Timer1Timer()
 {
     // The cycle never re-enters a tick, also not from the nested loop of a fault's message box.
-    const std::int32_t before = m_state.TickCount;
+    const std::int32_t before = m_desk->state().TickCount;
     handle([this] {
-        m_cycle->Timer1Timer();
+        m_desk->cycle().Timer1Timer();
         writeReserveFields();
     });
     if (m_exerciseDesk)
         m_exerciseDesk->AfterTick();
-    if (m_state.TickCount != before)
-        m_journal.tick();
+    if (m_desk->state().TickCount != before)
+        m_desk->journal().tick();
     emit ticked();
 }
 
 void TForm1::handle(const std::function<void()> &handler)
 {
-    if (!m_cycle || m_restarting)
+    if (!m_desk || m_restarting || m_desk->restoring())
         return; // not yet created, being taken down, or starting work afresh
     m_guard.run(handler);
-    const QRect changed = m_board->canvas().takeChangedArea();
+    const QRect changed = m_desk->board().canvas().takeChangedArea();
     if (!changed.isNull())
         m_unsaved.markChanged();
     m_image3->refresh(changed);
@@ -601,7 +622,7 @@ void TForm1::handle(const std::function<void()> &handler)
 
 void TForm1::boardSavedOrOpened()
 {
-    m_image3->refresh(m_board->canvas().takeChangedArea());
+    m_image3->refresh(m_desk->board().canvas().takeChangedArea());
     m_unsaved.markSaved();
 }
 
@@ -629,8 +650,8 @@ void TForm1::writeReserveFields()
     const int number = selectedSlot();
     if (!TargetSlots::Contains(number))
         return;
-    const ReserveFieldTexts texts = ReserveFields(
-        m_state.Slots[number], m_state.FixLogs[static_cast<std::size_t>(number - 1)]);
+    const ReserveFieldTexts texts = ReserveFields(m_desk->state().Slots[number],
+        m_desk->state().FixLogs[static_cast<std::size_t>(number - 1)]);
     field("LabeledEdit10")->setText(texts.deltaBearing);
     field("LabeledEdit13")->setText(texts.deltaDistance);
     field("LabeledEdit12")->setText(texts.bearingRate);
@@ -646,9 +667,9 @@ void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
     setHeldStepperFast(false);
     m_heldStepper.reset();
     m_holdTicks = 0;
-    m_state = FireControlState {};
-    m_cycle->useShipClockMarks(m_speedButton2->isChecked()); // the operator's choice stays
-    m_board->Restart();
+    m_desk->state() = FireControlState {};
+    m_desk->cycle().useShipClockMarks(m_speedButton2->isChecked()); // the operator's choice stays
+    m_desk->board().Restart();
     // As at the start: no entry runs while the fields take their start texts back. The fields
     // still notice their own changes (a spin field keeps track of the text it shows).
     {
@@ -672,6 +693,7 @@ void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
     }
     if (m_timer1->isActive())
         m_timer1->start(); // the first second of the new clock is a whole one
+    m_desk->replacePlot();
 
     // Slot 1 is selected and its field shows target number 1: so it is.
     handle([&] {
@@ -691,11 +713,15 @@ void TForm1::SpinEdit2Change()
         return; // a number being typed addresses no slot until it is back in range
     // Each write may run its field's entry, which moves the target: every value is read as the
     // slot stands at that moment. The entries are the program's loading of the slot, no fixes.
-    const TargetSlot &slot = m_state.Slots[number];
-    const TickCycle::ProgramWriteScope programWrites = m_cycle->ProgramWrites();
+    // What was typed into the slot shown so far is its input before another is shown.
+    if (m_shownSlot != number)
+        m_desk->cycle().KeepInputs(m_shownSlot);
+    m_shownSlot = number;
+    const TargetSlot &slot = m_desk->state().Slots[number];
+    const TickCycle::ProgramWriteScope programWrites = m_desk->cycle().ProgramWrites();
     // The entries this loading starts re-fix a target where it stands; a slot without one stays
     // without.
-    const TickCycle::SelectionLoad loading(*m_cycle);
+    const TickCycle::SelectionLoad loading(m_desk->cycle());
     writeField("LabeledEdit9", RealText(slot.TargetCourse));
     writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
     writeField("LabeledEdit4", RealText(slot.TargetNumber));
@@ -719,7 +745,7 @@ void TForm1::LabeledEdit4Change()
     const auto value = ParseWhole32(field("LabeledEdit4")->text().toStdString());
     if (!value)
         throw NumericFault(FaultKind::BadNumberText, "Номер цели");
-    m_state.Slots[number].TargetNumber = *value;
+    m_desk->state().Slots[number].TargetNumber = *value;
 }
 
 // ---- Held stepping -----------------------------------------------------------------------------
@@ -748,7 +774,7 @@ void TForm1::Timer2Timer()
 {
     // Between presses the count matters to nothing: a press starts it afresh.
     if (m_heldStepper)
-        m_journal.holdTick();
+        m_desk->journal().holdTick();
     ++m_holdTicks;
     if (m_holdTicks >= 2)
         setHeldStepperFast(true);
@@ -769,42 +795,43 @@ void TForm1::SpeedButton1Click()
 {
     if (m_speedButton1->isChecked())
         m_speedButton2->setChecked(false);
-    m_cycle->useShipClockMarks(false);
+    m_desk->cycle().useShipClockMarks(false);
 }
 
 void TForm1::SpeedButton2Click()
 {
     if (m_speedButton2->isChecked())
         m_speedButton1->setChecked(false);
-    m_cycle->useShipClockMarks(true);
+    m_desk->cycle().useShipClockMarks(true);
 }
 
 void TForm1::Button1Click()
 {
-    m_board->RefreshGrid();
+    m_desk->board().RefreshGrid();
 }
 
 void TForm1::Button2Click()
 {
     const int number = selectedSlot();
-    if (!TargetSlots::Contains(number) || !m_state.Slots[number].IsTarget)
+    if (!TargetSlots::Contains(number) || !m_desk->state().Slots[number].IsTarget)
         return;
-    m_board->drawTargetLabel(field("LabeledEdit4")->text(), PlottedPosition(m_state.Slots[number]));
+    m_desk->board().drawTargetLabel(
+        field("LabeledEdit4")->text(), PlottedPosition(m_desk->state().Slots[number]));
 }
 
 void TForm1::Image3MouseDown(int x, int y)
 {
-    m_board->Image3MouseDown(x, y, m_sbErase->isChecked());
+    m_desk->board().Image3MouseDown(x, y, m_sbErase->isChecked());
 }
 
 void TForm1::Image3MouseMove(int x, int y, Qt::MouseButtons buttons)
 {
-    m_board->Image3MouseMove(x, y, buttons.testFlag(Qt::LeftButton), m_sbErase->isChecked());
+    m_desk->board().Image3MouseMove(x, y, buttons.testFlag(Qt::LeftButton), m_sbErase->isChecked());
 }
 
 void TForm1::Image3MouseUp()
 {
-    m_board->Image3MouseUp(m_sbErase->isChecked());
+    m_desk->board().Image3MouseUp(m_sbErase->isChecked());
 }
 
 QString TForm1::chooseFile(FileRequest request)
@@ -821,8 +848,8 @@ void TForm1::MOpenClick()
     const QString path = chooseFile({FileRequest::Kind::Open, OpenFilter, {}, {}, {}});
     if (path.isEmpty())
         return;
-    m_journal.action(QStringLiteral("menu MOpen ") + path);
-    if (const auto refusal = m_board->openPicture(path)) {
+    m_desk->journal().action(QStringLiteral("menu MOpen ") + path);
+    if (const auto refusal = m_desk->board().openPicture(path)) {
         showMessage(*refusal);
         return;
     }
@@ -841,8 +868,8 @@ bool TForm1::saveBoard()
     if (path.isEmpty())
         return false;
     // The board adds the extension a name lacks.
-    m_journal.action(QStringLiteral("menu MSave ") + path);
-    if (const auto failure = m_board->savePicture(path)) {
+    m_desk->journal().action(QStringLiteral("menu MSave ") + path);
+    if (const auto failure = m_desk->board().savePicture(path)) {
         showMessage(*failure);
         return false;
     }
@@ -869,8 +896,8 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::UndoClick()
 {
-    m_journal.action(QStringLiteral("menu N2"));
-    m_board->UndoClick();
+    m_desk->journal().action(QStringLiteral("menu N2"));
+    m_desk->board().UndoClick();
 }
 
 void TForm1::N4Click()
@@ -888,14 +915,66 @@ void TForm1::MBearingsClick()
     m_analysisWindow->activateWindow();
 }
 
-void TForm1::ApplyTargetMotion(int course, int speed, int distance)
+void TForm1::perform(DeskCommand *command)
 {
-    handle([&] {
-        const TickCycle::ProgramWriteScope programWrites = m_cycle->ProgramWrites();
-        writeField("LabeledEdit9", WholeText(course));
-        writeField("LabeledEdit1", WholeText(speed));
-        writeField("LabeledEdit8", WholeText(distance));
-    });
+    std::unique_ptr<DeskCommand> owned(command);
+    handle([&] { m_desk->execute(owned.release()); });
+}
+
+void TForm1::UndoActionClick()
+{
+    handle([this] { m_desk->undo(); });
+}
+
+void TForm1::RedoActionClick()
+{
+    handle([this] { m_desk->redo(); });
+}
+
+void TForm1::FixBearingClick()
+{
+    perform(new FixNow(*m_desk, Control::LabeledEdit7));
+}
+
+void TForm1::ActionLogClick()
+{
+    if (!m_actionLog) {
+        m_actionLog = new QPlainTextEdit(this);
+        m_actionLog->setWindowFlag(Qt::Window);
+        m_actionLog->setObjectName("ActionLog");
+        m_actionLog->setWindowTitle(QStringLiteral("Журнал действий"));
+        m_actionLog->setReadOnly(true);
+        m_actionLog->resize(420, 360);
+        const auto follow = [this] {
+            if (m_actionLog->isVisible())
+                showActionLog();
+        };
+        connect(m_desk.get(), &Desk::changed, m_actionLog, follow);
+        connect(this, &TForm1::ticked, m_actionLog, follow);
+    }
+    showActionLog();
+    m_actionLog->show();
+    m_actionLog->raise();
+}
+
+void TForm1::showActionLog()
+{
+    const QString text = OperatorRecord(m_desk->journal().text()).join(QLatin1Char('\n'));
+    if (m_actionLog->toPlainText() != text) {
+        m_actionLog->setPlainText(text);
+        m_actionLog->moveCursor(QTextCursor::End);
+    }
+}
+
+void TForm1::updateUndoItems()
+{
+    const QString undo = m_desk->undoText(), redo = m_desk->redoText();
+    m_undoAction->setEnabled(!undo.isEmpty());
+    m_undoAction->setText(
+        undo.isEmpty() ? QStringLiteral("Отменить действие") : QStringLiteral("Отменить: ") + undo);
+    m_redoAction->setEnabled(!redo.isEmpty());
+    m_redoAction->setText(redo.isEmpty() ? QStringLiteral("Повторить действие")
+                                         : QStringLiteral("Повторить: ") + redo);
 }
 
 // ---- The operator's dialogs --------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "fault_guard.h"
 #include "unsaved_changes.h"
 
+#include "desk/desk.h"
 #include "model/state.h"
 #include "session/journal.h"
 #include "session/session_data.h"
@@ -18,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+class QPlainTextEdit;
 class QTimer;
 class QToolButton;
 
@@ -69,15 +71,24 @@ public:
         m_startUp.controls = captureControls(); // its settings belong to the start-up state
     }
 
-    FireControlState &state() { return m_state; }
+    // The plot without its widgets: state, board, cycle, journal, undo, the last fits.
+    Desk &desk() { return *m_desk; }
+    FireControlState &state() { return m_desk->state(); }
     // Whether the board has changed since it was last saved or opened; closing asks then.
     UnsavedChanges &unsavedChanges() { return m_unsaved; }
-    Board &board() { return *m_board; }
-    TickCycle &cycle() { return *m_cycle; }
+    Board &board() { return m_desk->board(); }
+    TickCycle &cycle() { return m_desk->cycle(); }
 
-    // A computed target motion put into "Кц", "Vц (узл)" and "Д до цели (кбт)" through the fields
-    // and their entries, as if stepped there; the distance is the program's, not a fix.
-    void ApplyTargetMotion(int course, int speed, int distance);
+    // An operator action through the desk's one door, with the fault guard, then the board area
+    // it changed repainted (takes the command over).
+    void perform(DeskCommand *command);
+    // "Правка" → "Отменить: …" / "Повторить: …": the operator's last action undone or redone.
+    void UndoActionClick();
+    void RedoActionClick();
+    // "Замер" (the button by "П акустический", F6): the field's bearing logged as a fix now.
+    void FixBearingClick();
+    // "Правка" → "Журнал действий": the journal in the operator's words, following the work.
+    void ActionLogClick();
 
     // The exercises: the menu "Учение", the sonar panel and the score.
     ExerciseDesk &exerciseDesk() { return *m_exerciseDesk; }
@@ -133,9 +144,9 @@ public:
     std::optional<QString> saveJournal(const QString &path) const;
     // Puts the window back as it was at start-up (before a replay).
     void resetToStartUp();
-    Journal &journal() { return m_journal; }
+    Journal &journal() { return m_desk->journal(); }
     // Whether the operator changed anything since the session was last saved or opened.
-    bool hasUnsavedChanges() const { return m_journal.revision() != m_savedRevision; }
+    bool hasUnsavedChanges() const { return m_desk->hasChanges(); }
     // Asks "Сохранить изменения?" when there are unsaved changes; false: the operator cancelled.
     bool offerToSave();
     // Runs the timers in real time (the program) or leaves them to a driver or a replay.
@@ -171,6 +182,9 @@ private:
     // allows; where the operator left it last time when that lies on the screen.
     void placeOnScreen();
     void wireHandlers();
+    // The names of the undo and redo items follow the undo stack.
+    void updateUndoItems();
+    void showActionLog();
     // Runs a handler with the fault guard, then repaints the board area it changed.
     void handle(const std::function<void()> &handler);
     template<class Sender, class Signal>
@@ -193,13 +207,11 @@ private:
     QString showFileDialog(const FileRequest &request);
     UnsavedChanges::Answer showQuestion(const QString &question);
 
-    FireControlState m_state;
     FaultGuard m_guard;
     UnsavedChanges m_unsaved;
     bool m_placedOnce = false;
-    std::unique_ptr<Board> m_board;
     std::unique_ptr<FormPort> m_port;
-    std::unique_ptr<TickCycle> m_cycle;
+    std::unique_ptr<Desk> m_desk;
     std::unique_ptr<ExerciseDesk> m_exerciseDesk;
     bool m_restarting = false; // RestartWork is putting the fields back: no handler runs
 
@@ -213,10 +225,12 @@ private:
     std::array<UpDown *, 4> m_heldSteppers {};
     std::optional<std::size_t> m_heldStepper; // index into m_heldSteppers while one is pressed
     int m_holdTicks = 0;
+    int m_shownSlot = 1; // the slot whose inputs the fields show
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
+    QPlainTextEdit *m_actionLog = nullptr;
     TForm2 *m_helpWindow = nullptr;
     QWidget *m_analysisWindow = nullptr;
-    Journal m_journal;
-    std::uint64_t m_savedRevision = 0;
     SessionData m_startUp; // the window as it was created
 };
 

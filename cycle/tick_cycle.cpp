@@ -144,12 +144,33 @@ void TickCycle::moveTarget(int number)
     showTrack(number);
 }
 
+namespace {
+
+// A field shows a course or speed rounded to whole units; while it shows the rounding of the
+// slot's own value (a solution put there), the slot keeps that value exactly.
+long double KeptOrShown(long double kept, std::int32_t shown, long double period)
+{
+    long double rounded = RoundHalfEven(kept);
+    if (period > 0 && rounded >= period)
+        rounded -= period;
+    return rounded == static_cast<long double>(shown) ? kept : static_cast<long double>(shown);
+}
+
+} // namespace
+
+void TickCycle::KeepInputs(int number)
+{
+    if (!TargetSlots::Contains(number))
+        return;
+    runHandler([this, number] { takeOverInputs(number); });
+}
+
 void TickCycle::takeOverInputs(int number)
 {
     TargetSlot &slot = m_state.Slots[number];
-    slot.TargetCourse = static_cast<long double>(wholeNumber(Control::LabeledEdit9));
+    slot.TargetCourse = KeptOrShown(slot.TargetCourse, wholeNumber(Control::LabeledEdit9), 360);
     slot.WakeLengthPx = InputMetresToPx(realNumber(Control::LabeledEdit16));
-    slot.TargetSpeed = static_cast<long double>(wholeNumber(Control::LabeledEdit1));
+    slot.TargetSpeed = KeptOrShown(slot.TargetSpeed, wholeNumber(Control::LabeledEdit1), 0);
     // The track follows course, wake length and speed at once.
     showTrack(number);
     slot.LeadCorrection = DegreesToRadians(realNumber(Control::LabeledEdit18));
@@ -188,7 +209,8 @@ void TickCycle::writeDisplays(const TargetSlot &slot)
     c.setText(Control::LabeledEdit34, solution(secondTurn ? slot.TurnBearing1 : slot.SalvoMedian1));
     c.setText(Control::LabeledEdit35, solution(secondTurn ? slot.TurnBearing2 : slot.SalvoMedian2));
 
-    c.setText(Control::LabeledEdit24, realText(HeadingAngle(slot)));
+    // Whole degrees also while the course is a fit's (not whole).
+    c.setText(Control::LabeledEdit24, wholeText(HeadingAngle(slot)));
     // The meeting angle is formed from the two whole numbers as displayed.
     const auto heading = ParseWhole(c.text(Control::LabeledEdit24).toStdString());
     const auto lead = ParseWhole(c.text(Control::LabeledEdit20).toStdString());
@@ -273,10 +295,35 @@ std::optional<int> TickCycle::entrySlot()
     const std::optional<int> number = selectedSlot();
     if (!number)
         return std::nullopt;
-    TargetSlot &slot = m_state.Slots[*number];
-    if (!slot.IsTarget && m_loadingSelection)
+    if (m_loadingSelection)
         return std::nullopt;
     return number;
+}
+
+void TickCycle::EnterAgain(Control field)
+{
+    if (field == Control::LabeledEdit7)
+        LabeledEdit7Change();
+    else if (field == Control::LabeledEdit8)
+        LabeledEdit8Change();
+}
+
+void TickCycle::ShowFigures()
+{
+    runHandler([this] {
+        for (int number = 1; number <= SlotCount; ++number) {
+            showTrack(number);
+            if (m_state.Slots[number].IsTarget) {
+                showMedian(number);
+                showTorpedoPair(number);
+            } else {
+                m_board.figures().show(FigureKind::MedianLine, number, BoardColour::White, {});
+                m_board.figures().show(FigureKind::TorpedoPair, number, BoardColour::White, {});
+            }
+        }
+        const WholeVector own = takeOverOwnShip();
+        m_board.RedrawOwnShipVector(m_state.OwnCourse, own);
+    });
 }
 
 void TickCycle::bearingEntry()

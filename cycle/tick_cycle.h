@@ -35,8 +35,9 @@ public:
     // Change of "Д до цели (кбт)": fixes the selected target at the new distance on the bearing
     // of its last fix.
     void LabeledEdit8Change();
-    // While the console loads a newly selected slot into the fields: the bearing and distance
-    // entries that the loading starts leave a slot that holds no target as it is.
+    // While the fields are loaded to show the plot (the selection of another slot, a solution
+    // put into the fields): the bearing and distance entries that the loading starts move no
+    // target. Showing a slot changes nothing of it.
     class SelectionLoad
     {
     public:
@@ -54,6 +55,16 @@ public:
         TickCycle &m_cycle;
         bool m_outer;
     };
+
+    // A confirmed report equal to what the field shows: the entry runs as if the text had
+    // changed, so that it is a fix of its own (the bearing or distance field; others do nothing).
+    void EnterAgain(Control field);
+    // The fields of slot `number` as they stand become its inputs now (before another slot is
+    // shown, so that nothing typed in this one is lost).
+    void KeepInputs(int number);
+    // Every slot's figures and the own-ship vector drawn afresh from the state (after the state
+    // was put back).
+    void ShowFigures();
 
     // Change of "К пл" or "V пл (узл)": the own-ship vector follows at once.
     void RedrawOwnShipVector();

@@ -18,6 +18,14 @@ void FixLog::Remove(std::size_t index)
         m_fixes.erase(m_fixes.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void FixLog::Insert(std::size_t index, const Fix &fix)
+{
+    m_fixes.insert(
+        m_fixes.begin() + static_cast<std::ptrdiff_t>(std::min(index, m_fixes.size())), fix);
+    if (m_fixes.size() > Capacity)
+        m_fixes.pop_front();
+}
+
 void FixLog::SetEstimate(std::size_t index, bool estimate)
 {
     if (index < m_fixes.size())

@@ -38,6 +38,8 @@ public:
     // Removes the fix at `index` (an outlier); an index past the end does nothing.
     void Remove(std::size_t index);
     void Clear();
+    // Puts a removed fix back at `index` (past the end: last); at capacity the oldest one goes.
+    void Insert(std::size_t index, const Fix &fix);
     // Marks the fix at `index` as an estimate or a measurement; an index past the end does nothing.
     void SetEstimate(std::size_t index, bool estimate);
 

@@ -76,42 +76,26 @@ QStringList SessionBeforeApply()
     return lines.mid(0, lines.indexOf(QStringLiteral("apply")));
 }
 
-QString stepsTo(const char *field, int from, int to, int wrap)
+// "Применить" puts the target where the fit has it; the fields show the fit rounded, and the
+// displays formed from them ("КУц", "Тетта") stay whole numbers.
+TEST(AnalysisWindow, ApplyShowsTheFitRoundedInTheFields)
 {
-    int delta = to - from;
-    if (wrap && delta > wrap / 2)
-        delta -= wrap;
-    if (wrap && delta < -wrap / 2)
-        delta += wrap;
-    return QStringLiteral("step %1 %2 %3")
-        .arg(field, delta < 0 ? "down" : "up")
-        .arg(std::abs(delta));
-}
-
-TEST(AnalysisWindow, ApplyLeavesBoardAndFieldsAsTheEquivalentStepsWould)
-{
-    QImage applied;
-    std::map<QString, QString> appliedFields;
-    int course = 0, speed = 0, distance = 0;
-    {
-        Program program;
-        program.run(SessionBeforeApply());
-        ASSERT_TRUE(program.button("ButtonApply")->isEnabled());
-        program.run({"apply"});
-        course = program.text("LabeledEdit9").toInt();
-        speed = program.text("LabeledEdit1").toInt();
-        distance = program.text("LabeledEdit8").toInt();
-        program.run({"tick 2"});
-        applied = program.windows.form.board().canvas().picture().copy();
-        appliedFields = program.fields();
-    }
     Program program;
     program.run(SessionBeforeApply());
-    program.run({stepsTo("LabeledEdit9", program.text("LabeledEdit9").toInt(), course, 360),
-        stepsTo("LabeledEdit1", program.text("LabeledEdit1").toInt(), speed, 0),
-        stepsTo("LabeledEdit8", program.text("LabeledEdit8").toInt(), distance, 0), "tick 2"});
-    EXPECT_EQ(appliedFields, program.fields());
-    EXPECT_TRUE(applied == program.windows.form.board().canvas().picture());
+    const auto *fit = std::get_if<FitSolution>(program.windows.analysis.result());
+    ASSERT_NE(fit, nullptr);
+    const FireControlState &state = program.windows.form.state();
+    const long double distance = PredictedDistance(fit->Motion, state.OwnTrack, state.TickCount);
+    program.run({"apply"});
+    EXPECT_EQ(program.text("LabeledEdit9").toLongLong(), std::llrint(fit->Course) % 360);
+    EXPECT_EQ(program.text("LabeledEdit1").toLongLong(), std::llrint(fit->Speed));
+    EXPECT_EQ(program.text("LabeledEdit8").toLongLong(), std::llrint(distance));
+    program.run({"tick 2"});
+    for (const char *display : {"LabeledEdit24", "LabeledEdit25"}) {
+        bool whole = false;
+        program.text(display).toInt(&whole);
+        EXPECT_TRUE(whole) << display << ' ' << program.text(display).toStdString();
+    }
 }
 
 TEST(AnalysisWindow, FollowsTheTicksWhileShownAndEditsTheLog)

@@ -34,6 +34,11 @@ protected:
             fileRequests.push_back(request);
             return fileAnswer;
         };
+        // Work that would be lost is not saved unless a test says so.
+        form->askToSave = [this](const QString &question) {
+            questions << question;
+            return varmet::UnsavedChanges::Answer::Discard;
+        };
         for (QTimer *each : form->findChildren<QTimer *>()) {
             if (each->isActive())
                 runningAtStart << each->objectName();
@@ -56,6 +61,7 @@ protected:
 
     std::unique_ptr<varmet::TForm1> form;
     QStringList messages;
+    QStringList questions; // "Сохранить изменения?" asked
     std::vector<varmet::TForm1::FileRequest> fileRequests;
     QString fileAnswer; // empty: the dialog is cancelled
     QStringList runningAtStart; // the timers that ran before the test stopped them

@@ -54,6 +54,17 @@ TEST_F(ConsoleTest, StartingAnExerciseGivesTheStartBoardBackAndItsPanelHidesNoth
     EXPECT_EQ(form->centralWidget()->size(), central);
 }
 
+// Starting an exercise replaces the plot: a changed one is offered for saving first.
+TEST_F(ConsoleTest, StartingAnExerciseAsksToSaveAChangedPlot)
+{
+    fileAnswer = Crossing;
+    get<QAction>("MExerciseStart")->trigger();
+    EXPECT_TRUE(questions.isEmpty());
+    upDown("UpDown7")->click(Up);
+    get<QAction>("MExerciseStart")->trigger();
+    EXPECT_EQ(questions, QStringList {"Сохранить изменения?"});
+}
+
 TEST_F(ConsoleTest, TheReportIsAPdfAndLeavesTheLiveBoardAsItIs)
 {
     fileAnswer = Crossing;

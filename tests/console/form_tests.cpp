@@ -83,7 +83,8 @@ TEST_F(ConsoleTest, EveryControlHasItsCaptionAndHint)
 TEST_F(ConsoleTest, UpDownsStepTheirFieldsAndAnUnreadableOneFromItsMinimum)
 {
     for (UpDown *u : form->findChildren<UpDown *>())
-        EXPECT_TRUE(u->associate()->isReadOnly() || !u->isEnabled()) << u->objectName().toStdString();
+        EXPECT_TRUE(u->associate()->isReadOnly() || !u->isEnabled())
+            << u->objectName().toStdString();
     edit("LabeledEdit4")->setText("x");
     upDown("UpDown13")->click(Up);
     EXPECT_EQ(text("LabeledEdit4"), "2");
@@ -178,9 +179,12 @@ TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
             "  MSave &Сохранить как... F2; Ctrl+S", "  MSaveSession Сохранить &сеанс… ",
             "  MOpenSession Открыть с&еанс… ", "  MSaveJournal Сохранить &журнал… ",
             "  MReplayJournal &Воспроизвести журнал… ", "  MExit &Выход Ctrl+Q", "N1 Правка",
-            "  N2 Отменить Ctrl+Z", "MAnalysis Анализ", "  MBearings Анализ пеленгов F3",
-            "MExercise &Учение", "  MExerciseStart &Начать… ", "  MExerciseScore &Итоги ",
-            "  MExerciseStop &Завершить ", "N3 Справка", "  N4 Справка F1"}));
+            "  MUndoAction Отменить действие Ctrl+Z",
+            "  MRedoAction Повторить действие Ctrl+Shift+Z; Ctrl+Y", "  N2 Восстановить рисунок ",
+            "  MFixBearing Замер пеленга F6", "  MActionLog Журнал действий ", "MAnalysis Анализ",
+            "  MBearings Анализ пеленгов F3", "MExercise &Учение", "  MExerciseStart &Начать… ",
+            "  MExerciseScore &Итоги ", "  MExerciseStop &Завершить ", "N3 Справка",
+            "  N4 Справка F1"}));
 }
 
 TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)
@@ -220,7 +224,8 @@ TEST(ConsoleWindow, AtMostOneTimeButtonIsDownAndTheLastClickSetsTheTimeMode)
         auto *button2 = window.findChild<QToolButton *>("SpeedButton2");
         for (const char *click = c.clicks; *click; ++click)
             QTest::mouseClick(*click == '1' ? button1 : button2, Qt::LeftButton);
-        EXPECT_EQ(std::tuple(button1->isChecked(), button2->isChecked(), window.cycle().shipClockMarks()),
+        EXPECT_EQ(
+            std::tuple(button1->isChecked(), button2->isChecked(), window.cycle().shipClockMarks()),
             std::tuple(c.down1, c.down2, c.shipClock))
             << "clicks " << c.clicks;
     }

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSettings>
@@ -136,6 +137,23 @@ TEST_F(ConsoleTest, KeysStepAndTypeIntoAFieldWithArrows)
 }
 
 // Tab goes through the input fields only, block by block in reading order, and round again.
+// A number typed after a click into "Номер п/п" or "Тетта (гр)" replaces the one shown; it is
+// never appended to it.
+TEST_F(ConsoleTest, ATypedNumberReplacesTheSpinFieldsText)
+{
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    for (const char *name : {"SpinEdit2", "SpinEdit1"}) {
+        SpinEdit *field = spin(name);
+        auto *line = field->findChild<QLineEdit *>();
+        QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(line->width() - 3, line->height() / 2));
+        QApplication::processEvents();
+        QTest::keyClick(line, Qt::Key_2);
+        EXPECT_EQ(field->text(), "2") << name;
+    }
+}
+
 TEST_F(ConsoleTest, TabGoesThroughTheInputFieldsInReadingOrder)
 {
     form->show();

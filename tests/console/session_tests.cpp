@@ -1,6 +1,7 @@
 // The window at work with the real board and tick cycle: held stepping, slot selection, the
 // number label, the view, the picture files with undo, and the tick kept from re-entering.
 
+#include "console/typed_entry.h"
 #include "console_fixture.h"
 
 #include "board/board.h"
@@ -104,14 +105,16 @@ TEST_F(SlotSelection, UnusedSlotShowsZerosAndStaysWithoutTarget)
     EXPECT_TRUE(form->state().Slots[1].IsTarget);
 }
 
-// Slot 1 holds the target number the window opens with: switching away and back keeps it.
+// Slot 1 holds the target number the window opens with: switching away and back keeps it, and
+// what its fields showed (speed 20, Тетта 90) became its inputs as it was left, before any tick.
 TEST_F(SlotSelection, SwitchingAwayAndBackKeepsTheFirstTargetNumber)
 {
     EXPECT_EQ(form->state().Slots[1].TargetNumber, 1);
     select("2");
     recordChanges();
     select("1");
-    EXPECT_EQ(changes, QStringList {"LabeledEdit4"});
+    EXPECT_EQ(changes, (QStringList {"LabeledEdit1", "LabeledEdit4", "SpinEdit1"}));
+    EXPECT_EQ(text("LabeledEdit1"), "20");
     EXPECT_EQ(text("LabeledEdit4"), "1");
 }
 
@@ -149,7 +152,11 @@ class TypedSlotNumber : public SlotSelection, public ::testing::WithParamInterfa
 TEST_P(TypedSlotNumber, AddressesASlotOnlyWithinTheRange)
 {
     const TypedCase c = GetParam();
-    for (int number = 1; number <= SlotCount; ++number)
+    // Slot 1 is shown: its course is what its field shows.
+    TypedEntry *course = TypedEntry::of(edit("LabeledEdit9"));
+    course->type(QStringLiteral("10"));
+    ASSERT_TRUE(course->apply());
+    for (int number = 2; number <= SlotCount; ++number)
         form->state().Slots[number].TargetCourse = 10 * number;
     SpinEdit *field = spin("SpinEdit2");
     select(QString::number(c.start));

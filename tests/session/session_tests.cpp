@@ -128,6 +128,33 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
     ExpectSameSession(recorded, replayed, true); // the journal too: it records itself again
 }
 
+// The operator's actions through the desk's door replay as they were done: typed, repeated and
+// held entries, "Замер", slot switches within a second, a deleted fix, a new leg, an applied fit,
+// a cleared log, undo in the same second and later, redo.
+TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
+{
+    Program recorded;
+    recorded.run(QStringLiteral(
+        "menu MBearings\nstep LabeledEdit6 up 10\nenter LabeledEdit7 60\nenter LabeledEdit8 60\n"
+        "tick 30\nenter LabeledEdit7 61\ntick 30\nenter LabeledEdit7 61\nfix LabeledEdit7\n"
+        "press LabeledEdit7 up\nholdtick 2\nrepeat LabeledEdit7 3\nrelease LabeledEdit7\ntick 2\n"
+        "type SpinEdit2 2\nenter LabeledEdit7 120\nstep LabeledEdit1 up 5\ntype SpinEdit2 1\n"
+        "type SpinEdit2 2\ntick 10\ntype SpinEdit2 1\ndeletefix 3\nnewleg\nenter LabeledEdit7 70\n"
+        "undo\ntick 5\nundo\ntick 10\nenter LabeledEdit7 72\nundo\nredo\ntick 30\n"
+        "enter LabeledEdit7 73\nenter LabeledEdit8 57\nsolve\napply\ntick 3\nundo\ntick 2\nclearlog\nundo\ntick 4\n"
+        "fixes"));
+    const QString journal = recorded.windows.form.journal().text();
+    EXPECT_TRUE(journal.contains(
+        "\ndeletefix 3\nnewleg\nenter LabeledEdit7 70\nundo\ntick 5\nundo\ntick 10\n"));
+    EXPECT_TRUE(journal.contains("\napply\ntick 3\nundo\n"));
+    EXPECT_GE(recorded.output.size(), 6);
+
+    Program replayed;
+    replayed.run(journal + QStringLiteral("fixes"));
+    ExpectSameSession(recorded, replayed, true);
+    EXPECT_EQ(recorded.output, replayed.output);
+}
+
 TEST(Session, AReplayInTheWindowTakesNoInputButItsBarsAndEndsAsRecorded)
 {
     QTemporaryDir dir;

@@ -1,0 +1,158 @@
+#pragma once
+
+// One command per operator action, each with its typed payload. A command applies itself to the
+// desk (redo), names itself in the operator's words ("пеленг 45° цели 2") and gives its line in
+// the journal. Undone in the same second it puts the plot back exactly as it was before it; undone
+// later, when the plot has moved on, it undoes its own effect now (an entry: the previous value
+// re-entered now and the fix it made removed) and its name says so.
+
+#include "plot_snapshot.h"
+
+#include "analysis/bearing_analysis.h"
+#include "cycle/console_port.h"
+#include "model/fix_log.h"
+
+#include <QString>
+#include <QUndoCommand>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace varmet {
+
+class Desk;
+
+class DeskCommand : public QUndoCommand
+{
+public:
+    // The command's line in the journal, in the driver's script language.
+    virtual QString scriptLine() const = 0;
+    // The undo item's name now: a later undo says what it will do.
+    QString undoName() const;
+
+    void redo() final;
+    void undo() final;
+
+protected:
+    explicit DeskCommand(Desk &desk);
+    virtual void apply() = 0;
+    // Undone after time has passed: the command's own effect undone now.
+    virtual void revertLater() = 0;
+    // What a later undo does, for its name ("введен прежний 40°"); empty: nothing to add.
+    virtual QString laterNote() const { return {}; }
+    // Removes the fixes this command made (logged since, or still pending).
+    void removeFixesMade();
+
+    Desk &m_desk;
+    PlotSnapshot m_before;
+    std::int32_t m_tick = 0;
+
+private:
+    struct MadeFix
+    {
+        int slot;
+        Fix fix;
+    };
+    std::vector<MadeFix> m_made;
+};
+
+// A value the operator typed into an input field and confirmed (Enter), or a report confirmed
+// equal to what the field shows: always a fix of the bearing or distance field.
+class EnterValue : public DeskCommand
+{
+public:
+    EnterValue(Desk &desk, Control field, std::int32_t value);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+    QString laterNote() const override;
+
+    Control m_field;
+    std::int32_t m_value;
+    QString m_previous;
+};
+
+// "Замер": the field's current value logged as a fix at the current time.
+class FixNow : public DeskCommand
+{
+public:
+    FixNow(Desk &desk, Control field);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override { removeFixesMade(); }
+
+    Control m_field;
+};
+
+// "Удалить замер": the fix at `index` (from 0) of slot `slot`'s log.
+class DeleteFix : public DeskCommand
+{
+public:
+    DeleteFix(Desk &desk, int slot, std::size_t index);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+
+    int m_slot;
+    std::size_t m_index;
+    std::optional<Fix> m_removed;
+};
+
+// "Очистить журнал" of slot `slot`.
+class ClearLog : public DeskCommand
+{
+public:
+    ClearLog(Desk &desk, int slot);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+
+    int m_slot;
+    FixLog m_cleared;
+};
+
+// "Новый галс" of slot `slot` from `tick` (now, or the manoeuvre a fit found): the fixes before it
+// no longer describe the target's leg.
+class NewLeg : public DeskCommand
+{
+public:
+    NewLeg(Desk &desk, int slot, std::int32_t tick);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+
+    int m_slot;
+    std::int32_t m_tick;
+    std::optional<std::int32_t> m_previous;
+};
+
+// "Применить": the target of slot `slot` put where the fit says it is now, moving on the fit's
+// course and speed; the fields show them rounded.
+class ApplyFit : public DeskCommand
+{
+public:
+    ApplyFit(Desk &desk, int slot, const FitSolution &fit);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+
+    int m_slot;
+    FitSolution m_fit;
+    long double m_previousCourse = 0;
+    long double m_previousSpeed = 0;
+};
+
+} // namespace varmet

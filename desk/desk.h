@@ -1,0 +1,93 @@
+#pragma once
+
+// The plot as the operator works on it, without any widget: own ship, the five slots, the fix logs,
+// the board, the clock and the tick cycle over the input fields, the analysis state with the last
+// the journal and the undo stack. Every operator action is a DeskCommand, and
+// execute() is the one door it goes through: applied, recorded in the journal (the driver's script
+// language, so that a journal replays), put on the undo stack, and counted as a change.
+
+#include "plot_snapshot.h"
+
+#include "board/board.h"
+#include "cycle/console_port.h"
+#include "cycle/tick_cycle.h"
+#include "session/journal.h"
+
+#include <QObject>
+#include <QUndoStack>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace varmet {
+
+class DeskCommand;
+
+class Desk : public QObject
+{
+    Q_OBJECT
+public:
+    // `fields`: where the operator's inputs and the displays live (the console's fields, or
+    // DeskFields without a window); it runs the cycle's entries when a text changes.
+    explicit Desk(ConsolePort &fields, QObject *parent = nullptr);
+    ~Desk() override;
+
+    FireControlState &state() { return m_state; }
+    const FireControlState &state() const { return m_state; }
+    Board &board() { return *m_board; }
+    TickCycle &cycle() { return *m_cycle; }
+    ConsolePort &fields() { return m_fields; }
+    const ConsolePort &fields() const { return m_fields; }
+    Journal &journal() { return m_journal; }
+    const Journal &journal() const { return m_journal; }
+    QUndoStack &undoStack() { return m_undo; }
+
+    // The one door of an operator action (takes it over): applied, journalled, undoable, a change.
+    void execute(DeskCommand *command);
+    // Undo and redo of the last action, themselves journalled ("undo", "redo"); false: none.
+    bool undo();
+    bool redo();
+    // "Отменить: пеленг 45° цели 2", or nothing to undo.
+    QString undoText() const;
+    QString redoText() const;
+
+    // The selected slot as "Номер п/п" shows it, when it addresses one.
+    std::optional<int> selectedSlot() const;
+
+    // Whether anything changed since the plot was last saved or opened.
+    bool hasChanges() const { return m_journal.revision() != m_savedRevision; }
+    void markSaved() { m_savedRevision = m_journal.revision(); }
+
+    // Slot `number`'s fixes or its new-leg mark changed (a fit made before is out of date).
+    void fixesChangedIn(int number) { emit fixesChanged(number); }
+    // Another plot replaces this one (a session opened, an exercise started, a replay, a
+    // restart): no fit and no undo outlive it.
+    void replacePlot();
+
+    // What an entry can change, and putting it back without running any entry.
+    PlotSnapshot snapshot() const;
+    void restore(const PlotSnapshot &snapshot);
+    // While the fields are put back no entry may run (whoever runs entries asks).
+    bool restoring() const { return m_restoring; }
+
+signals:
+    // After every command, undo and redo: the plot may show something else.
+    void changed();
+    // Another plot replaced this one.
+    void replaced();
+    // A command changed slot `number`'s fixes, or the plot was put back: a fit of it is stale.
+    void fixesChanged(int number);
+
+private:
+    ConsolePort &m_fields;
+    FireControlState m_state;
+    std::unique_ptr<Board> m_board;
+    std::unique_ptr<TickCycle> m_cycle;
+    Journal m_journal;
+    std::uint64_t m_savedRevision = 0;
+    QUndoStack m_undo;
+    bool m_restoring = false;
+};
+
+} // namespace varmet

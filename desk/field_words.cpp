@@ -1,0 +1,183 @@
+#include "field_words.h"
+
+#include <QRegularExpression>
+
+#include <array>
+
+namespace varmet {
+namespace {
+
+struct FieldWords
+{
+    Control field;
+    const char *noun; // genitive where a target follows ("пеленг … цели 2")
+    const char *unit;
+    bool target; // belongs to the selected target
+};
+
+constexpr std::array Words {
+    FieldWords {Control::LabeledEdit7, "пеленг", "°", true},
+    FieldWords {Control::LabeledEdit8, "дистанция", " кбт", true},
+    FieldWords {Control::LabeledEdit9, "курс", "°", true},
+    FieldWords {Control::LabeledEdit1, "скорость", " уз", true},
+    FieldWords {Control::LabeledEdit16, "кильватерный след", " м", true},
+    FieldWords {Control::LabeledEdit18, "кильватерная поправка", "°", true},
+    FieldWords {Control::LabeledEdit5, "курс ПЛ", "°", false},
+    FieldWords {Control::LabeledEdit6, "скорость ПЛ", " уз", false},
+    FieldWords {Control::LabeledEdit14, "скорость торпеды", " уз", false},
+    FieldWords {Control::LabeledEdit15, "путь торпеды", " м", false},
+    FieldWords {Control::SpinEdit1, "Тетта", "°", true},
+    FieldWords {Control::SpinEdit3, "Delta ет", " м", true},
+};
+
+const FieldWords *wordsOf(Control field)
+{
+    for (const FieldWords &w : Words) {
+        if (w.field == field)
+            return &w;
+    }
+    return nullptr;
+}
+
+QString timeText(std::int64_t tick)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(tick / 3600, 2, 10, QLatin1Char('0'))
+        .arg(tick / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(tick % 60, 2, 10, QLatin1Char('0'));
+}
+
+// The switches and buttons of the main window in the operator's words.
+const char *switchWords(const QString &verb, const QString &name, const QString &state)
+{
+    struct Switch
+    {
+        const char *verb, *name, *state, *words;
+    };
+    static constexpr Switch switches[] = {
+        {"select", "RadioButton1", "", "движение целей включено"},
+        {"select", "RadioButton2", "", "движение целей выключено"},
+        {"check", "CheckBox1", "on", "угловые величины показаны"},
+        {"check", "CheckBox1", "off", "угловые величины скрыты"},
+        {"check", "CheckBox2", "on", "линейные величины показаны"},
+        {"check", "CheckBox2", "off", "линейные величины скрыты"},
+        {"click", "Button1", "", "сетка обновлена"},
+        {"click", "Button2", "", "номер цели нанесен на планшет"},
+        {"click", "SBErase", "", "ластик"},
+        {"click", "SpeedButton1", "", "отметки по оперативному времени"},
+        {"click", "SpeedButton2", "", "отметки по судовому времени"},
+    };
+    for (const Switch &s : switches) {
+        if (verb == QLatin1String(s.verb) && name == QLatin1String(s.name)
+            && state == QLatin1String(s.state))
+            return s.words;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<Control> InputControlNamed(const QString &name)
+{
+    for (const FieldWords &w : Words) {
+        if (name == QLatin1String(objectName(w.field)))
+            return w.field;
+    }
+    return std::nullopt;
+}
+
+bool IsTargetField(Control field)
+{
+    const FieldWords *w = wordsOf(field);
+    return w && w->target;
+}
+
+QString FieldValueWords(Control field, const QString &value, std::optional<int> slot)
+{
+    const FieldWords *w = wordsOf(field);
+    if (!w)
+        return QStringLiteral("%1 %2").arg(QLatin1String(objectName(field)), value);
+    QString words = QStringLiteral("%1 %2%3").arg(
+        QString::fromUtf8(w->noun), value, QString::fromUtf8(w->unit));
+    if (w->target && slot)
+        words += QStringLiteral(" цели %1").arg(*slot);
+    return words;
+}
+
+QStringList OperatorRecord(const QString &journal)
+{
+    QStringList record;
+    std::int64_t tick = 0;
+    int slot = 1;
+    const auto say = [&](const QString &what, bool ofTarget) {
+        record << (ofTarget
+                ? QStringLiteral("%1 цель %2: %3").arg(timeText(tick)).arg(slot).arg(what)
+                : QStringLiteral("%1 %2").arg(timeText(tick), what));
+    };
+    const auto fieldWords = [](const QString &name, const QString &value) {
+        const std::optional<Control> field = InputControlNamed(name);
+        if (!field)
+            return QStringLiteral("%1 %2").arg(name, value);
+        return FieldValueWords(*field, value);
+    };
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString &line : journal.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList w = line.split(blanks, Qt::SkipEmptyParts);
+        if (w.isEmpty())
+            continue;
+        const QString &verb = w[0];
+        const int count = w.size() > 1 ? w[1].toInt() : 1;
+        const QString arg1 = w.value(1), arg2 = w.value(2);
+        const std::optional<Control> field = InputControlNamed(arg1);
+        const bool ofTarget = field && IsTargetField(*field);
+        if (verb == QLatin1String("tick")) {
+            tick += w.size() > 1 ? count : 1;
+        } else if (verb == QLatin1String("holdtick") || verb == QLatin1String("repeat")
+            || verb == QLatin1String("release")) {
+            continue;
+        } else if (verb == QLatin1String("enter")) {
+            say(fieldWords(arg1, arg2), ofTarget);
+        } else if (verb == QLatin1String("fix")) {
+            const FieldWords *words = field ? wordsOf(*field) : nullptr;
+            say(QStringLiteral("замер: %1 как в поле")
+                    .arg(words ? QString::fromUtf8(words->noun) : arg1),
+                ofTarget);
+        } else if (const char *said = switchWords(verb, arg1, arg2)) {
+            say(QString::fromUtf8(said), false);
+        } else if ((verb == QLatin1String("step") || verb == QLatin1String("press"))
+            && arg1 == QLatin1String("SpinEdit2")) {
+            const int steps = w.size() > 3 ? w[3].toInt() : 1;
+            slot += (arg2 == QLatin1String("up") ? steps : -steps);
+            record << QStringLiteral("%1 выбрана цель п/п %2").arg(timeText(tick)).arg(slot);
+        } else if (verb == QLatin1String("type") && arg1 == QLatin1String("SpinEdit2")) {
+            slot = arg2.toInt();
+            record << QStringLiteral("%1 выбрана цель п/п %2").arg(timeText(tick), arg2);
+        } else if (verb == QLatin1String("step") || verb == QLatin1String("press")) {
+            const QString times = w.size() > 3 ? QStringLiteral(" ×%1").arg(w[3]) : QString();
+            say(fieldWords(arg1,
+                    arg2 == QLatin1String("up") ? QStringLiteral("больше")
+                                                : QStringLiteral("меньше"))
+                    + times,
+                ofTarget);
+        } else if (verb == QLatin1String("deletefix")) {
+            say(QStringLiteral("удален замер %1").arg(arg1), true);
+        } else if (verb == QLatin1String("clearlog")) {
+            say(QStringLiteral("журнал замеров очищен"), true);
+        } else if (verb == QLatin1String("newleg")) {
+            say(QStringLiteral("новый галс"), true);
+        } else if (verb == QLatin1String("solve")) {
+            say(QStringLiteral("расчет по пеленгам"), true);
+        } else if (verb == QLatin1String("apply")) {
+            say(QStringLiteral("решение применено"), true);
+        } else if (verb == QLatin1String("undo")) {
+            say(QStringLiteral("отмена"), false);
+        } else if (verb == QLatin1String("redo")) {
+            say(QStringLiteral("повтор"), false);
+        } else {
+            say(line.trimmed(), false);
+        }
+    }
+    return record;
+}
+
+} // namespace varmet

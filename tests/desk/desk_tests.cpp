@@ -1,0 +1,227 @@
+// The desk without any widget, through its commands: the operator's confirmed reports, the fix
+// log's actions, the fit put on the board, undo and redo, and what each leaves in the journal.
+
+#include "desk/commands.h"
+#include "desk/desk.h"
+#include "desk/desk_fields.h"
+#include "desk/field_words.h"
+
+#include "analysis/bearing_analysis.h"
+
+#include <gtest/gtest.h>
+
+namespace varmet {
+namespace {
+
+class DeskTest : public ::testing::Test
+{
+protected:
+    DeskTest() { fields.attach(&desk); }
+
+    void tick(int n = 1)
+    {
+        for (int i = 0; i < n; ++i)
+            desk.cycle().Timer1Timer();
+    }
+    void enter(Control field, int value) { desk.execute(new EnterValue(desk, field, value)); }
+    const FixLog &log(int slot = 1) const
+    {
+        return desk.state().FixLogs[static_cast<std::size_t>(slot - 1)];
+    }
+    std::size_t bearings(int slot = 1) const
+    {
+        std::size_t n = 0;
+        for (const Fix &fix : log(slot).Fixes())
+            n += fix.Kind == FixKind::Bearing;
+        return n;
+    }
+    // A target fixed at 60°, 60 cables, moving on course 200 at 12 knots, own ship at 10 knots.
+    void plotTarget()
+    {
+        enter(Control::LabeledEdit6, 10);
+        enter(Control::LabeledEdit7, 60);
+        enter(Control::LabeledEdit8, 60);
+        enter(Control::LabeledEdit9, 200);
+        enter(Control::LabeledEdit1, 12);
+        tick();
+    }
+
+    DeskFields fields;
+    Desk desk {fields};
+};
+
+// M15: every confirmed report is a fix, also when it equals what the field shows (a steady
+// bearing), and "Замер" logs the field's bearing now.
+TEST_F(DeskTest, EveryConfirmedReportIsAFix)
+{
+    fields.setChecked(Control::RadioButton1, false); // a steady bearing
+    plotTarget();
+    const std::size_t before = bearings();
+    for (int i = 0; i < 3; ++i) {
+        tick(20);
+        enter(Control::LabeledEdit7, 60);
+    }
+    EXPECT_EQ(bearings(), before + 3);
+    tick(20);
+    desk.execute(new FixNow(desk, Control::LabeledEdit7));
+    ASSERT_EQ(bearings(), before + 4);
+    EXPECT_EQ(log().Fixes().back().Tick, desk.state().TickCount);
+    EXPECT_EQ(log().Fixes().back().Value, 60);
+    EXPECT_EQ(desk.journal().text().count(QStringLiteral("enter LabeledEdit7 60\n")), 4);
+    EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("fix LabeledEdit7\n")));
+}
+
+// M16: loading the fields to show a slot moves no target, not even to its whole-degree bearing
+// and whole-cable distance.
+TEST_F(DeskTest, ShowingASlotMovesNoTarget)
+{
+    plotTarget();
+    tick(37);
+    const TargetSlot before = desk.state().Slots[1];
+    {
+        const TickCycle::ProgramWriteScope program = desk.cycle().ProgramWrites();
+        const TickCycle::SelectionLoad showing(desk.cycle());
+        fields.setText(Control::LabeledEdit7, QStringLiteral("61"));
+        fields.setText(Control::LabeledEdit8, QStringLiteral("55"));
+    }
+    EXPECT_EQ(desk.state().Slots[1].PosX, before.PosX);
+    EXPECT_EQ(desk.state().Slots[1].PosY, before.PosY);
+}
+
+// M17: what was typed into a slot's fields is its input before another slot is shown, whenever
+// the switch comes.
+TEST_F(DeskTest, NoEntryIsLostBySwitchingSlots)
+{
+    plotTarget();
+    fields.setSpinValue(Control::SpinEdit2, 2);
+    enter(Control::LabeledEdit7, 100);
+    enter(Control::LabeledEdit1, 12);
+    desk.cycle().KeepInputs(2); // the console's switch back to slot 1, within the same second
+    fields.setSpinValue(Control::SpinEdit2, 1);
+    tick();
+    EXPECT_EQ(desk.state().Slots[2].TargetSpeed, 12);
+}
+
+// M18: "Применить" puts the target where the fit has it now, on the fit's course and speed, so
+// the trial solution misses every fix as the fit does; the fields show it rounded and keep it.
+TEST_F(DeskTest, ApplyPutsTheTargetWhereTheFitSaysIt)
+{
+    plotTarget();
+    const int reports[] = {61, 62, 63, 65, 66, 68, 69, 71, 73, 75};
+    for (const int bearing : reports) {
+        tick(30);
+        enter(Control::LabeledEdit7, bearing);
+    }
+    enter(Control::LabeledEdit8, 52); // a measured distance (the first one only placed the target)
+    const FireControlState &s = desk.state();
+    const TargetMotion trial = TrialMotion(s.Slots[1], s.OwnTrack, s.TickCount);
+    const FitResult result = Fit(log(), s.OwnTrack, trial, s.TickCount);
+    const auto *fit = std::get_if<FitSolution>(&result);
+    ASSERT_NE(fit, nullptr);
+    desk.execute(new ApplyFit(desk, 1, *fit));
+    const TargetMotion applied = TrialMotion(s.Slots[1], s.OwnTrack, s.TickCount);
+    for (const Fix &fix : log().Fixes()) {
+        const auto ofTrial = Residual(fix, applied, s.OwnTrack);
+        const auto ofFit = Residual(fix, fit->Motion, s.OwnTrack);
+        ASSERT_EQ(ofTrial.has_value(), ofFit.has_value());
+        if (ofTrial)
+            EXPECT_NEAR(static_cast<double>(*ofTrial), static_cast<double>(*ofFit), 1e-9);
+    }
+    // The fields show the rounding; the tick keeps the exact course and speed behind it.
+    tick();
+    EXPECT_EQ(s.Slots[1].TargetCourse, std::fmod(fit->Course, 360.0L));
+    EXPECT_EQ(s.Slots[1].TargetSpeed, fit->Speed);
+    EXPECT_EQ(fields.text(Control::LabeledEdit1).toLongLong(), std::llrint(fit->Speed));
+}
+
+// Deleting a fix and clearing a log are journalled, count as changes and make a fit of the slot
+// stale; a new plot (a session opened, an exercise started) drops every undo.
+TEST_F(DeskTest, LogActionsAreRecordedChanges)
+{
+    plotTarget();
+    tick(30);
+    enter(Control::LabeledEdit7, 62);
+    std::vector<int> stale;
+    QObject::connect(&desk, &Desk::fixesChanged, [&stale](int number) { stale.push_back(number); });
+    desk.markSaved();
+    desk.execute(new DeleteFix(desk, 1, 0));
+    EXPECT_TRUE(desk.hasChanges());
+    EXPECT_EQ(stale, std::vector<int> {1});
+    EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("deletefix 1\n")));
+
+    desk.markSaved();
+    desk.execute(new ClearLog(desk, 1));
+    EXPECT_TRUE(desk.hasChanges());
+    EXPECT_TRUE(log().Fixes().empty());
+    EXPECT_EQ(stale, (std::vector<int> {1, 1}));
+    EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("clearlog\n")));
+
+    bool replaced = false;
+    QObject::connect(&desk, &Desk::replaced, [&replaced] { replaced = true; });
+    desk.replacePlot();
+    EXPECT_TRUE(replaced);
+    EXPECT_FALSE(desk.undoStack().canUndo());
+}
+
+// Undone within the same second, an entry leaves the plot exactly as before it: state, fields,
+// fixes and the board's pixels. Redo does it again.
+TEST_F(DeskTest, UndoInTheSameSecondPutsThePlotBack)
+{
+    plotTarget();
+    tick(30);
+    const QImage board = desk.board().canvas().picture().copy();
+    const TargetSlot slot = desk.state().Slots[1];
+    const std::size_t fixes = log().Fixes().size();
+    enter(Control::LabeledEdit7, 75);
+    EXPECT_EQ(desk.undoText(), QStringLiteral("пеленг 75° цели 1"));
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(desk.state().Slots[1].PosX, slot.PosX);
+    EXPECT_EQ(desk.state().Slots[1].PosY, slot.PosY);
+    EXPECT_EQ(log().Fixes().size(), fixes);
+    EXPECT_EQ(fields.text(Control::LabeledEdit7), QStringLiteral("60"));
+    EXPECT_EQ(desk.board().canvas().picture(), board);
+    EXPECT_EQ(desk.redoText(), QStringLiteral("пеленг 75° цели 1"));
+    ASSERT_TRUE(desk.redo());
+    EXPECT_EQ(fields.text(Control::LabeledEdit7), QStringLiteral("75"));
+    EXPECT_EQ(log().Fixes().size(), fixes + 1);
+    EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("undo\nredo\n")));
+}
+
+// Undone after time has passed, an entry re-enters the previous value now and removes the fix it
+// made; its name says so. Undoing a deleted fix or a cleared log later puts the fixes back.
+TEST_F(DeskTest, LaterUndoReentersThePreviousValue)
+{
+    plotTarget();
+    tick(30);
+    enter(Control::LabeledEdit7, 62);
+    const std::size_t fixes = log().Fixes().size();
+    enter(Control::LabeledEdit7, 64);
+    tick(5);
+    EXPECT_EQ(
+        desk.undoText(), QStringLiteral("пеленг 64° цели 1 (ввести прежнее 62, замер убрать)"));
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(fields.text(Control::LabeledEdit7), QStringLiteral("62"));
+    EXPECT_EQ(log().Fixes().size(), fixes);
+    EXPECT_EQ(log().Fixes().back().Value, 62);
+
+    desk.execute(new DeleteFix(desk, 1, 1));
+    desk.execute(new ClearLog(desk, 1));
+    tick(3);
+    desk.undo();
+    desk.undo();
+    EXPECT_EQ(log().Fixes().size(), fixes);
+}
+
+TEST(OperatorRecord, RetellsTheJournalWithTheTime)
+{
+    const QStringList record = OperatorRecord(
+        QStringLiteral("tick 735\nstep SpinEdit2 up\nenter LabeledEdit7 45\nenter LabeledEdit5 30\n"
+                       "deletefix 2\nundo\n"));
+    EXPECT_EQ(record,
+        QStringList({QStringLiteral("00:12:15 выбрана цель п/п 2"),
+            QStringLiteral("00:12:15 цель 2: пеленг 45°"), QStringLiteral("00:12:15 курс ПЛ 30°"),
+            QStringLiteral("00:12:15 цель 2: удален замер 2"), QStringLiteral("00:12:15 отмена")}));
+}
+
+} // namespace
+} // namespace varmet
