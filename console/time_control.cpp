@@ -33,7 +33,7 @@ TimeControl::TimeControl(TForm1 &form)
         form.menuBar()->addMenu(menu);
     m_pause->setObjectName("MPause");
     m_pause->setCheckable(true);
-    m_pause->setShortcut(Qt::Key_F6);
+    m_pause->setShortcut(Qt::Key_F7);
     menu->addAction(m_pause);
     connect(m_pause, &QAction::triggered, this, [this](bool on) { on ? pause() : resume(); });
     menu->addSeparator();
