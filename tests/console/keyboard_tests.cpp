@@ -5,6 +5,8 @@
 #include "console_fixture.h"
 
 #include "board/board.h"
+#include "console/program_windows.h"
+#include "console/script_runner.h"
 #include "console/typed_entry.h"
 
 #include <QAccessible>
@@ -63,6 +65,22 @@ TEST(TypedEntryEquivalence, TypedBearingAndDistanceEqualTheStepsThere)
         std::tuple(b.IsTarget, b.FixBearing, b.FixDistance, b.PosX, b.PosY, b.DistancePx));
     EXPECT_EQ(b.FixBearing, 355);
     EXPECT_EQ(stepped.board().canvas().picture(), typed.board().canvas().picture());
+}
+
+// Scripts and journals name the keys they press: a name of no key of the keyboard is that line's
+// error, never a stroke the toolkit cannot make; a shortcut key acts as the shortcut.
+TEST(ScriptKeys, ANameOfNoKeyIsTheLinesErrorAndAShortcutKeyActs)
+{
+    ProgramWindows windows;
+    for (QTimer *each : windows.form.findChildren<QTimer *>())
+        each->stop();
+    ScriptRunner runner(windows, [](const QString &) {});
+    for (const char *name : {"Foo", "xyz", "F99", "Ж", "Ctrl+", "Ctrl+S,F2"})
+        EXPECT_THROW(runner.runLine(QStringLiteral("key ") + QString::fromUtf8(name)), ScriptError)
+            << name;
+    EXPECT_FALSE(windows.help.isVisible());
+    runner.runLine(QStringLiteral("key F1"));
+    EXPECT_TRUE(windows.help.isVisible());
 }
 
 // Keys on a focused field: Up and Down one step, Page Up and Page Down five, wrapping or stopping
