@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libqt6test6 qt6-qpa-plugins qt6-translations-l10n qt6-charts-dev
     libeigen3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang-14 libclang-rt-14-dev
     fonts-dejavu-core
     xvfb xdotool x11-utils
     dpkg-dev file desktop-file-utils appstream poppler-utils
