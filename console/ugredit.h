@@ -168,8 +168,10 @@ private:
     void buildMenu();
     void orderTabs();
     // Opens at the usual place and size where the screen has room, else as large as the screen
-    // allows; where the operator left it last time when that lies on the screen.
+    // allows; where the operator left it last time when that lies on the screen, but smaller
+    // than its content only when the operator made it so.
     void placeOnScreen();
+    QSize contentSize() const;
     void wireHandlers();
     // Runs a handler with the fault guard, then repaints the board area it changed.
     void handle(const std::function<void()> &handler);
@@ -197,6 +199,9 @@ private:
     FaultGuard m_guard;
     UnsavedChanges m_unsaved;
     bool m_placedOnce = false;
+    // The size the window was given when placed, and whether the operator chose it.
+    QSize m_placedSize;
+    bool m_sizedByOperator = false;
     std::unique_ptr<Board> m_board;
     std::unique_ptr<FormPort> m_port;
     std::unique_ptr<TickCycle> m_cycle;
