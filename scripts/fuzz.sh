@@ -76,7 +76,7 @@ for target in "${targets[@]}"; do
     esac
     mkdir -p "$corpus"
     echo "== fuzzing $target (${options[*]})"
-    if ! build-fuzz/bin/"${target}"_fuzz "${options[@]}" "$corpus" "$seeds" "$regressions" \
+    if ! tests/support/private_home.sh build-fuzz/bin/"${target}"_fuzz "${options[@]}" "$corpus" "$seeds" "$regressions" \
         >"build-fuzz/$target.log" 2>&1; then
         failed+=("$target")
         tail -n 40 "build-fuzz/$target.log"

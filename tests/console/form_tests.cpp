@@ -218,7 +218,7 @@ TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)
 {
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), WindowWait));
     QTest::keyClick(form.get(), Qt::Key_F2);
     get<QAction>("MOpen")->trigger();
 

@@ -90,7 +90,7 @@ TEST_F(ConsoleTest, KeysStepAndTypeIntoAFieldWithArrows)
 {
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), WindowWait));
     LabeledEdit *bearing = edit("LabeledEdit7");
     TypedEntry *entry = TypedEntry::of(bearing);
     ASSERT_NE(entry, nullptr);
@@ -158,7 +158,7 @@ TEST_F(ConsoleTest, TabGoesThroughTheInputFieldsInReadingOrder)
 {
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), WindowWait));
     const QStringList order {"SpinEdit2", "LabeledEdit4", "LabeledEdit7", "LabeledEdit8",
         "LabeledEdit9", "LabeledEdit1", "LabeledEdit5", "LabeledEdit6", "LabeledEdit14",
         "LabeledEdit15", "LabeledEdit16", "LabeledEdit17", "LabeledEdit18", "SpinEdit1",
