@@ -5,7 +5,10 @@
 set -euo pipefail
 home=$(mktemp -d "${TMPDIR:-/tmp}/varmet-test.XXXXXX")
 trap 'rm -rf "$home"' EXIT
-mkdir -m 700 "$home/config" "$home/data" "$home/cache" "$home/runtime" "$home/tmp"
+mkdir -m 700 "$home/config" "$home/data" "$home/cache" "$home/runtime"
+# Open to every user as /tmp is: tests that act as another user must reach their files.
+chmod 755 "$home"
+mkdir -m 1777 "$home/tmp"
 export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
     XDG_CACHE_HOME=$home/cache XDG_RUNTIME_DIR=$home/runtime TMPDIR=$home/tmp
 "$@"
