@@ -7,7 +7,7 @@
 # --quick: a fixed number of seeded mutations each (-seed=1), a few seconds, as ./test.sh runs it;
 # --runs N: N seeded mutations each; --time: a campaign of SECONDS each (600 by default), whose
 # new inputs are kept in build-fuzz/corpus/ for the next one. TARGETs: exercise, session, journal,
-# picture (all by default). A crash, a hang (an input running over --timeout, 10 s by default) or
+# picture (all by default). A crash, a hang (an input running over --timeout, 60 s by default) or
 # a sanitizer report is written to tests/fuzz/TARGET/regressions/ and fails the run; from then on
 # the ordinary build's test fuzz_TARGET runs it in every ctest.
 set -euo pipefail
@@ -20,7 +20,7 @@ declare -A quick=([exercise]=20000 [session]=3000 [journal]=200 [picture]=20000)
 # The journal target's inputs kept to a few lines, so that it tries many: the seeds are cut there.
 declare -A extra=([journal]="-max_len=400 -dict=$PWD/tests/fuzz/journal.dict")
 
-mode=time seconds=600 runs=0 timeout=10
+mode=time seconds=600 runs=0 timeout=60
 targets=()
 while (($#)); do
     case $1 in
