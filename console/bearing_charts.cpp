@@ -1,5 +1,6 @@
 #include "bearing_charts.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
@@ -58,6 +59,25 @@ void setNiceRange(QValueAxis *axis, double low, double high)
         axis->setTickCount(ticks);
 }
 
+// The time axis shows its marks as minutes and seconds; the labels are only replaced when the
+// marks change.
+void setTimeRange(QCategoryAxis *axis, double low, double high)
+{
+    const std::vector<TimeMark> marks = TimeAxisMarks(low, high);
+    QStringList labels;
+    for (const TimeMark &mark : marks)
+        labels.append(mark.label);
+    if (axis->categoriesLabels() == labels && axis->min() == marks.front().minutes
+        && axis->max() == marks.back().minutes)
+        return;
+    for (const QString &label : axis->categoriesLabels())
+        axis->remove(label);
+    axis->setStartValue(marks.front().minutes);
+    for (const TimeMark &mark : marks)
+        axis->append(mark.label, mark.minutes);
+    axis->setRange(marks.front().minutes, marks.back().minutes);
+}
+
 QScatterSeries *dots(const QString &name, const QColor &colour, double size)
 {
     auto *series = new QScatterSeries;
@@ -90,6 +110,34 @@ QChartView *view(QChart *chart, const char *name, QWidget *parent)
 
 } // namespace
 
+std::vector<TimeMark> TimeAxisMarks(double low, double high)
+{
+    high = std::max(high, low + 1); // at least a minute
+    const double seconds = (high - low) * 60;
+    int step = 3600;
+    for (const int s : {5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600}) {
+        if (s * 5 >= seconds) {
+            step = s;
+            break;
+        }
+    }
+    // Whole seconds, so that the labels count exactly; a span longer than the largest step's five
+    // takes more marks.
+    const long long first = static_cast<long long>(std::floor(low * 60 / step));
+    const long long last = static_cast<long long>(std::ceil(high * 60 / step));
+    std::vector<TimeMark> marks;
+    for (long long i = first; i <= std::max(last, first + 1); ++i) {
+        const long long at = i * step;
+        const long long whole = at < 0 ? -at : at;
+        marks.push_back({static_cast<double>(at) / 60,
+            QStringLiteral("%1%2:%3")
+                .arg(at < 0 ? QStringLiteral("-") : QString())
+                .arg(whole / 60)
+                .arg(whole % 60, 2, 10, QLatin1Char('0'))});
+    }
+    return marks;
+}
+
 BearingCharts::BearingCharts(QWidget *parent)
     : QWidget(parent)
     , m_usedFixes(dots(QStringLiteral("Пеленги"), QColor(0, 0, 200), 7))
@@ -118,9 +166,9 @@ BearingCharts::BearingCharts(QWidget *parent)
 
 BearingCharts::Axes BearingCharts::addAxes(QChart *chart, const QString &valueTitle)
 {
-    Axes axes {new QValueAxis, new QValueAxis};
-    axes.time->setTitleText(QStringLiteral("Время, мин"));
-    axes.time->setLabelFormat(QStringLiteral("%.0f"));
+    Axes axes {new QCategoryAxis, new QValueAxis};
+    axes.time->setTitleText(QStringLiteral("Время, мин:с"));
+    axes.time->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axes.value->setTitleText(valueTitle);
     axes.value->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(axes.time, Qt::AlignBottom);
@@ -155,8 +203,8 @@ void BearingCharts::showPoints(const ChartPoints &points)
     // One time axis for both charts, so that a residual stands under its fix.
     const Range time = span({&points.usedFixes, &points.unusedFixes, &points.trialLine}, x)
                            .value_or(Range {0, 1});
-    for (QValueAxis *axis : {m_bearingAxes.time, m_residualAxes.time})
-        setNiceRange(axis, time.low, std::max(time.high, time.low + 1));
+    for (QCategoryAxis *axis : {m_bearingAxes.time, m_residualAxes.time})
+        setTimeRange(axis, time.low, time.high);
 
     const Range bearing
         = span({&points.usedFixes, &points.unusedFixes, &points.trialLine, &points.fitLine}, y)

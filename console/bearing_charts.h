@@ -8,6 +8,9 @@
 
 #include <QWidget>
 
+#include <vector>
+
+class QCategoryAxis;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -15,6 +18,18 @@ class QXYSeries;
 class QChart;
 
 namespace varmet {
+
+// A mark of the time axis: where it stands (minutes of operational time) and its label, minutes and
+// seconds ("9:20").
+struct TimeMark
+{
+    double minutes = 0;
+    QString label;
+};
+// The marks over [low, high] minutes: whole steps of 5, 10, 15 or 30 seconds or of 1, 2, 5, 10,
+// 15, 30 or 60 minutes, some five steps in all, from the step at or below `low` to the one at or
+// above `high`. No two labels are alike.
+std::vector<TimeMark> TimeAxisMarks(double low, double high);
 
 class BearingCharts : public QWidget
 {
@@ -28,7 +43,7 @@ public:
 private:
     struct Axes
     {
-        QValueAxis *time;
+        QCategoryAxis *time;
         QValueAxis *value;
     };
     static Axes addAxes(QChart *chart, const QString &valueTitle);

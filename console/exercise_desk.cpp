@@ -3,19 +3,23 @@
 #include "ugredit.h"
 
 #include "board/board.h"
-#include "exercise/report.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -88,7 +92,7 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     m_scoreWindow = new QWidget(&form, Qt::Window);
     m_scoreWindow->setObjectName("ScoreWindow");
     m_scoreWindow->setWindowTitle(QStringLiteral("Итоги учения"));
-    m_scoreWindow->resize(900, 760);
+    m_scoreWindow->resize(900, 820);
     auto *column = new QVBoxLayout(m_scoreWindow);
     m_scoreText = new QTextBrowser(m_scoreWindow);
     m_scoreText->setObjectName("ScoreText");
@@ -97,6 +101,27 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     m_scorePicture->setObjectName("ScorePicture");
     m_scorePicture->setAlignment(Qt::AlignCenter);
     column->addWidget(m_scorePicture);
+    // The instructor opens the truth of a running exercise with the key its file states.
+    m_keyRow = new QWidget(m_scoreWindow);
+    auto *keyLine = new QHBoxLayout(m_keyRow);
+    keyLine->setContentsMargins(0, 0, 0, 0);
+    keyLine->addWidget(new QLabel(QStringLiteral("Ключ инструктора:"), m_keyRow));
+    m_key = new QLineEdit(m_keyRow);
+    m_key->setObjectName("InstructorKey");
+    m_key->setEchoMode(QLineEdit::Password);
+    m_key->setMaximumWidth(200);
+    m_key->setToolTip(QStringLiteral("Ключ инструктора из файла учения"));
+    keyLine->addWidget(m_key);
+    auto *open = new QPushButton(QStringLiteral("Открыть истину"), m_keyRow);
+    open->setObjectName("ShowTruthButton");
+    open->setToolTip(QStringLiteral("Показать истину и полные итоги до завершения учения"));
+    keyLine->addWidget(open);
+    keyLine->addStretch();
+    column->addWidget(m_keyRow);
+    m_keyRow->hide();
+    connect(open, &QPushButton::clicked, this, &ExerciseDesk::openTruth);
+    connect(m_key, &QLineEdit::returnPressed, this, &ExerciseDesk::openTruth);
+
     auto *buttons = new QHBoxLayout;
     auto *save = new QPushButton(QStringLiteral("Сохранить отчет"), m_scoreWindow);
     save->setObjectName("SaveReportButton");
@@ -119,8 +144,12 @@ bool ExerciseDesk::linearShown() const
 
 void ExerciseDesk::StartClick()
 {
+    // The shipped exercises first, wherever the operator went last.
+    const QString folder = ShippedExercisesFolder(
+        QCoreApplication::applicationDirPath(), QStringLiteral(VARMET_SOURCE_EXERCISES))
+                               .value_or(QDir::homePath());
     const QString path
-        = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, {}});
+        = m_form.askFileName({TForm1::FileRequest::Kind::Open, ExerciseFilter, {}, {}, folder});
     if (!path.isEmpty())
         Start(path, std::nullopt);
 }
@@ -136,6 +165,7 @@ void ExerciseDesk::Start(const QString &path, std::optional<std::uint64_t> seed)
     auto &definition = std::get<ExerciseDefinition>(parsed);
     m_form.RestartWork(definition.OwnCourse, definition.OwnSpeed);
     m_exercise.emplace(std::move(definition), std::move(source), path, seed, m_form.state());
+    m_truthOpened = false;
     // With the seed drawn when neither the operator nor the file gave one, so a replay hears the
     // same sonar.
     m_form.journal().action(
@@ -197,7 +227,41 @@ void ExerciseDesk::AfterTick()
 
 ExerciseScore ExerciseDesk::Score() const
 {
-    return m_exercise->Score(m_form.state(), linearShown());
+    if (m_exercise->ended())
+        return m_exercise->Score(m_form.state(), linearShown());
+    ExerciseScore score = m_exercise->Score(m_form.state(), linearShown());
+    if (hitProbability) {
+        for (TargetScore &t : score.Targets) {
+            if (t.Slot)
+                t.HitProbability = hitProbability(*t.Slot);
+        }
+    }
+    return score;
+}
+
+bool ExerciseDesk::truthShown() const
+{
+    return m_exercise && (m_exercise->ended() || m_truthOpened);
+}
+
+QString ExerciseDesk::ScoreText() const
+{
+    // A picture stands in the text as the object replacement character.
+    return m_scoreText->toPlainText().remove(QChar::ObjectReplacementCharacter);
+}
+
+void ExerciseDesk::openTruth()
+{
+    if (!m_exercise || truthShown())
+        return;
+    const auto &key = m_exercise->definition().InstructorKey;
+    if (!key || m_key->text() != *key) {
+        m_form.showMessage(QStringLiteral("Неверный ключ инструктора."));
+        return;
+    }
+    m_key->clear();
+    m_truthOpened = true;
+    showScore();
 }
 
 void ExerciseDesk::ScoreClick()
@@ -218,7 +282,7 @@ void ExerciseDesk::StopClick()
 
 void ExerciseDesk::finish()
 {
-    m_exercise->Finish(m_form.state(), linearShown());
+    m_exercise->Finish(Score());
     m_stopAction->setEnabled(false);
     refreshPanel();
     showScore();
@@ -227,13 +291,19 @@ void ExerciseDesk::finish()
 void ExerciseDesk::showScore()
 {
     const ExerciseScore score = Score();
-    m_shownHtml = ScoreHtml(*m_exercise, score);
-    // Over a copy: the live board is never drawn on.
-    m_shownPicture = BoardWithTruth(m_form.board().canvas().picture(), m_exercise->definition(),
-        m_form.state().OwnTrack, score.Time);
-    m_scoreText->setHtml(m_shownHtml);
+    const bool truth = truthShown();
+    m_shownPage = ScoreHtml(*m_exercise, score, ScoreView {truth, m_trainee});
+    // Over a copy: the live board is never drawn on. The true tracks only with the truth.
+    const QImage &board = m_form.board().canvas().picture();
+    m_shownPicture = truth
+        ? BoardWithTruth(board, m_exercise->definition(), m_form.state().OwnTrack, score.Time)
+        : board.convertToFormat(QImage::Format_RGB32);
+    for (const auto &[name, image] : m_shownPage.Images)
+        m_scoreText->document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    m_scoreText->setHtml(m_shownPage.Html);
+    m_keyRow->setVisible(!truth && m_exercise->definition().InstructorKey.has_value());
     m_scorePicture->setPixmap(QPixmap::fromImage(
-        m_shownPicture.scaled(360, 360, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        m_shownPicture.scaled(300, 300, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     m_scoreWindow->show();
     m_scoreWindow->raise();
 }
@@ -246,8 +316,10 @@ void ExerciseDesk::saveReport()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
-    const QString title = QStringLiteral("Итоги учения «%1»").arg(m_exercise->definition().Name);
-    if (const auto failure = WriteReport(path, m_shownHtml, m_shownPicture, title))
+    QString title = QStringLiteral("Итоги учения «%1»").arg(m_exercise->definition().Name);
+    if (m_trainee && !m_trainee->trimmed().isEmpty())
+        title += QStringLiteral(": %1").arg(m_trainee->trimmed());
+    if (const auto failure = WriteReport(path, m_shownPage, m_shownPicture, title))
         m_form.showMessage(*failure);
 }
 
@@ -264,6 +336,7 @@ bool ExerciseDesk::Resume(const ExerciseState &state)
     if (!resumed)
         return false;
     m_exercise = std::move(resumed);
+    m_truthOpened = false;
     m_scoreWindow->hide();
     showPanel();
     return true;

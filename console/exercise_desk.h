@@ -5,17 +5,20 @@
 // window with its PDF report. While no exercise runs none of it shows and nothing changes.
 
 #include "exercise/exercise.h"
+#include "exercise/report.h"
 
 #include <QImage>
 #include <QObject>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QAction;
 class QDockWidget;
 class QLabel;
+class QLineEdit;
 class QTextBrowser;
 class QWidget;
 
@@ -45,7 +48,19 @@ public:
 
     // The exercise started last, running or ended; none before the first.
     const Exercise *exercise() const { return m_exercise ? &*m_exercise : nullptr; }
+    // The score now, with the chance of a hit where `hitProbability` gives one.
     ExerciseScore Score() const;
+
+    // The chance that a salvo fired now at the slot's solution hits, from the bearing analysis;
+    // unset, or nothing for a slot, when the analysis gives none.
+    std::function<std::optional<long double>(int slot)> hitProbability;
+    // The trainee's name, printed in the score and the report when given.
+    void setTrainee(std::optional<QString> name) { m_trainee = std::move(name); }
+    // Whether the score window shows the truth: after the end, or once the instructor's key opened
+    // it for the running exercise.
+    bool truthShown() const;
+    // The score window's text as the operator reads it.
+    QString ScoreText() const;
 
     // For sessions: the exercise's own state, and continuing one (the model's state, own ship's
     // track included, is restored apart). Resume returns false for a state that describes no run.
@@ -60,6 +75,7 @@ private:
     void finish();
     void showScore();
     void saveReport();
+    void openTruth();
     bool linearShown() const;
 
     TForm1 &m_form;
@@ -73,8 +89,12 @@ private:
     QWidget *m_scoreWindow = nullptr;
     QTextBrowser *m_scoreText = nullptr;
     QLabel *m_scorePicture = nullptr;
-    QString m_shownHtml; // the score and picture the window shows, for the report
+    QWidget *m_keyRow = nullptr;
+    QLineEdit *m_key = nullptr;
+    ScorePage m_shownPage; // the score and picture the window shows, for the report
     QImage m_shownPicture;
+    bool m_truthOpened = false; // by the instructor's key, for the running exercise
+    std::optional<QString> m_trainee;
 };
 
 } // namespace varmet

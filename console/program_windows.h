@@ -7,6 +7,8 @@
 
 #include "analysis_window.h"
 #include "journal_replay.h"
+#include "situation_dock.h"
+#include "time_control.h"
 #include "ugredit.h"
 #include "unit2.h"
 
@@ -36,6 +38,9 @@ public:
     TForm1 form;
     TForm2 help;
     AnalysisWindow analysis {form};
+    // The dock "Обстановка" and the control of time, rooms of their own over the main window.
+    SituationDock situation {form};
+    TimeControl time {form};
     // Plays journals back in the main window ("Воспроизвести журнал…", the --replay option).
     JournalReplay replay {*this};
 };

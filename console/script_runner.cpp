@@ -117,6 +117,12 @@ private:
             {"sonar", &Impl::printSonar},
             {"score", &Impl::printScore},
             {"truth", &Impl::printTruth},
+            {"scoretext", &Impl::printScoreText},
+            {"situation", &Impl::situation},
+            {"speed", &Impl::speed},
+            {"pause", &Impl::pause},
+            {"resume", &Impl::resume},
+            {"period", &Impl::period},
         };
         return table;
     }
@@ -648,7 +654,8 @@ private:
     static QString decimal(long double value, int decimals)
     {
         QString text = QString::number(static_cast<double>(value), 'f', decimals);
-        if (text.startsWith('-') && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
+        if (text.startsWith('-')
+            && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
             text.remove(0, 1);
         return text;
     }
@@ -669,9 +676,10 @@ private:
             line += QStringLiteral("within=%1 since=%2 salvo=%3")
                         .arg(t.Within() ? 1 : 0)
                         .arg(t.Since ? QString::number(*t.Since) : QStringLiteral("-"),
-                            !t.Median      ? QStringLiteral("-")
-                                : t.Median->Hit ? QStringLiteral("hit")
-                                                : QString::number(std::llrint(t.Median->MissMetres)));
+                            !t.Median ? QStringLiteral("-")
+                                : t.Median->Hit
+                                ? QStringLiteral("hit")
+                                : QString::number(std::llrint(t.Median->MissMetres)));
             print(line);
         }
     }
@@ -686,6 +694,64 @@ private:
                       .arg(number)
                       .arg(decimal(truth.Bearing, 2), decimal(truth.Distance, 2),
                           decimal(truth.Course, 2), decimal(truth.Speed, 2)));
+    }
+
+    // The score window's text as shown (after "Итоги", "Завершить" or the instructor's key).
+    void printScoreText(const QStringList &words, const QString &)
+    {
+        if (!runningExercise(words))
+            return;
+        for (const QString &line : m_form.exerciseDesk().ScoreText().split(QLatin1Char('\n'))) {
+            if (!line.trimmed().isEmpty())
+                print(line.trimmed());
+        }
+    }
+
+    // --- the situation dock and the control of time
+
+    void situation(const QStringList &words, const QString &)
+    {
+        if (words.size() > 1) {
+            noMoreThan(words, 3);
+            if (words[1] != QLatin1String("limit"))
+                fail("expected limit, not \"" + words[1] + "\"");
+            bool ok = false;
+            const double cables = argument(words, 2, "limit").toDouble(&ok);
+            if (!ok || !(cables >= 0.1 && cables <= 100))
+                fail("limit must be a number in 0.1..100, not \"" + words[2] + "\"");
+            m_windows.situation.setDangerLimit(cables);
+            return;
+        }
+        for (const SlotPicture &picture : m_windows.situation.Pictures())
+            print(SituationDock::DriverLine(picture));
+    }
+
+    void speed(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        if (!m_windows.time.setSpeed(number(words, 1, "speed")))
+            fail("speed must be 1, 2, 5 or 10, not \"" + words[1] + "\"");
+    }
+
+    void pause(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_windows.time.pause();
+    }
+
+    void resume(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        m_windows.time.resume();
+    }
+
+    // Periods of the main timer as the running program has them: each runs as many ticks as the
+    // speed says, none while paused.
+    void period(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        for (int i = count(words, 1); i > 0; --i)
+            m_windows.time.period();
     }
 
     void print(const QString &line) const { m_output(line); }

@@ -31,8 +31,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QScopedValueRollback>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -275,6 +276,9 @@ TForm1::TForm1(QWidget *parent)
     setCentralWidget(scroll);
     buildControls(client);
     buildMenu();
+    // The status bar shows the time control's state; its height is fixed so that the window is
+    // placed with it.
+    statusBar()->setFixedHeight(fontMetrics().height() + 8);
     orderTabs();
     placeOnScreen();
 
@@ -340,7 +344,7 @@ void TForm1::placeOnScreen()
 
 QSize TForm1::contentSize() const
 {
-    return ClientSize + QSize(0, menuBar()->sizeHint().height());
+    return ClientSize + QSize(0, menuBar()->sizeHint().height() + statusBar()->minimumHeight());
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -115,21 +115,35 @@ ExerciseScore Exercise::Score(const FireControlState &state, bool linearShown) c
     return score;
 }
 
-void Exercise::Finish(const FireControlState &state, bool linearShown)
+void Exercise::Finish(ExerciseScore score)
 {
     if (!ended())
-        m_state.Final = Score(state, linearShown);
+        m_state.Final = std::move(score);
 }
 
 // ---- The state as JSON ---------------------------------------------------------------------
 
 namespace {
 
+double d(long double value)
+{
+    return static_cast<double>(value);
+}
+
 QJsonValue optionalOutcome(const std::optional<TorpedoOutcome> &outcome)
 {
     if (!outcome)
         return QJsonValue::Null;
-    return QJsonObject {{"miss", static_cast<double>(outcome->MissMetres)}, {"hit", outcome->Hit}};
+    QJsonArray legs;
+    for (const TorpedoLeg &leg : outcome->Run.Legs)
+        legs.append(QJsonArray {d(leg.Course), d(leg.Length)});
+    const TorpedoRun &run = outcome->Run;
+    return QJsonObject {{"miss", d(outcome->MissMetres)}, {"hit", outcome->Hit},
+        {"after", d(outcome->ClosestAfter)},
+        {"run",
+            QJsonObject {{"time", d(run.FireTime)},
+                {"from", QJsonArray {d(run.From.East), d(run.From.North)}}, {"speed", d(run.Speed)},
+                {"legs", legs}}}};
 }
 
 std::optional<TorpedoOutcome> outcomeFrom(const QJsonValue &value)
@@ -137,7 +151,42 @@ std::optional<TorpedoOutcome> outcomeFrom(const QJsonValue &value)
     if (!value.isObject())
         return std::nullopt;
     const QJsonObject o = value.toObject();
-    return TorpedoOutcome {o.value("miss").toDouble(), o.value("hit").toBool()};
+    TorpedoOutcome outcome;
+    outcome.MissMetres = o.value("miss").toDouble();
+    outcome.Hit = o.value("hit").toBool();
+    outcome.ClosestAfter = o.value("after").toDouble();
+    // Scores written before the run was kept have none: no picture of the pass then.
+    const QJsonObject run = o.value("run").toObject();
+    outcome.Run.FireTime = run.value("time").toDouble();
+    const QJsonArray from = run.value("from").toArray();
+    outcome.Run.From = {from.at(0).toDouble(), from.at(1).toDouble()};
+    outcome.Run.Speed = run.value("speed").toDouble();
+    for (const QJsonValue &leg : run.value("legs").toArray())
+        outcome.Run.Legs.push_back(
+            {leg.toArray().at(0).toDouble(), leg.toArray().at(1).toDouble()});
+    return outcome;
+}
+
+QJsonObject reasonToJson(const MissReason &reason)
+{
+    return QJsonObject {{"kind", static_cast<int>(reason.What)},
+        {"manoeuvre_after", d(reason.ManoeuvreAfter)}, {"worst", QString(QChar(reason.Worst))},
+        {"miss_with_worst_true", d(reason.MissWithWorstTrue)}};
+}
+
+MissReason reasonFrom(const QJsonValue &value)
+{
+    const QJsonObject o = value.toObject();
+    MissReason reason;
+    const int kind = o.value("kind").toInt();
+    if (kind < 0 || kind > static_cast<int>(MissReason::Kind::HitAnyway))
+        return reason;
+    reason.What = static_cast<MissReason::Kind>(kind);
+    reason.ManoeuvreAfter = o.value("manoeuvre_after").toDouble();
+    const QString worst = o.value("worst").toString();
+    reason.Worst = worst.size() == 1 ? worst[0].toLatin1() : 0;
+    reason.MissWithWorstTrue = o.value("miss_with_worst_true").toDouble();
+    return reason;
 }
 
 QJsonObject scoreToJson(const ExerciseScore &score)
@@ -162,7 +211,13 @@ QJsonObject scoreToJson(const ExerciseScore &score)
             {"since", t.Since ? QJsonValue(*t.Since) : QJsonValue::Null},
             {"median", optionalOutcome(t.Median)},
             {"wake", QJsonArray {optionalOutcome(t.Wake[0]), optionalOutcome(t.Wake[1])}},
+            {"bearing_error", d(t.BearingError)},
+            {"distance_tolerance", d(t.DistanceTolerance)},
+            {"solution_bearing", d(t.Solution.Bearing)},
+            {"reason", reasonToJson(t.Reason)},
         };
+        if (t.HitProbability)
+            o.insert("hit_probability", d(*t.HitProbability));
         targets.append(o);
     }
     return QJsonObject {{"time", score.Time}, {"targets", targets}};
@@ -196,6 +251,12 @@ ExerciseScore scoreFromJson(const QJsonObject &json)
         t.Median = outcomeFrom(o.value("median"));
         const QJsonArray wake = o.value("wake").toArray();
         t.Wake = {outcomeFrom(wake[0]), outcomeFrom(wake[1])};
+        t.BearingError = o.value("bearing_error").toDouble();
+        t.DistanceTolerance = o.value("distance_tolerance").toDouble();
+        t.Solution.Bearing = o.value("solution_bearing").toDouble();
+        t.Reason = reasonFrom(o.value("reason"));
+        if (o.value("hit_probability").isDouble())
+            t.HitProbability = o.value("hit_probability").toDouble();
         score.Targets.push_back(t);
     }
     return score;

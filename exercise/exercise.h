@@ -61,8 +61,9 @@ public:
 
     // The score now, or the final one once ended.
     ExerciseScore Score(const FireControlState &state, bool linearShown) const;
-    // Ends the exercise with the score of this moment; the sonar falls silent.
-    void Finish(const FireControlState &state, bool linearShown);
+    // Ends the exercise with the score of this moment (as Score gives it, completed by the
+    // caller where it knows more); the sonar falls silent.
+    void Finish(ExerciseScore score);
 
 private:
     explicit Exercise(ExerciseDefinition definition, ExerciseState state);

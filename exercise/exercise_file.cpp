@@ -1,5 +1,8 @@
 #include "exercise_file.h"
 
+#include "json_positions.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -153,6 +156,22 @@ private:
     QSet<QString> m_read;
 };
 
+// Where a field stands; a missing one is pointed at by the object that lacks it.
+TextPosition placeOf(const std::map<QString, TextPosition> &places, QString field)
+{
+    for (;;) {
+        if (const auto found = places.find(field); found != places.end())
+            return found->second;
+        const qsizetype cut
+            = std::max(field.lastIndexOf(QLatin1Char('.')), field.lastIndexOf(QLatin1Char('[')));
+        if (cut < 0)
+            break;
+        field.truncate(cut);
+    }
+    const auto root = places.find(QString());
+    return root != places.end() ? root->second : TextPosition {};
+}
+
 QString item(const QString &path, qsizetype index)
 {
     return QStringLiteral("%1[%2]").arg(path).arg(index);
@@ -257,6 +276,8 @@ ExerciseDefinition readDefinition(const QJsonValue &root, const QString &fallbac
     }
     if (r.has(QStringLiteral("time_limit")))
         d.TimeLimit = static_cast<std::int32_t>(r.whole(QStringLiteral("time_limit"), 1, 86400));
+    if (r.has(QStringLiteral("instructor_key")))
+        d.InstructorKey = r.text(QStringLiteral("instructor_key"));
     r.finish();
     return d;
 }
@@ -277,15 +298,18 @@ ExerciseParse ParseExercise(const QByteArray &json, const QString &fallbackName)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
-        return ExerciseRefusal {QStringLiteral("файл не является документом JSON: %1 (знак %2)")
-                                    .arg(parseErrorText(error.error))
-                                    .arg(error.offset)};
+        return ExerciseRefusal {
+            QStringLiteral("файл не является документом JSON: %1 (%2)")
+                .arg(parseErrorText(error.error), PositionText(PositionAt(json, error.offset)))};
     if (!document.isObject())
         return ExerciseRefusal {QStringLiteral("файл должен содержать объект JSON")};
     try {
         return readDefinition(document.object(), fallbackName);
     } catch (const FieldFault &fault) {
-        return ExerciseRefusal {QStringLiteral("поле «%1»: %2").arg(fault.field, fault.problem)};
+        return ExerciseRefusal {
+            QStringLiteral("поле «%1» (%2): %3")
+                .arg(fault.field, PositionText(placeOf(LocateJsonValues(json), fault.field)),
+                    fault.problem)};
     }
 }
 
@@ -307,6 +331,18 @@ ExerciseParse ReadExerciseFile(const QString &path, QByteArray *source)
     if (const auto *refusal = std::get_if<ExerciseRefusal>(&parsed))
         return refuse(refusal->Message);
     return parsed;
+}
+
+std::optional<QString> ShippedExercisesFolder(
+    const QString &programFolder, const QString &sourceFolder)
+{
+    const QString installed
+        = QDir::cleanPath(programFolder + QStringLiteral("/../share/varmet/exercises"));
+    for (const QString &folder : {installed, sourceFolder}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return std::nullopt;
 }
 
 } // namespace varmet

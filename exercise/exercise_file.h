@@ -60,6 +60,8 @@ struct ExerciseDefinition
     ScoreTolerances Tolerances;
     std::optional<std::int32_t> TimeLimit; // seconds
     std::optional<std::uint64_t> Seed;
+    // With it the instructor can open the truth while the exercise runs.
+    std::optional<QString> InstructorKey;
 
     const ExerciseTarget *target(std::int32_t number) const;
 };
@@ -77,5 +79,11 @@ ExerciseParse ParseExercise(const QByteArray &json, const QString &fallbackName)
 
 // Reads the file at `path`; an unreadable file is refused too.
 ExerciseParse ReadExerciseFile(const QString &path, QByteArray *source = nullptr);
+
+// Where the shipped exercises are: beside an installed program (`programFolder`/../share/varmet/
+// exercises), else `sourceFolder` (the source tree's, for a program run from its build); nothing
+// when neither exists.
+std::optional<QString> ShippedExercisesFolder(
+    const QString &programFolder, const QString &sourceFolder);
 
 } // namespace varmet

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 
+#include <map>
 #include <optional>
 
 namespace varmet {
@@ -15,8 +16,31 @@ namespace varmet {
 // A time of the exercise as the operational-time display writes it: "h. m - s".
 QString OperationalTimeText(std::int32_t seconds);
 
-// The score as an HTML page: the exercise's name, its time and seed, a row per target.
-QString ScoreHtml(const Exercise &exercise, const ExerciseScore &score);
+// What the page may show. While an exercise runs the trainee sees his own numbers and the outcome
+// of a salvo fired now, never the truth; the truth and the full score come after the end, or
+// earlier when the instructor opens them with the exercise's key.
+struct ScoreView
+{
+    bool TruthShown = true;
+    std::optional<QString> Trainee; // the trainee's name, when one is given
+};
+
+// The score as an HTML page with the pictures it refers to (by name, e.g. "pass1.png").
+struct ScorePage
+{
+    QString Html;
+    std::map<QString, QImage> Images;
+};
+
+// The exercise's name, its time and seed, a row per target; with the truth, each error and
+// verdict, the reason where the verdict and the salvo disagree, and a picture of each median
+// torpedo's pass by its target.
+ScorePage ScoreHtml(const Exercise &exercise, const ExerciseScore &score, const ScoreView &view);
+
+// The pass of a torpedo by the target's true track around the closest approach, `side` px square:
+// the target green (its length to scale at the closest moment), the torpedo blue, the closest
+// distance red, with a scale bar. A null image for a run without legs.
+QImage PassPicture(const ExerciseTarget &target, const TorpedoOutcome &outcome, int side);
 
 // A copy of the board with the targets' true tracks from the start to `seconds` and own ship's
 // track drawn over it, in the board's frame at that time (own ship at the centre).
@@ -26,6 +50,6 @@ QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
 // Writes the report (the score page, then the picture) to `path` as PDF. Returns the reason of a
 // failure; a file at `path` is then left as it was.
 std::optional<QString> WriteReport(
-    const QString &path, const QString &scoreHtml, const QImage &picture, const QString &title);
+    const QString &path, const ScorePage &score, const QImage &picture, const QString &title);
 
 } // namespace varmet

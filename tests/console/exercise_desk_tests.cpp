@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -81,4 +82,29 @@ TEST_F(ConsoleTest, TheReportIsAPdfAndLeavesTheLiveBoardAsItIs)
     get<QPushButton>("SaveReportButton")->click();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith("Отчет «")) << messages[0].toStdString();
+}
+
+TEST_F(ConsoleTest, TheStartOpensAtTheShippedExercisesAndTheScoreCarriesTheTraineeAndTheOdds)
+{
+    fileAnswer = Crossing;
+    get<QAction>("MExerciseStart")->trigger();
+    EXPECT_EQ(QDir(fileRequests.back().folder), QDir(QStringLiteral(VARMET_EXERCISES_DIR)));
+    ExerciseDesk &desk = form->exerciseDesk();
+    get<QAction>("MExerciseScore")->trigger();
+    EXPECT_FALSE(desk.ScoreText().contains("Обучаемый"));
+    EXPECT_FALSE(desk.ScoreText().contains("Вероятность"));
+
+    desk.setTrainee(QStringLiteral("курсант Петров"));
+    desk.hitProbability = [](int slot) -> std::optional<long double> {
+        return slot == 1 ? std::optional<long double>(0.25L) : std::nullopt;
+    };
+    get<QAction>("MExerciseScore")->trigger();
+    EXPECT_TRUE(desk.ScoreText().contains("Обучаемый: курсант Петров"));
+    EXPECT_TRUE(desk.ScoreText().contains("Вероятность попадания"));
+    EXPECT_TRUE(desk.ScoreText().contains("0.25"));
+    // The chance given at the end stands in the final score.
+    get<QAction>("MExerciseStop")->trigger();
+    desk.hitProbability = nullptr;
+    ASSERT_EQ(desk.Score().Targets.size(), 1u);
+    EXPECT_EQ(desk.Score().Targets[0].HitProbability, 0.25L);
 }

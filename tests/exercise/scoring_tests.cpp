@@ -9,7 +9,11 @@
 #include "model/motion.h"
 #include "model/units.h"
 
+#include <QJsonDocument>
+
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace varmet;
 
@@ -35,6 +39,7 @@ FireControlState Solved(long double course, long double speed = 20)
     s.TorpedoSpeed = 45;
     s.MaxRun = 19000;
     TargetSlot &slot = s.Slots[1];
+    slot.IsTarget = true;
     slot.TargetNumber = 1;
     slot.PosX = BoardCenter + 100;
     slot.PosY = BoardCenter;
@@ -108,4 +113,92 @@ TEST(Scoring, ATargetNoSlotTracksHasNoSolutionAndNoSalvo)
     EXPECT_FALSE(score.Slot);
     EXPECT_FALSE(score.Within());
     EXPECT_FALSE(score.Median);
+}
+
+// Why a verdict and the salvo disagree, and the errors judged as printed, on the same encounter.
+TEST(Scoring, ExplainsWhereVerdictAndSalvoDisagree)
+{
+    // The exact solution meets the target 294 s after firing.
+    const TargetScore exact = ScoreTarget(Target(), ScoreTolerances {}, Solved(300), true);
+    ASSERT_TRUE(exact.Median);
+    EXPECT_NEAR(static_cast<double>(exact.Median->ClosestAfter), 294, 1);
+    EXPECT_EQ(exact.Reason.What, MissReason::Kind::None);
+
+    // The zig a minute after the shot: within tolerance, a miss, the manoeuvre named with its time.
+    const TargetScore zig
+        = ScoreTarget(Target({{60, 30, 20}}), ScoreTolerances {}, Solved(300), true);
+    EXPECT_EQ(zig.Reason.What, MissReason::Kind::Manoeuvre);
+    EXPECT_EQ(zig.Reason.ManoeuvreAfter, 60);
+
+    // Course 4° off is within the 5° tolerance, but the torpedo passes wide (at 4° the same
+    // construction as for 10° gives some 170 m); the course alone made true gives the hit back.
+    const TargetScore loose = ScoreTarget(Target(), ScoreTolerances {}, Solved(304), true);
+    EXPECT_TRUE(loose.Within());
+    ASSERT_TRUE(loose.Median);
+    EXPECT_FALSE(loose.Median->Hit);
+    EXPECT_EQ(loose.Reason.What, MissReason::Kind::ErrorsAdd);
+    EXPECT_EQ(loose.Reason.Worst, 'c');
+    EXPECT_NEAR(static_cast<double>(loose.Reason.MissWithWorstTrue), 0, 0.5);
+
+    // Placed at 60 cables on the true bearing: the distance is 10 cables out (tolerance 2.5), yet
+    // the lead angle does not depend on the distance and the salvo hits.
+    FireControlState far = Solved(300);
+    far.Slots[1].PosX = BoardCenter + 120;
+    const TargetScore lucky = ScoreTarget(Target(), ScoreTolerances {}, far, false);
+    EXPECT_EQ(lucky.DistanceError, 10);
+    EXPECT_EQ(lucky.DistanceTolerance, 2.5L);
+    EXPECT_FALSE(lucky.Within());
+    ASSERT_TRUE(lucky.Median);
+    EXPECT_TRUE(lucky.Median->Hit);
+    EXPECT_EQ(lucky.Reason.What, MissReason::Kind::HitAnyway);
+}
+
+TEST(Scoring, AnErrorIsJudgedAsItIsPrinted)
+{
+    // Tolerance 2°: 2.4 prints 2 and is in, 2.5 prints 2 (half to even) and is in, 2.6 prints 3.
+    const ScoreTolerances two {2, 1, 5};
+    for (const auto &[course, printed, within] : {std::tuple {302.4L, 2.0L, true},
+             {302.5L, 2.0L, true}, {302.6L, 3.0L, false}, {297.5L, -2.0L, true}}) {
+        const TargetScore score = ScoreTarget(Target(), two, Solved(course), false);
+        EXPECT_EQ(score.CourseError, printed) << static_cast<double>(course);
+        EXPECT_EQ(score.CourseWithin, within) << static_cast<double>(course);
+    }
+}
+
+TEST(Scoring, TheSalvoIsSolvedFromWhatTheSlotHoldsNow)
+{
+    // Solved by the last tick for course 310, then "Кц" taken as 300 before the next tick solves:
+    // the score pairs the course error 0 with the salvo of course 300, which hits.
+    FireControlState s = Solved(310);
+    s.Slots[1].TargetCourse = 300;
+    const TargetScore score = ScoreTarget(Target(), ScoreTolerances {}, s, false);
+    EXPECT_EQ(score.CourseError, 0);
+    ASSERT_TRUE(score.Median);
+    EXPECT_TRUE(score.Median->Hit);
+    EXPECT_NEAR(static_cast<double>(score.Median->MissMetres), 0, 0.5);
+}
+
+TEST(Scoring, TheFinalScoreKeepsItsExplanationThroughASavedState)
+{
+    ExerciseDefinition definition;
+    definition.Targets = {Target({{60, 30, 20}})};
+    FireControlState state = Solved(300);
+    Exercise exercise(definition, "{}", "проба.json", 5, state);
+    exercise.Finish(exercise.Score(state, true));
+    const auto saved = ExerciseStateFromJson(
+        QJsonDocument::fromJson(QJsonDocument(ExerciseStateToJson(exercise.state())).toJson())
+            .object());
+    ASSERT_TRUE(saved && saved->Final && exercise.state().Final);
+    const TargetScore &before = exercise.state().Final->Targets.at(0);
+    const TargetScore &after = saved->Final->Targets.at(0);
+    EXPECT_EQ(after.Reason.What, MissReason::Kind::Manoeuvre);
+    EXPECT_EQ(after.Reason.ManoeuvreAfter, 60);
+    EXPECT_EQ(after.DistanceTolerance, before.DistanceTolerance);
+    ASSERT_TRUE(after.Median);
+    // Kept as JSON numbers: to double precision.
+    ASSERT_EQ(after.Median->Run.Legs.size(), 1u);
+    EXPECT_DOUBLE_EQ(static_cast<double>(after.Median->Run.Legs[0].Course),
+        static_cast<double>(before.Median->Run.Legs[0].Course));
+    EXPECT_DOUBLE_EQ(static_cast<double>(after.Median->ClosestAfter),
+        static_cast<double>(before.Median->ClosestAfter));
 }

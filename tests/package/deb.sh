@@ -33,7 +33,10 @@ echo "$(basename "$DEB"): $(du -k "$DEB" | cut -f1) KiB"
 for file in usr/bin/varmet \
     "usr/share/applications/$APP_ID.desktop" \
     usr/share/icons/hicolor/scalable/apps/varmet.svg \
-    "usr/share/metainfo/$APP_ID.metainfo.xml"; do
+    "usr/share/metainfo/$APP_ID.metainfo.xml" \
+    usr/share/varmet/exercises/crossing.json \
+    usr/share/varmet/exercises/stern_chase.json \
+    usr/share/varmet/exercises/two_targets.json; do
     [[ -f $ROOT/$file ]] || fail "missing /$file"
 done
 # The stripped program still loads its libraries and runs: without a display it ends at once.

@@ -1,0 +1,122 @@
+// The dock "Обстановка" and the control of time through the real windows: a target that will pass
+// inside the limit is red, one that has passed is not; the main timer's period runs as many ticks
+// as the speed says, none while paused, and the journal keeps the ticks and the changes.
+
+#include "console/program_windows.h"
+#include "console/script_runner.h"
+
+#include <QDockWidget>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace varmet;
+
+namespace {
+
+struct Program
+{
+    Program()
+    {
+        for (QTimer *timer : windows.form.findChildren<QTimer *>())
+            timer->stop(); // the test runs the periods
+    }
+    void run(const QStringList &lines)
+    {
+        for (const QString &line : lines)
+            runner.runLine(line);
+    }
+    QString clock() const { return windows.form.findChild<QLabel *>("Label12")->text(); }
+    // One period of the real main timer, as its timeout delivers it.
+    void period()
+    {
+        QTimer *timer = windows.form.findChild<QTimer *>("Timer1");
+        ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout"));
+    }
+
+    ProgramWindows windows;
+    QStringList printed;
+    ScriptRunner runner {windows, [this](const QString &line) { printed << line; }};
+};
+
+} // namespace
+
+TEST(SituationDock, MarksATargetPassingInsideTheLimitRed)
+{
+    Program p;
+    // Slot 1 closes to pass over own ship; slot 2 draws away north.
+    p.run({"step LabeledEdit7 up 90", "step LabeledEdit8 up 40", "step LabeledEdit9 down 90",
+        "step LabeledEdit1 down 8", "tick", "step SpinEdit2 up", "step LabeledEdit4 up 2",
+        "step LabeledEdit7 up 45", "step LabeledEdit8 up 60", "step LabeledEdit1 up 10", "tick 2",
+        "menu MSituation"});
+    QDockWidget *dock = p.windows.form.findChild<QDockWidget *>("SituationDock");
+    ASSERT_TRUE(dock->isVisible());
+    auto *table = dock->findChild<QTableWidget *>("SituationTable");
+    const auto background
+        = [table](int row, int column) { return table->item(row, column)->background().color(); };
+    const QColor white(Qt::white);
+    EXPECT_NE(background(0, 1), white);
+    EXPECT_EQ(background(1, 1), white);
+    EXPECT_EQ(background(2, 1), white);
+    EXPECT_EQ(table->item(0, 7)->text(), "19:58");
+    EXPECT_EQ(table->item(1, 7)->text(), "—");
+    EXPECT_EQ(table->item(2, 1)->text(), "");
+    // The table follows the ticks while shown.
+    p.run({"tick 60"});
+    EXPECT_EQ(table->item(0, 7)->text(), "18:58");
+}
+
+TEST(TimeControl, APeriodRunsTheSpeedsTicksNoneWhilePausedAndTheJournalKeepsThem)
+{
+    Program p;
+    p.period();
+    EXPECT_EQ(p.clock(), "0. 0 - 1");
+    p.run({"speed 5"});
+    p.period();
+    EXPECT_EQ(p.clock(), "0. 0 - 6");
+    p.run({"pause"});
+    p.period();
+    p.period();
+    EXPECT_EQ(p.clock(), "0. 0 - 6");
+    p.run({"resume", "speed 10"});
+    p.period();
+    EXPECT_EQ(p.clock(), "0. 0 - 16");
+    EXPECT_EQ(p.windows.form.journal().text().toStdString(),
+        "tick 1\nspeed 5\ntick 5\npause\nresume\nspeed 10\ntick 10\n");
+    EXPECT_THROW(p.run({"speed 3"}), ScriptError);
+}
+
+TEST(ExerciseScore, ThePictureOfThePassComesWithTheTruthOnly)
+{
+    Program p;
+    p.run({QStringLiteral("exercise " SCENARIO_DIR "/exercises/keyed_crossing.json"),
+        "step LabeledEdit7 up 45", "step LabeledEdit8 up 60", "step LabeledEdit9 down 94",
+        "step LabeledEdit1 down 8", "tick 2", "menu MExerciseScore"});
+    auto *text = p.windows.form.findChild<QTextBrowser *>("ScoreText");
+    const auto pass = [text] {
+        return text->document()
+            ->resource(QTextDocument::ImageResource, QUrl("pass1.png"))
+            .value<QImage>();
+    };
+    EXPECT_FALSE(text->toHtml().contains("pass1.png"));
+    p.run({"menu MExerciseStop"});
+    ASSERT_TRUE(text->toHtml().contains("pass1.png"));
+    const QImage picture = pass();
+    ASSERT_FALSE(picture.isNull());
+    // Target (green), torpedo (blue) and the closest distance (red) are all drawn.
+    bool green = false, blue = false, red = false;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            green = green || (c.green() > 120 && c.red() < 60 && c.blue() < 60);
+            blue = blue || (c.blue() > 150 && c.red() < 60 && c.green() < 60);
+            red = red || (c.red() > 170 && c.green() < 60 && c.blue() < 60);
+        }
+    }
+    EXPECT_TRUE(green && blue && red);
+}
