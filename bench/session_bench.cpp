@@ -111,6 +111,25 @@ void OpenDaySession(benchmark::State &state)
 }
 BENCHMARK(OpenDaySession)->Unit(benchmark::kMillisecond);
 
+// Opening a session with as many own-ship legs as a session may hold (Arg 100 000), and refusing
+// one with ten times that (Arg 1 000 000).
+void OpenSessionWithManyLegs(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("legs.vsession");
+    SessionData many = Day();
+    std::vector<OwnLeg> legs;
+    for (std::int64_t leg = 0; leg < state.range(0); ++leg)
+        legs.push_back({0, {leg * 1.5L, leg * -2.25L}, 3.0L, 12});
+    many.state.OwnTrack = OwnShipTrack::FromLegs(legs, DayTicks);
+    SaveSessionFile(path, many);
+    for (auto _ : state) {
+        SessionData session;
+        benchmark::DoNotOptimize(OpenSessionFile(path, session));
+    }
+}
+BENCHMARK(OpenSessionWithManyLegs)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
 // One operator action as the console records it: the line built and appended (a press, a
 // repeat merged with the one before, a release that turns the press into a click).
 void JournalAction(benchmark::State &state)

@@ -33,8 +33,8 @@ QString CutShort(qsizetype has, std::int64_t needs)
     return QStringLiteral("в файле только %1 байт, а по заголовку нужно %2").arg(has).arg(needs);
 }
 
-// The pixel indices of a run-length coded picture, bottom row first, rows of `stride` bytes;
-// `what` says why there are none.
+// The pixel indices of a run-length coded picture, in the order the runs give the rows, rows of
+// `stride` bytes; `what` says why there are none.
 struct Expanded
 {
     QByteArray pixels;
@@ -90,7 +90,7 @@ Expanded ExpandRuns(
 
 } // namespace
 
-std::optional<QString> MakeBitmapWhole(QByteArray &file)
+std::optional<QString> MakeBitmapWhole(QByteArray &file, int maxSide)
 {
     if (!file.startsWith("BM"))
         return std::nullopt;
@@ -136,18 +136,32 @@ std::optional<QString> MakeBitmapWhole(QByteArray &file)
     }
     if (!((coding == Rle8 && depth == 8) || (coding == Rle4 && depth == 4)))
         return std::nullopt;
-    if (signedHeight < 0)
-        return QStringLiteral("сжатый рисунок не может храниться сверху вниз");
     if (file.size() < pixelsStart)
         return CutShort(file.size(), pixelsStart);
+    // The expansion takes a byte a pixel: only for a picture the board could take.
+    if (width > maxSide || height > maxSide)
+        return QStringLiteral("рисунок размером %1 × %2 точек больше допустимых %3 × %3")
+            .arg(width)
+            .arg(height)
+            .arg(maxSide);
 
     Expanded expanded
         = ExpandRuns(file, static_cast<qsizetype>(pixelsStart), width, height, coding == Rle4);
     if (expanded.pixels.isNull())
         return expanded.what;
+    if (signedHeight < 0) {
+        // Stored top down: the runs gave the top row first; plain rows go bottom up.
+        const auto stride = static_cast<qsizetype>(expanded.pixels.size() / height);
+        QByteArray bottomUp;
+        bottomUp.reserve(expanded.pixels.size());
+        for (qsizetype row = static_cast<qsizetype>(height) - 1; row >= 0; --row)
+            bottomUp.append(expanded.pixels.constData() + row * stride, stride);
+        expanded.pixels = std::move(bottomUp);
+    }
     // The same header and palette over plain 8-bit rows.
     QByteArray plain = file.left(static_cast<qsizetype>(paletteEnd));
     qToLittleEndian<std::uint32_t>(static_cast<std::uint32_t>(paletteEnd), plain.data() + 10);
+    qToLittleEndian<std::int32_t>(static_cast<std::int32_t>(height), plain.data() + 22);
     qToLittleEndian<std::uint16_t>(8, plain.data() + 28);
     qToLittleEndian<std::uint32_t>(Plain, plain.data() + 30);
     qToLittleEndian<std::uint32_t>(

@@ -16,8 +16,9 @@ namespace varmet {
 // Checks (and for run-length coding rewrites) the bytes of a file that begins as a bitmap.
 // Returns the reason a bitmap is cut short or malformed, as a clause to follow "the file is
 // not a valid BMP picture". A file whose header this check does not know (not "BM", an unusual
-// pixel depth or coding) is left as it is for the image library to judge. The picture's size
-// must have been found within the board's limit before: the expansion takes one byte a pixel.
-std::optional<QString> MakeBitmapWhole(QByteArray &file);
+// pixel depth or coding) is left as it is for the image library to judge. A run-length coded
+// picture over `maxSide` px either way is refused unexpanded (the expansion takes a byte a pixel).
+// Top-down run-length pictures are expanded too, into bottom-up rows.
+std::optional<QString> MakeBitmapWhole(QByteArray &file, int maxSide);
 
 } // namespace varmet

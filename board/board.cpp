@@ -1,5 +1,7 @@
 #include "board.h"
 
+#include <algorithm>
+
 #include "picture_file.h"
 #include "scale_labels.h"
 
@@ -111,10 +113,21 @@ void Board::hideEraser()
     m_eraserShown = false;
 }
 
+namespace {
+
+int HeldOnReach(int position)
+{
+    return std::clamp(position, -Board::MousePositionReach, Board::MousePositionReach);
+}
+
+} // namespace
+
 void Board::Image3MouseDown(int x, int y, bool eraserOn)
 {
     if (!eraserOn)
         return;
+    x = HeldOnReach(x);
+    y = HeldOnReach(y);
     hideEraser();
     showEraser(x, y);
     m_canvas.setBrushColor(BoardColour::White);
@@ -125,6 +138,8 @@ void Board::Image3MouseMove(int x, int y, bool leftButtonHeld, bool eraserOn)
 {
     if (!leftButtonHeld || !eraserOn)
         return;
+    x = HeldOnReach(x);
+    y = HeldOnReach(y);
     hideEraser();
     showEraser(x, y);
     m_canvas.fillRect(x - PatchReach, y - PatchReach, x + PatchReach, y + PatchReach);

@@ -53,6 +53,9 @@ public:
     // The eraser, while `eraserOn` (the eraser button is down): a press wipes a 10 x 10 patch and
     // shows the dotted outline, a move with the left button held moves both, a release removes
     // the outline.
+    // Positions beyond MousePositionReach either way are held there: far off the board, and far
+    // from where arithmetic on them could overflow.
+    static constexpr int MousePositionReach = 1 << 20;
     void Image3MouseDown(int x, int y, bool eraserOn);
     void Image3MouseMove(int x, int y, bool leftButtonHeld, bool eraserOn);
     void Image3MouseUp(bool eraserOn);

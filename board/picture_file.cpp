@@ -1,18 +1,23 @@
 #include "picture_file.h"
 
 #include "bitmap_data.h"
+#include "png_data.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,6 +135,12 @@ bool WithinLimit(QSize size)
 
 std::variant<QImage, QString> DecodePicture(QByteArray bytes, PictureFormat format)
 {
+    // A lying chunk length would have the library take its memory before it reads the chunk.
+    if (format == PictureFormat::Png) {
+        if (const auto fault = CheckPngChunks(bytes))
+            return QStringLiteral("файл не является допустимым рисунком формата PNG: %1")
+                .arg(*fault);
+    }
     QSize size;
     {
         // The header alone gives the size, before any pixel memory is taken.
@@ -145,9 +156,10 @@ std::variant<QImage, QString> DecodePicture(QByteArray bytes, PictureFormat form
         if (size.isValid() && !WithinLimit(size))
             return TooLarge(size);
     }
-    // A header the library cannot read fails the reading below.
-    if (format == PictureFormat::Bmp && size.isValid()) {
-        if (const auto fault = MakeBitmapWhole(bytes))
+    // Also when the library finds no size in the header (it reads none from a top-down
+    // run-length picture, and would decode one leaving skipped pixels unwritten).
+    if (format == PictureFormat::Bmp) {
+        if (const auto fault = MakeBitmapWhole(bytes, MaxPictureSide))
             return QStringLiteral("файл не является допустимым рисунком формата BMP: %1")
                 .arg(*fault);
     }
@@ -197,9 +209,11 @@ struct AsideFile
     }
 };
 
+// Reads to the end, never more than `limit` bytes whatever the file's size said: a file may grow
+// while it is read.
 bool ReadAll(int fd, QByteArray &bytes, qint64 expected, qint64 limit)
 {
-    bytes.reserve(static_cast<qsizetype>(expected));
+    bytes.reserve(static_cast<qsizetype>(std::min(expected, limit)));
     char chunk[1 << 16];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -215,6 +229,36 @@ bool ReadAll(int fd, QByteArray &bytes, qint64 expected, qint64 limit)
         }
         bytes.append(chunk, static_cast<qsizetype>(got));
     }
+}
+
+// The files a save writes aside: hidden, short (so that any name the file system allows can be
+// saved beside them), and marked as the program's own by their prefix.
+constexpr char AsidePrefix[] = ".varmet-aside-";
+constexpr std::size_t AsideNameLength = sizeof AsidePrefix - 1 + 6; // mkostemp's six letters
+
+// Removes what saves killed mid-write left in `folder`: every aside file that no live save holds
+// locked. (A save holds its aside file locked from its creation until it is put in place.)
+void RemoveStaleAsides(const QByteArray &folder)
+{
+    DIR *dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() != AsideNameLength || !name.starts_with(AsidePrefix))
+            continue;
+        Descriptor file {::openat(
+            dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+        struct stat about
+        {
+        };
+        if (file.fd < 0 || ::fstat(file.fd, &about) != 0 || !S_ISREG(about.st_mode))
+            continue;
+        if (::flock(file.fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, entry->d_name, 0); // removed while held: no save can take it now
+    }
+    ::closedir(dir);
 }
 
 bool WriteAll(int fd, const QByteArray &bytes)
@@ -282,6 +326,10 @@ std::variant<QByteArray, QString> ReadRegularFile(const QString &path, qint64 li
         return SystemReason(errno, Access::Read);
     if (!S_ISREG(about.st_mode))
         return NotARegularFile(about.st_mode);
+    // A regular file after all: its reads may wait for the disk as usual.
+    const int flags = ::fcntl(file.fd, F_GETFL);
+    if (flags < 0 || ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return SystemReason(errno, Access::Read);
     if (about.st_size > limit)
         return QStringLiteral("файл слишком велик: %1 МБ, а допустимо не больше %2 МБ")
             .arg((about.st_size + (1 << 20) - 1) >> 20)
@@ -332,10 +380,26 @@ std::optional<QString> WriteFileInPlace(const QString &path, const QByteArray &b
 
     // Aside: a hidden name beside the target, so that the rename stays within one file system.
     const qsizetype slash = target.lastIndexOf('/');
-    AsideFile aside {target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX"};
-    Descriptor file {::mkostemp(aside.name.data(), O_CLOEXEC)};
-    if (file.fd < 0)
-        return SystemReason(errno, Access::Write);
+    const QByteArray folder = target.left(slash + 1);
+    RemoveStaleAsides(folder);
+    AsideFile aside;
+    Descriptor file;
+    for (;;) {
+        aside.name = folder + AsidePrefix + "XXXXXX";
+        file.fd = ::mkostemp(aside.name.data(), O_CLOEXEC);
+        if (file.fd < 0)
+            return SystemReason(errno, Access::Write);
+        // Held while it is written; should another save's clean-up have taken it between its
+        // creation and the lock, it is gone from the folder: start over.
+        struct stat made
+        {
+        };
+        if (::flock(file.fd, LOCK_EX) != 0 || ::fstat(file.fd, &made) != 0)
+            return SystemReason(errno, Access::Write);
+        if (made.st_nlink > 0)
+            break;
+        file.closeNow();
+    }
     aside.made = true;
     if (::fchmod(file.fd, mode) != 0 || !WriteAll(file.fd, bytes) || ::fsync(file.fd) != 0
         || file.closeNow() != 0)

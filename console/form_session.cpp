@@ -17,6 +17,7 @@
 #include "board/picture_file.h"
 #include "cycle/tick_cycle.h"
 #include "model/number_text.h"
+#include "session/input_limits.h"
 #include "session/session_file.h"
 
 #include <QCheckBox>
@@ -142,9 +143,8 @@ std::optional<QString> TForm1::checkControls(const ControlStates &controls) cons
         for (const QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
             if (!IsProgramControl(box))
                 continue;
-            bool ok = false;
-            const double value = controls.at(box->objectName()).toDouble(&ok);
-            if (!ok || value < box->minimum() || value > box->maximum())
+            // "nan" reads as a number, and the box would take it as its maximum.
+            if (!FiniteIn(controls.at(box->objectName()), box->minimum(), box->maximum()))
                 return problem(box->objectName(),
                     QStringLiteral("значение «%1» вне пределов %2..%3")
                         .arg(controls.at(box->objectName()))

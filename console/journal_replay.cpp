@@ -1,18 +1,24 @@
 #include "journal_replay.h"
 
+#include "desk_settings.h"
 #include "program_windows.h"
 #include "script_runner.h"
 
 #include "board/picture_file.h"
+#include "exercise/exercise_file.h"
+#include "session/input_limits.h"
+#include "session/replay_files.h"
 #include "session/session_file.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QToolBar>
 #include <QToolButton>
@@ -21,13 +27,23 @@ namespace varmet {
 
 namespace {
 
-// The ticks a line runs: "tick" and "tick N"; none for any other line.
-int TicksOf(const QString &line)
+// Lines run in one slice of the event loop's time: a few milliseconds' work.
+constexpr int LinesPerSlice = 200;
+
+// The ticks a line runs: "tick" and "tick N"; none for any other line, nor for a "tick" line
+// that cannot run (the runner names its fault when it comes to it).
+qint64 TicksOf(const QString &line)
 {
-    const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.isEmpty() || words.front() != QLatin1String("tick"))
+    if (!line.startsWith(QLatin1String("tick")))
         return 0;
-    return words.size() == 1 ? 1 : words[1].toInt();
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const QStringList words = line.split(blanks, Qt::SkipEmptyParts);
+    if (words.isEmpty() || words.front() != QLatin1String("tick") || words.size() > 2)
+        return 0;
+    if (words.size() == 1)
+        return 1;
+    const CountRead count = ReadCount(words[1]);
+    return count.problem.isEmpty() ? count.value : 0;
 }
 
 bool IsOperatorInput(QEvent::Type type)
@@ -63,7 +79,14 @@ JournalReplay::JournalReplay(ProgramWindows &windows)
     : m_windows(windows)
     , m_form(windows.form)
 {
-    connect(&m_clock, &QTimer::timeout, this, &JournalReplay::stepOneTick);
+    // A tick asked for while the last one is still on its way (a long run of lines) waits for it.
+    connect(&m_clock, &QTimer::timeout, this, [this] {
+        if (!m_tickWanted)
+            stepOneTick();
+    });
+    m_slice.setSingleShot(true);
+    m_slice.setInterval(0);
+    connect(&m_slice, &QTimer::timeout, this, &JournalReplay::advance);
 }
 
 JournalReplay::~JournalReplay()
@@ -131,8 +154,14 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
     m_ticksLeftInLine = 0;
     m_ticksDone = 0;
     m_ticksTotal = 0;
+    m_tickWanted = false;
+    m_leaving = false;
     for (const QString &line : m_lines)
-        m_ticksTotal += std::max(0, TicksOf(line.trimmed()));
+        m_ticksTotal += TicksOf(line.trimmed());
+    auto scratch = std::make_unique<QTemporaryDir>();
+    if (!scratch->isValid())
+        return QStringLiteral("Журнал не воспроизводится: не удалось создать временную папку "
+                              "для файлов, которые он записывает.");
 
     m_hooks = std::make_unique<Hooks>(
         Hooks {m_form.showMessage, m_form.askFileName, m_form.askToSave, {}});
@@ -142,15 +171,19 @@ std::optional<QString> JournalReplay::start(const QString &path, int ticksPerSec
         m_windows, [this](const QString &line) { showProgress(line); });
     // A journal asks nothing; the operator closing the window during a replay is asked as ever.
     m_form.askToSave = m_hooks->askToSave;
-    // Pictures and sessions the journal saved are written aside, never over the operator's.
-    m_scratch = std::make_unique<QTemporaryDir>();
-    const auto answer = m_form.askFileName;
-    m_form.askFileName = [this, answer](const TForm1::FileRequest &request) {
-        const QString path = answer(request);
-        if (request.kind != TForm1::FileRequest::Kind::Save || path.isEmpty())
-            return path;
-        return m_scratch->filePath(QFileInfo(path).fileName());
-    };
+    // Whatever the journal saves is written aside, never over the operator's files; what it
+    // opens is looked up by name beside it.
+    m_scratch = std::move(scratch);
+    m_operatorsFolder = DeskSettings::lastFolder();
+    QStringList library = ReplayFiles::ExerciseLibrary();
+    if (const auto shipped = ShippedExercisesFolder(
+            QCoreApplication::applicationDirPath(), QStringLiteral(VARMET_SOURCE_EXERCISES)))
+        library << *shipped;
+    m_files
+        = std::make_unique<ReplayFiles>(m_scratch->path(), QFileInfo(path).absolutePath(), library);
+    m_runner->confine({[this](const QString &asked) { return m_files->write(asked); },
+        [this](const QString &asked, ReplayFiles::Read kind) { return m_files->read(asked, kind); },
+        [this] { m_leaving = true; }});
     // Only the bar may act: no menu, no shortcut.
     for (QAction *action : m_form.findChildren<QAction *>()) {
         if (!action->shortcut().isEmpty()) {
@@ -179,23 +212,48 @@ void JournalReplay::setPaused(bool paused)
     if (!isRunning())
         return;
     m_pause->setText(paused ? QStringLiteral("Продолжить") : QStringLiteral("Пауза"));
-    if (paused || isFinished())
+    if (paused || isFinished()) {
         m_clock.stop();
-    else
-        m_clock.start();
+        m_slice.stop();
+        return;
+    }
+    m_clock.start();
+    if (m_tickWanted)
+        m_slice.start();
 }
 
 void JournalReplay::stepOneTick()
 {
     if (!isRunning())
         return;
+    m_tickWanted = true;
+    advance();
+}
+
+void JournalReplay::advance()
+{
+    if (!isRunning())
+        return;
+    qsizetype running = m_next; // the line that runs now, for the message should it fail
     try {
-        while (m_next < m_lines.size()) {
+        for (int budget = LinesPerSlice; m_next < m_lines.size(); --budget) {
+            // Lines wait for the tick they stand before; those after the last tick run with it.
+            if (!m_tickWanted && m_ticksDone < m_ticksTotal)
+                break;
+            if (budget == 0) {
+                m_slice.start();
+                break;
+            }
+            running = m_next;
             const QString line = m_lines[m_next].trimmed();
-            const int ticks = TicksOf(line);
+            const qint64 ticks = TicksOf(line);
             if (ticks <= 0) {
                 ++m_next;
                 m_runner->runLine(line);
+                if (m_leaving) {
+                    reachedEnd(QStringLiteral("журнал закончен командой «Выход»"));
+                    return;
+                }
                 continue;
             }
             if (m_ticksLeftInLine == 0)
@@ -204,28 +262,31 @@ void JournalReplay::stepOneTick()
             ++m_ticksDone;
             if (--m_ticksLeftInLine == 0)
                 ++m_next;
-            break;
+            m_tickWanted = false;
         }
-    } catch (const ScriptError &error) {
+    } catch (const std::exception &error) {
         fail(QStringLiteral("Журнал не воспроизводится: строка %1: %2")
-                 .arg(m_next)
+                 .arg(running + 1)
                  .arg(QString::fromStdString(error.what())));
         return;
     }
-    // Lines after the last tick run with it.
-    if (m_ticksDone == m_ticksTotal) {
-        while (m_next < m_lines.size())
-            m_runner->runLine(m_lines[m_next++]);
-    }
     if (isFinished()) {
-        m_clock.stop();
-        m_pause->setEnabled(false);
-        m_step->setEnabled(false);
-        showProgress(QStringLiteral("воспроизведение окончено"));
-        emit finished();
+        reachedEnd(QStringLiteral("воспроизведение окончено"));
         return;
     }
     showProgress();
+}
+
+void JournalReplay::reachedEnd(const QString &note)
+{
+    m_next = m_lines.size();
+    m_tickWanted = false;
+    m_clock.stop();
+    m_slice.stop();
+    m_pause->setEnabled(false);
+    m_step->setEnabled(false);
+    showProgress(note);
+    emit finished();
 }
 
 void JournalReplay::showProgress(const QString &note)
@@ -250,6 +311,8 @@ void JournalReplay::stop()
     if (!isRunning())
         return;
     m_clock.stop();
+    m_slice.stop();
+    m_tickWanted = false;
     qApp->removeEventFilter(this);
     m_runner.reset();
     m_form.showMessage = m_hooks->showMessage;
@@ -260,7 +323,10 @@ void JournalReplay::stop()
     m_hooks.reset();
     m_form.menuBar()->setEnabled(true);
     m_bar->hide();
+    m_files.reset();
     m_scratch.reset();
+    // The journal's saves chose the scratch folder, not the operator.
+    DeskSettings::keepFolderOf(QDir(m_operatorsFolder).filePath(QStringLiteral("-")));
     m_form.setTimersLive(true);
 }
 

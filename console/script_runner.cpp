@@ -12,6 +12,7 @@
 #include "up_down.h"
 
 #include "board/board.h"
+#include "session/input_limits.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMouseEvent>
@@ -56,10 +58,18 @@ public:
         , m_output(std::move(output))
     {
         m_form.showMessage = [this](const QString &message) { print("message: " + message); };
-        m_form.askFileName = [this](const TForm1::FileRequest &) {
+        m_form.askFileName = [this](const TForm1::FileRequest &request) {
             const QString answer = m_fileAnswer.value_or(QString());
             m_fileAnswer.reset();
-            return answer;
+            if (answer.isEmpty() || !m_confinement)
+                return answer;
+            // Refused: the dialog is cancelled, and the line fails once the handler is back.
+            const ConfinedPath confined = request.kind == TForm1::FileRequest::Kind::Save
+                ? m_confinement->write(answer)
+                : m_confinement->read(answer, ReplayFiles::Read::Any);
+            if (confined.refused())
+                m_fileRefusal = QStringLiteral("файл «%1»: %2").arg(answer, confined.refusal);
+            return confined.path;
         };
         // A question is answered yes: the file dialog that may follow gets the command's path.
         m_form.askToSave = [this](const QString &question) {
@@ -76,6 +86,8 @@ public:
             fail("unknown command \"" + command + "\"");
         (this->*(handler->second))(words, line);
     }
+
+    void confine(ScriptConfinement confinement) { m_confinement = std::move(confinement); }
 
 private:
     using Command = void (Impl::*)(const QStringList &, const QString &);
@@ -150,10 +162,10 @@ private:
     {
         if (index >= words.size())
             return 1;
-        const int n = number(words, index, "count");
-        if (n < 0)
-            fail("negative count");
-        return n;
+        const CountRead n = ReadCount(words[index]);
+        if (!n.problem.isEmpty())
+            fail(n.problem);
+        return n.value;
     }
 
     static void noMoreThan(const QStringList &words, int size)
@@ -227,6 +239,41 @@ private:
         if (word == "off")
             return false;
         fail("expected on or off, not \"" + word + "\"");
+    }
+
+    // --- files named by the script
+
+    QString writePath(const QString &asked) const
+    {
+        if (!m_confinement)
+            return asked;
+        const ConfinedPath confined = m_confinement->write(asked);
+        if (confined.refused())
+            fail(QStringLiteral("файл «%1» не записан: %2").arg(asked, confined.refusal));
+        return confined.path;
+    }
+
+    QString readPath(const QString &asked, ReplayFiles::Read kind) const
+    {
+        if (!m_confinement)
+            return asked;
+        const ConfinedPath confined = m_confinement->read(asked, kind);
+        if (confined.refused())
+            fail(QStringLiteral("файл «%1» не прочитан: %2").arg(asked, confined.refusal));
+        return confined.path;
+    }
+
+    // Runs `act` with `path` as the answer of the file dialog it may open.
+    template<class Act>
+    void answeringFiles(const QString &path, Act act)
+    {
+        if (!path.isEmpty())
+            m_fileAnswer = path;
+        m_fileRefusal.reset();
+        act();
+        m_fileAnswer.reset();
+        if (const std::optional<QString> refusal = std::exchange(m_fileRefusal, std::nullopt))
+            fail(*refusal);
     }
 
     // --- commands
@@ -347,11 +394,7 @@ private:
     {
         auto *button = controlAs<QAbstractButton>(argument(words, 1, "control"), "a button");
         // A button that opens a file dialog ("Сохранить отчет") gets PATH as its answer.
-        const QString path = restOfLine(line, 2);
-        if (!path.isEmpty())
-            m_fileAnswer = path;
-        button->click();
-        m_fileAnswer.reset();
+        answeringFiles(restOfLine(line, 2), [button] { button->click(); });
     }
 
     void mouse(const QStringList &words, const QString &)
@@ -389,11 +432,11 @@ private:
         auto *action = m_form.findChild<QAction *>(name);
         if (!action)
             fail("unknown menu item \"" + name + "\"");
-        const QString path = restOfLine(line, 2);
-        if (!path.isEmpty())
-            m_fileAnswer = path;
-        action->trigger();
-        m_fileAnswer.reset();
+        if (name == QLatin1String("MExit") && m_confinement && m_confinement->leave) {
+            m_confinement->leave();
+            return;
+        }
+        answeringFiles(restOfLine(line, 2), [action] { action->trigger(); });
     }
 
     void key(const QStringList &words, const QString &)
@@ -473,7 +516,7 @@ private:
         if (path.isEmpty())
             fail("missing path");
         Q_UNUSED(words);
-        if (!m_form.board().canvas().picture().save(path, "PNG"))
+        if (!m_form.board().canvas().picture().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -494,7 +537,7 @@ private:
             fail("missing path");
         // Pending layout and placement first, as the operator's screen would show them.
         QApplication::processEvents();
-        if (!window->grab().save(path, "PNG"))
+        if (!window->grab().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -506,7 +549,7 @@ private:
         const QString path = restOfLine(line, 2);
         if (path.isEmpty())
             fail("missing path");
-        if (!w->grab().save(path, "PNG"))
+        if (!w->grab().save(writePath(path), "PNG"))
             fail("cannot write " + path);
     }
 
@@ -518,9 +561,9 @@ private:
             fail("missing path");
         std::optional<QString> refusal;
         if (what == "save")
-            refusal = m_form.saveSession(path);
+            refusal = m_form.saveSession(writePath(path));
         else if (what == "open")
-            refusal = m_form.openSession(path);
+            refusal = m_form.openSession(readPath(path, ReplayFiles::Read::Any));
         else
             fail("expected save or open, not \"" + what + "\"");
         if (refusal)
@@ -532,7 +575,7 @@ private:
         const QString path = restOfLine(line, 1);
         if (path.isEmpty())
             fail("missing path");
-        if (const auto failure = m_form.saveJournal(path))
+        if (const auto failure = m_form.saveJournal(writePath(path)))
             print("message: " + *failure);
     }
 
@@ -560,16 +603,16 @@ private:
     {
         noMoreThan(words, 3);
         const auto set = [&words](int index, const char *what, const char *box, QWidget *window) {
-            bool ok = false;
-            const double value = argument(words, index, what).toDouble(&ok);
             auto *spin = window->findChild<QDoubleSpinBox *>(QLatin1String(box));
-            if (!ok || value < spin->minimum() || value > spin->maximum())
+            const std::optional<double> value
+                = FiniteIn(argument(words, index, what), spin->minimum(), spin->maximum());
+            if (!value)
                 fail(QStringLiteral("%1 must be a number in %2..%3, not \"%4\"")
                          .arg(QLatin1String(what))
                          .arg(spin->minimum())
                          .arg(spin->maximum())
                          .arg(words[index]));
-            return std::pair {spin, value};
+            return std::pair {spin, *value};
         };
         const auto bearing = set(1, "bearing deviation", "SigmaBearing", &m_windows.analysis);
         const auto distance = set(2, "distance deviation", "SigmaDistance", &m_windows.analysis);
@@ -622,18 +665,26 @@ private:
 
     // --- exercises
 
-    void startExercise(const QStringList &words, const QString &)
+    // "exercise PATH [SEED]": PATH may hold blanks. The whole rest of the line is PATH when it
+    // names a file; otherwise its last word is the seed.
+    void startExercise(const QStringList &words, const QString &line)
     {
-        noMoreThan(words, 3);
-        const QString path = argument(words, 1, "path");
+        argument(words, 1, "path");
+        QString path = restOfLine(line, 1);
+        const auto found = [this](const QString &asked) {
+            return m_confinement ? !m_confinement->read(asked, ReplayFiles::Read::Exercise).refused()
+                                 : QFileInfo::exists(asked);
+        };
         std::optional<std::uint64_t> seed;
-        if (words.size() > 2) {
+        if (words.size() > 2 && !found(path)) {
             bool ok = false;
-            seed = words[2].toULongLong(&ok);
+            seed = words.back().toULongLong(&ok);
             if (!ok)
-                fail("SEED is not a whole number: \"" + words[2] + "\"");
+                fail("SEED is not a whole number: \"" + words.back() + "\"");
+            path.chop(words.back().size());
+            path = path.trimmed();
         }
-        m_form.exerciseDesk().Start(path, seed);
+        m_form.exerciseDesk().Start(readPath(path, ReplayFiles::Read::Exercise), seed);
     }
 
     const Exercise *runningExercise(const QStringList &words) const
@@ -760,6 +811,8 @@ private:
     TForm1 &m_form;
     Output m_output;
     std::optional<QString> m_fileAnswer;
+    std::optional<QString> m_fileRefusal; // a path the confinement refused in a file dialog
+    std::optional<ScriptConfinement> m_confinement;
 };
 
 ScriptRunner::ScriptRunner(ProgramWindows &windows, Output output)
@@ -767,6 +820,11 @@ ScriptRunner::ScriptRunner(ProgramWindows &windows, Output output)
 { }
 
 ScriptRunner::~ScriptRunner() = default;
+
+void ScriptRunner::confine(ScriptConfinement confinement)
+{
+    m_impl->confine(std::move(confinement));
+}
 
 void ScriptRunner::runLine(const QString &line)
 {

@@ -8,6 +8,8 @@
 
 #include "program_windows.h"
 
+#include "session/replay_files.h"
+
 #include <QString>
 
 #include <functional>
@@ -20,6 +22,15 @@ namespace varmet {
 struct ScriptError : std::runtime_error
 {
     using std::runtime_error::runtime_error;
+};
+
+// For a script from someone else (a journal replayed): where the files it names are written and
+// read, and what leaving the program means. A path refused fails the line with the reason.
+struct ScriptConfinement
+{
+    std::function<ConfinedPath(const QString &asked)> write;
+    std::function<ConfinedPath(const QString &asked, ReplayFiles::Read kind)> read;
+    std::function<void()> leave; // "menu MExit"
 };
 
 class ScriptRunner
@@ -35,6 +46,9 @@ public:
 
     // Runs one line; blank lines and comments ("#...") do nothing. Throws ScriptError.
     void runLine(const QString &line);
+
+    // From now on every file the script names goes through `confinement`.
+    void confine(ScriptConfinement confinement);
 
 private:
     class Impl;

@@ -2,6 +2,9 @@
 
 #include <QJsonArray>
 
+#include <cmath>
+#include <limits>
+
 #include <random>
 
 namespace varmet {
@@ -288,12 +291,170 @@ QJsonObject ExerciseStateToJson(const ExerciseState &state)
     return json;
 }
 
+namespace {
+
+// A field of the state that cannot be: its place and what is wrong.
+struct StateFault
+{
+    QString field;
+    QString problem;
+};
+
+// Reads the state's JSON, every number checked against what the exercise can have reached.
+class StateReader
+{
+public:
+    explicit StateReader(const ExerciseDefinition &definition)
+        : m_definition(definition)
+    { }
+
+    static long double Real(
+        const QJsonValue &value, const QString &field, long double low, long double high)
+    {
+        const double x = value.toDouble(std::numeric_limits<double>::quiet_NaN());
+        if (!value.isDouble() || !std::isfinite(x))
+            throw StateFault {field, QStringLiteral("ожидается конечное число")};
+        if (x < low || x > high)
+            throw StateFault {field,
+                QStringLiteral("значение %1 вне пределов %2..%3")
+                    .arg(x)
+                    .arg(static_cast<double>(low))
+                    .arg(static_cast<double>(high))};
+        return x;
+    }
+
+    static std::int32_t Whole(
+        const QJsonValue &value, const QString &field, std::int32_t low, std::int32_t high)
+    {
+        const long double x = Real(value, field, low, high);
+        if (x != std::floor(x))
+            throw StateFault {field, QStringLiteral("ожидается целое число")};
+        return static_cast<std::int32_t>(x);
+    }
+
+    std::int32_t Target(const QJsonValue &value, const QString &field) const
+    {
+        const std::int32_t number = Whole(value, field, 1, 10);
+        if (!m_definition.target(number))
+            throw StateFault {field, QStringLiteral("цели %1 в учении нет").arg(number)};
+        return number;
+    }
+
+    static QJsonArray List(const QJsonValue &value, const QString &field, qsizetype size)
+    {
+        if (!value.isArray() || value.toArray().size() > size)
+            throw StateFault {field, QStringLiteral("ожидается список не длиннее %1").arg(size)};
+        return value.toArray();
+    }
+
+    static QJsonArray Exactly(const QJsonValue &value, const QString &field, qsizetype size)
+    {
+        const QJsonArray list = List(value, field, size);
+        if (list.size() != size)
+            throw StateFault {field, QStringLiteral("ожидается список из %1").arg(size)};
+        return list;
+    }
+
+    static bool Flag(const QJsonValue &value, const QString &field)
+    {
+        if (!value.isBool())
+            throw StateFault {field, QStringLiteral("ожидается true или false")};
+        return value.toBool();
+    }
+
+    static void Finite(const QJsonObject &o, const char *key, const QString &field)
+    {
+        if (o.contains(QLatin1String(key)))
+            Real(o.value(QLatin1String(key)), field + "." + key, -Reach, Reach);
+    }
+
+    // An outcome: its miss, and the run it came from (scores written before runs were kept
+    // have none).
+    static void Outcome(const QJsonValue &value, const QString &field)
+    {
+        if (value.isNull())
+            return;
+        if (!value.isObject())
+            throw StateFault {field, QStringLiteral("ожидается объект или null")};
+        const QJsonObject o = value.toObject();
+        Real(o.value("miss"), field + ".miss", 0, Reach);
+        Flag(o.value("hit"), field + ".hit");
+        Finite(o, "after", field);
+        if (!o.contains(QLatin1String("run")))
+            return;
+        const QJsonObject run = o.value("run").toObject();
+        Finite(run, "time", field + ".run");
+        Finite(run, "speed", field + ".run");
+        for (const QJsonValue &x : Exactly(run.value("from"), field + ".run.from", 2))
+            Real(x, field + ".run.from", -Reach, Reach);
+        const QJsonArray legs = List(run.value("legs"), field + ".run.legs", MaxRunLegs);
+        for (const QJsonValue &leg : legs) {
+            for (const QJsonValue &x : Exactly(leg, field + ".run.legs", 2))
+                Real(x, field + ".run.legs", -Reach, Reach);
+        }
+    }
+
+    // The final score, checked; then read as it was written.
+    ExerciseScore Score(const QJsonValue &value, std::int32_t now) const
+    {
+        if (!value.isObject())
+            throw StateFault {"final", QStringLiteral("ожидается объект")};
+        const QJsonObject json = value.toObject();
+        Whole(json.value("time"), "final.time", 0, now);
+        const QJsonArray targets = List(json.value("targets"), "final.targets", MaxExerciseTargets);
+        for (qsizetype i = 0; i < targets.size(); ++i) {
+            const QString at = QStringLiteral("final.targets[%1]").arg(i);
+            const QJsonObject o = targets[i].toObject();
+            Target(o.value("target"), at + ".target");
+            const QJsonArray truth = Exactly(o.value("truth"), at + ".truth", 4);
+            Real(truth[0], at + ".truth", 0, 360);
+            Real(truth[1], at + ".truth", 0, Reach);
+            Real(truth[2], at + ".truth", 0, 360);
+            Real(truth[3], at + ".truth", 0, Reach);
+            if (!o.value("slot").isNull())
+                Whole(o.value("slot"), at + ".slot", 1, 5);
+            for (const QJsonValue &x : Exactly(o.value("solution"), at + ".solution", 3))
+                Real(x, at + ".solution", -Reach, Reach);
+            const QJsonArray errors = Exactly(o.value("errors"), at + ".errors", 3);
+            Real(errors[0], at + ".errors", -180, 180);
+            Real(errors[1], at + ".errors", -Reach, Reach);
+            Real(errors[2], at + ".errors", -Reach, Reach);
+            for (const QJsonValue &x : Exactly(o.value("within"), at + ".within", 3))
+                Flag(x, at + ".within");
+            if (!o.value("since").isNull())
+                Whole(o.value("since"), at + ".since", 0, now);
+            Outcome(o.value("median"), at + ".median");
+            const QJsonArray wake = Exactly(o.value("wake"), at + ".wake", 2);
+            Outcome(wake[0], at + ".wake");
+            Outcome(wake[1], at + ".wake");
+            for (const char *key : {"bearing_error", "distance_tolerance", "solution_bearing"})
+                Finite(o, key, at);
+            if (o.contains(QLatin1String("hit_probability")))
+                Real(o.value("hit_probability"), at + ".hit_probability", 0, 1);
+            const QJsonObject reason = o.value("reason").toObject();
+            Finite(reason, "manoeuvre_after", at + ".reason");
+            Finite(reason, "miss_with_worst_true", at + ".reason");
+        }
+        return scoreFromJson(json);
+    }
+
+private:
+    // Far beyond any distance, speed or miss an exercise can give, and printable.
+    static constexpr long double Reach = 1e9L;
+    static constexpr qsizetype MaxRunLegs = 64; // a torpedo's run has a leg or two
+    const ExerciseDefinition &m_definition;
+};
+
+} // namespace
+
 std::optional<ExerciseState> ExerciseStateFromJson(const QJsonObject &json, QString *error)
 {
-    const auto refuse = [error](const char *field) -> std::optional<ExerciseState> {
+    const auto refuse = [error](const QString &field, const QString &problem = {}) {
         if (error)
-            *error = QStringLiteral("состояние учения: недопустимое поле «%1»").arg(field);
-        return std::nullopt;
+            *error = problem.isEmpty()
+                ? QStringLiteral("состояние учения: недопустимое поле «%1»").arg(field)
+                : QStringLiteral("состояние учения: поле «%1»: %2").arg(field, problem);
+        return std::optional<ExerciseState> {};
     };
     ExerciseState state;
     if (!json.value("source").isString())
@@ -302,8 +463,15 @@ std::optional<ExerciseState> ExerciseStateFromJson(const QJsonObject &json, QStr
         json.value("source").toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!source)
         return refuse("source");
+    if ((*source).size() > MaxExerciseFileBytes)
+        return refuse(
+            "source", QStringLiteral("файл учения больше %1 байт").arg(MaxExerciseFileBytes));
     state.Source = *source;
     state.Path = json.value("path").toString();
+    const ExerciseParse parsed = ParseExercise(state.Source, state.Path);
+    const auto *definition = std::get_if<ExerciseDefinition>(&parsed);
+    if (!definition)
+        return refuse("source", std::get<ExerciseRefusal>(parsed).Message);
     bool ok = false;
     state.Seed = json.value("seed").toString().toULongLong(&ok);
     if (!ok)
@@ -312,21 +480,33 @@ std::optional<ExerciseState> ExerciseStateFromJson(const QJsonObject &json, QStr
     if (!noise)
         return refuse("noise");
     state.Noise = *noise;
-    if (!json.value("time").isDouble())
-        return refuse("time");
-    state.Time = json.value("time").toInt();
-    for (const QJsonValue &value : json.value("latest").toArray()) {
-        const QJsonObject o = value.toObject();
-        const SonarReport report {
-            o.value("time").toInt(), o.value("target").toInt(), o.value("bearing").toInt()};
-        state.Latest[report.Target] = report;
+    const StateReader read(*definition);
+    try {
+        state.Time = StateReader::Whole(json.value("time"), "time", 0, MaxExerciseSeconds);
+        const QJsonArray latest
+            = StateReader::List(json.value("latest"), "latest", MaxExerciseTargets);
+        for (qsizetype i = 0; i < latest.size(); ++i) {
+            const QString at = QStringLiteral("latest[%1].").arg(i);
+            const QJsonObject o = latest[i].toObject();
+            const SonarReport report {
+                StateReader::Whole(o.value("time"), at + "time", 0, state.Time),
+                read.Target(o.value("target"), at + "target"),
+                StateReader::Whole(o.value("bearing"), at + "bearing", 0, 359)};
+            state.Latest[report.Target] = report;
+        }
+        const QJsonArray within
+            = StateReader::List(json.value("within_since"), "within_since", MaxExerciseTargets);
+        for (qsizetype i = 0; i < within.size(); ++i) {
+            const QString at = QStringLiteral("within_since[%1].").arg(i);
+            const QJsonObject o = within[i].toObject();
+            state.WithinSince[read.Target(o.value("target"), at + "target")]
+                = StateReader::Whole(o.value("since"), at + "since", 0, state.Time);
+        }
+        if (!json.value("final").isUndefined() && !json.value("final").isNull())
+            state.Final = read.Score(json.value("final"), state.Time);
+    } catch (const StateFault &fault) {
+        return refuse(fault.field, fault.problem);
     }
-    for (const QJsonValue &value : json.value("within_since").toArray()) {
-        const QJsonObject o = value.toObject();
-        state.WithinSince[o.value("target").toInt()] = o.value("since").toInt();
-    }
-    if (json.value("final").isObject())
-        state.Final = scoreFromJson(json.value("final").toObject());
     return state;
 }
 

@@ -20,6 +20,10 @@ namespace varmet {
 
 // Everything an exercise needs to go on from where it stands, besides the model's state (own
 // ship's true track and the slots live there).
+// The longest an exercise runs when read from a session: about 31 years of its clock, far from
+// where 32-bit time arithmetic would overflow.
+inline constexpr std::int32_t MaxExerciseSeconds = 1'000'000'000;
+
 struct ExerciseState
 {
     QByteArray Source; // the exercise file's text, as read at the start

@@ -1,6 +1,9 @@
 #include "exercise_file.h"
 
+#include "json_keys.h"
 #include "json_positions.h"
+
+#include "board/picture_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -303,6 +306,8 @@ ExerciseParse ParseExercise(const QByteArray &json, const QString &fallbackName)
                 .arg(parseErrorText(error.error), PositionText(PositionAt(json, error.offset)))};
     if (!document.isObject())
         return ExerciseRefusal {QStringLiteral("файл должен содержать объект JSON")};
+    if (const auto twice = DuplicateJsonKey(json))
+        return ExerciseRefusal {QStringLiteral("поле «%1» указано дважды").arg(*twice)};
     try {
         return readDefinition(document.object(), fallbackName);
     } catch (const FieldFault &fault) {
@@ -318,13 +323,11 @@ ExerciseParse ReadExerciseFile(const QString &path, QByteArray *source)
     const auto refuse = [&path](const QString &why) {
         return ExerciseRefusal {QStringLiteral("Учение «%1» не начато: %2.").arg(path, why)};
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(QStringLiteral("файл не читается (%1)").arg(file.errorString()));
-    constexpr qint64 Limit = 1 << 20; // an exercise is a few hundred bytes
-    if (file.size() > Limit)
-        return refuse(QStringLiteral("файл больше 1 МБ"));
-    const QByteArray text = file.readAll();
+    // Regular files only, never waiting on a pipe nor reading a device without end.
+    std::variant<QByteArray, QString> read = ReadRegularFile(path, MaxExerciseFileBytes);
+    if (const auto *reason = std::get_if<QString>(&read))
+        return refuse(*reason);
+    const QByteArray text = std::move(std::get<QByteArray>(read));
     if (source)
         *source = text;
     ExerciseParse parsed = ParseExercise(text, QFileInfo(path).completeBaseName());

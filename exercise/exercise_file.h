@@ -16,6 +16,8 @@
 namespace varmet {
 
 inline constexpr int MaxExerciseTargets = 5;
+// An exercise is a few hundred bytes; a file (or a session's copy of one) over this is refused.
+inline constexpr qint64 MaxExerciseFileBytes = qint64 {1} << 20;
 
 // From `Time` seconds after the start the target steers the new course at the new speed.
 struct Manoeuvre

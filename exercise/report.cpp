@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDateTime>
+
 #include <QDir>
 #include <QPageSize>
 #include <QPainter>
@@ -365,12 +366,15 @@ QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     const SeaPoint centre = ownTrack.PositionAt(seconds);
-    constexpr int Step = 10; // seconds between the points of a drawn track
+    // A point every 10 s, but never more than a day's worth of points however long the run.
+    constexpr std::int64_t MaxPoints = 8640;
+    const std::int64_t step
+        = std::max<std::int64_t>(10, (std::int64_t {seconds} + MaxPoints - 1) / MaxPoints);
 
     const auto track = [&](auto positionAt) {
         QPainterPath path(boardPoint(positionAt(0), centre));
-        for (std::int32_t t = Step; t < seconds; t += Step)
-            path.lineTo(boardPoint(positionAt(t), centre));
+        for (std::int64_t t = step; t < seconds; t += step)
+            path.lineTo(boardPoint(positionAt(static_cast<long double>(t)), centre));
         path.lineTo(boardPoint(positionAt(seconds), centre));
         return path;
     };

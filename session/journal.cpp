@@ -1,12 +1,16 @@
 #include "journal.h"
 
+#include "input_limits.h"
+
 namespace varmet {
 
 void Journal::flushTicks()
 {
     if (m_pendingTicks == 0)
         return;
-    if (!m_entries.isEmpty() && m_entries.back().command == QLatin1String("tick"))
+    // A count stays within what a line may give; beyond it a new line starts.
+    if (!m_entries.isEmpty() && m_entries.back().command == QLatin1String("tick")
+        && m_entries.back().count <= MaxWorkCount - m_pendingTicks)
         m_entries.back().count += m_pendingTicks;
     else
         m_entries.append({QStringLiteral("tick"), m_pendingTicks, true});
@@ -18,7 +22,7 @@ void Journal::append(const QString &command, bool countable)
     flushTicks();
     ++m_revision;
     if (countable && !m_entries.isEmpty() && m_entries.back().countable
-        && m_entries.back().command == command) {
+        && m_entries.back().command == command && m_entries.back().count < MaxWorkCount) {
         ++m_entries.back().count;
         return;
     }
@@ -84,8 +88,10 @@ void Journal::reset(const QString &text)
             : command == QLatin1String("repeat")                                       ? 2
             : command == QLatin1String("step")                                         ? 3
                                                                                        : 0;
-        bool counted = false;
-        const int count = words.size() == base + 1 ? words.back().toInt(&counted) : 1;
+        const CountRead read
+            = words.size() == base + 1 ? ReadCount(words.back()) : CountRead {1, {}};
+        const bool counted = read.problem.isEmpty();
+        const int count = read.value;
         if (base == 0 || words.size() < base || words.size() > base + 1
             || (words.size() > base && !counted)) {
             m_entries.append({line.trimmed(), 1, false});

@@ -3,6 +3,9 @@
 #include "exact_real.h"
 
 #include "board/picture_file.h"
+#include "board/png_data.h"
+#include "session/input_limits.h"
+#include "exercise/json_keys.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -135,6 +138,8 @@ struct Damaged
 
 constexpr std::int64_t Int32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
+// Own ship's legs a session may hold: more than a day of work with a change every second.
+constexpr qsizetype MaxOwnLegs = 100'000;
 // Whole numbers a JSON number holds exactly.
 constexpr std::int64_t ExactReach = std::int64_t {1} << 53;
 
@@ -295,7 +300,7 @@ QJsonValue WriteClock(const SessionData &session)
 void ReadClock(const Fields &f, SessionData &session)
 {
     FireControlState &s = session.state;
-    s.TickCount = static_cast<std::int32_t>(f.whole("TickCount", 0, Int32Max));
+    s.TickCount = static_cast<std::int32_t>(f.whole("TickCount", 0, MaxWorkCount));
     s.Minutes = static_cast<std::int32_t>(f.whole("Minutes", s.TickCount / 60, s.TickCount / 60));
     s.Seconds = static_cast<std::int32_t>(f.whole("Seconds", s.TickCount % 60, s.TickCount % 60));
     session.shipClockMarks = f.whole("TimeMode", 0, 1) == 0;
@@ -336,7 +341,7 @@ void ReadHold(const Fields &f, SessionData &session)
     const std::int64_t held = f.whole("HeldStepper", 0, 4);
     session.heldStepper
         = held == 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(held - 1));
-    session.holdTicks = static_cast<std::int32_t>(f.whole("HoldTicks", 0, Int32Max));
+    session.holdTicks = static_cast<std::int32_t>(f.whole("HoldTicks", 0, MaxWorkCount));
 }
 
 // ---- slots: the five target slots, every field at full precision.
@@ -383,6 +388,22 @@ void ReadSlots(const QJsonValue &section, SessionData &session)
     }
 }
 
+// A fix's value within what an entry can give: a bearing in degrees, a distance in cables; its
+// expected value (from a solution) within what any table shows as a whole number.
+void CheckFixValues(const Fix &fix, const QString &where)
+{
+    const bool bearing = fix.Kind == FixKind::Bearing;
+    const long double high = bearing ? 360 : 100'000;
+    if (fix.Value < 0 || fix.Value > high)
+        damaged(where
+            + QStringLiteral(": %1 %2 вне пределов 0..%3")
+                  .arg(bearing ? QStringLiteral("пеленг") : QStringLiteral("дистанция"))
+                  .arg(static_cast<double>(fix.Value), 0, 'g', 6)
+                  .arg(static_cast<double>(high)));
+    if (fix.Expected && std::fabs(*fix.Expected) > 1e9L)
+        damaged(where + QStringLiteral(": ожидаемое значение вне пределов ±10⁹"));
+}
+
 // ---- fixLogs: each slot's fixes in order, and the start of its present leg.
 
 QJsonValue WriteFixLogs(const SessionData &session)
@@ -422,6 +443,7 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
             fix.Kind = kind == QLatin1String("bearing") ? FixKind::Bearing : FixKind::Distance;
             fix.Value = Fields::ExtendedOf(item[2], where);
             fix.Expected = OptionalOf(item[3], where);
+            CheckFixValues(fix, where);
             if (i > 0 && fix.Tick < log.Fixes().back().Tick)
                 damaged(where + QStringLiteral(": отметки не по порядку времени"));
             log.Add(fix);
@@ -475,6 +497,7 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
                 Fields::WholeOf(item[0], slot.at(key), 0, session.state.TickCount));
             pending.fix.Value = Fields::ExtendedOf(item[1], slot.at(key));
             pending.fix.Expected = OptionalOf(item[2], slot.at(key));
+            CheckFixValues(pending.fix, slot.at(key));
             pending.ticksStood = static_cast<int>(Fields::WholeOf(item[3], slot.at(key), 0, 2));
             pending.order = static_cast<std::uint64_t>(Fields::WholeOf(
                 item[4], slot.at(key), 0, static_cast<std::int64_t>(snapshot.entries)));
@@ -500,7 +523,8 @@ void ReadOwnTrack(const Fields &f, SessionData &session)
 {
     const auto lastTick
         = static_cast<std::int32_t>(f.whole("lastTick", 0, session.state.TickCount));
-    const QJsonArray items = f.array("legs", 0, Int32Max);
+    // A leg starts at a tick of its own at most; a day of changes every few seconds is far less.
+    const QJsonArray items = f.array("legs", 0, MaxOwnLegs);
     std::vector<OwnLeg> legs;
     legs.reserve(static_cast<std::size_t>(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i) {
@@ -535,9 +559,13 @@ QImage PictureOf(const Fields &f, const char *key)
     QByteArray bytes = QByteArray::fromBase64Encoding(
         f.text(key).toLatin1(), QByteArray::AbortOnBase64DecodingErrors)
                            .decoded;
+    if (const auto fault = CheckPngChunks(bytes))
+        damaged(f.at(key) + QStringLiteral(": рисунок PNG не читается: ") + *fault);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
+    // Every picture within the side limit fits, also at 64 bits a pixel.
+    reader.setAllocationLimit(256);
     reader.setAutoDetectImageFormat(false);
     // The header alone gives the size: a picture larger than the board takes is refused before
     // any memory is taken for its pixels.
@@ -623,10 +651,12 @@ void ReadBoard(const Fields &f, SessionData &session)
     }
 
     const Fields e(f.value("eraser"), f.at("eraser"));
-    board.eraseRect = {static_cast<std::int32_t>(e.whole("left", Int32Min, Int32Max)),
-        static_cast<std::int32_t>(e.whole("top", Int32Min, Int32Max)),
-        static_cast<std::int32_t>(e.whole("right", Int32Min, Int32Max)),
-        static_cast<std::int32_t>(e.whole("bottom", Int32Min, Int32Max))};
+    // Where the board holds a mouse position, with the outline around it.
+    constexpr std::int64_t EraserReach = Board::MousePositionReach + 64;
+    board.eraseRect = {static_cast<std::int32_t>(e.whole("left", -EraserReach, EraserReach)),
+        static_cast<std::int32_t>(e.whole("top", -EraserReach, EraserReach)),
+        static_cast<std::int32_t>(e.whole("right", -EraserReach, EraserReach)),
+        static_cast<std::int32_t>(e.whole("bottom", -EraserReach, EraserReach))};
     board.eraserShown = e.flag("shown");
 }
 
@@ -773,8 +803,11 @@ std::optional<QString> ReadSession(const QByteArray &bytes, SessionData &session
     if (error.error != QJsonParseError::NoError)
         return QStringLiteral("файл повреждён или обрезан: %1 (байт %2 из %3)")
             .arg(ParseErrorText(error.error))
-            .arg(error.offset)
+            // The library counts from 0 and may point just past the end.
+            .arg(std::min<qint64>(qint64 {error.offset} + 1, bytes.size()))
             .arg(bytes.size());
+    if (const auto twice = DuplicateJsonKey(bytes))
+        return QStringLiteral("файл повреждён: поле «%1» указано дважды").arg(*twice);
     const QJsonObject root = document.object();
     if (root.value(QLatin1String("format")).toString() != QLatin1String(SessionFormatName))
         return QStringLiteral("это не файл сеанса");

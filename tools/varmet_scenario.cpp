@@ -30,7 +30,7 @@ int runScript(QTextStream &script, ScriptRunner &runner)
         ++lineNumber;
         try {
             runner.runLine(line);
-        } catch (const ScriptError &error) {
+        } catch (const std::exception &error) { // a ScriptError, or any fault a line met
             std::fflush(stdout);
             std::fprintf(stderr, "line %d: %s\n", lineNumber, error.what());
             return 2;

@@ -125,6 +125,17 @@ TEST(Eraser, WipesAPatchUnderTheLiveFiguresOnlyWhileOnAndDragsItOnlyWithTheLeftB
     board.Image3MouseUp(true);
     EXPECT_EQ(permanentAt(200, 220), 0xffffffu);
     EXPECT_EQ(permanentAt(225, 220), 0x0000ffu);
+
+    // A position from a script or journal far off the board is held at the board's reach: the
+    // outline and patch around it stay computable, and nothing on the board changes.
+    const QImage wiped = board.canvas().picture();
+    board.Image3MouseDown(2147483647, -2147483647 - 1, true);
+    board.Image3MouseMove(2147483647, 2147483647, true, true);
+    const EraseRectangle held = board.record().eraseRect;
+    EXPECT_EQ(held.Right, Board::MousePositionReach + 6);
+    EXPECT_EQ(held.Bottom, Board::MousePositionReach + 6);
+    board.Image3MouseUp(true);
+    EXPECT_EQ(board.canvas().picture(), wiped);
 }
 
 } // namespace

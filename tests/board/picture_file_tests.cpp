@@ -1,6 +1,7 @@
 #include "board_test_support.h"
 
 #include "board/board.h"
+#include "board/picture_file.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -16,7 +17,9 @@
 #include <cstring>
 #include <optional>
 
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -199,14 +202,16 @@ TEST_F(PictureFiles, MalformedPicturesAreRefusedEachForItsReasonLeavingBoardAndS
         {"half.bmp", bmp.left(bmp.size() / 2), cut.arg(bmp.size() / 2)},
         {"short-by-one.bmp", bmp.chopped(1), cut.arg(bmp.size() - 1)},
         {"header-only.bmp", bmp.left(54), cut.arg(54)},
-        {"cut-in-header.bmp", bmp.left(30), "файл не является допустимым рисунком формата BMP"},
+        {"cut-in-header.bmp", bmp.left(30), cut.arg(30).replace("1268854", "54")},
         {"cut-runs.bmp", runLengthBitmap(650, 650, runs),
             "файл не является допустимым рисунком формата BMP: сжатые данные рисунка обрываются "
             "до его конца"},
         {"huge-runs.bmp", runLengthBitmap(5790, 5790, QByteArray::fromHex("0001")),
             "рисунок размером 5790 × 5790 точек слишком велик: планшет принимает рисунки не "
             "больше 4096 × 4096 точек"},
-        {"cut.png", png.left(png.size() / 2), "файл не является допустимым рисунком формата PNG"},
+        {"cut.png", png.left(png.size() / 2),
+            "файл не является допустимым рисунком формата PNG: часть «IDAT» длиной 8192 байт "
+            "выходит за конец файла"},
         {"png-inside.bmp", png, "файл не является рисунком формата BMP"},
         {"bmp-inside.png", bmp, "файл не является рисунком формата PNG"},
         {"missing.bmp", {}, "файл не найден"},
@@ -251,6 +256,51 @@ TEST_F(PictureFiles, PixelsThatTheRunsOfABitmapSkipTakeItsFirstColour)
         expected.setPixel(x, 63, qRgb(2, 255, 253));
     expected.setPixel(7, 61, qRgb(1, 255, 254));
     EXPECT_EQ(board.canvas().picture(), expected);
+
+    // Stored top down: the same runs from the top row, expanded alike, never memory's leftovers.
+    write("top-down.bmp", runLengthBitmap(64, -64, QByteArray::fromHex("03020002040201010001")));
+    ASSERT_EQ(board.openPicture(path("top-down.bmp")), std::nullopt);
+    expected.fill(qRgb(0, 255, 255));
+    for (const int x : {0, 1, 2})
+        expected.setPixel(x, 0, qRgb(2, 255, 253));
+    expected.setPixel(7, 2, qRgb(1, 255, 254));
+    EXPECT_EQ(board.canvas().picture(), expected);
+}
+
+// Every name the file system allows can be saved (the file written aside has a short name of its
+// own), and what a save killed mid-write left aside goes with the next save into that folder,
+// unless a live save holds it.
+TEST_F(PictureFiles, AnyLegalNameSavesAndStaleAsideFilesOfKilledSavesGo)
+{
+    const QString longest = QString(251, QLatin1Char('n')) + ".bmp"; // 255 bytes
+    EXPECT_EQ(WriteFileInPlace(directory.filePath(longest), "picture"), std::nullopt);
+    write(".varmet-aside-stale1", "half a picture");
+    write(".varmet-aside-held01", "a save under way");
+    write(".other.bmp.Ab12Cd", "not the program's");
+    const int held = ::open(local(".varmet-aside-held01"), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_EQ(WriteFileInPlace(path("next.bmp"), "picture"), std::nullopt);
+    ::close(held);
+    EXPECT_EQ(
+        files(), (QStringList {".other.bmp.Ab12Cd", ".varmet-aside-held01", "next.bmp", longest}));
+}
+
+// A PNG chunk whose length claims more than the file holds is refused before the library would
+// take memory for it.
+TEST_F(PictureFiles, APngChunkThatClaimsMoreThanTheFileIsRefusedUnread)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(2, 2, QImage::Format_RGB32).save(&buffer, "PNG");
+    // After the header chunk: a text chunk claiming 2^31 - 1 bytes.
+    png.insert(33, QByteArray::fromHex("7fffffff") + "tEXt" + QByteArray(8, 'x'));
+    write("lying.png", png);
+    const auto refusal = board.openPicture(path("lying.png"));
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_TRUE(refusal->contains("часть «tEXt» длиной 2147483647 байт выходит за конец файла"))
+        << refusal->toStdString();
 }
 
 TEST_F(PictureFiles, SavesReplaceNothingButARegularFileAndKeepALinkToOne)

@@ -6,7 +6,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace varmet;
 
@@ -110,7 +116,42 @@ TEST(ExerciseFile, RefusesWhatIsNoExerciseAtAll)
     const ExerciseParse missing = ReadExerciseFile("/nonexistent/учение.json");
     ASSERT_TRUE(std::holds_alternative<ExerciseRefusal>(missing));
     EXPECT_TRUE(std::get<ExerciseRefusal>(missing).Message.startsWith(
-        "Учение «/nonexistent/учение.json» не начато: файл не читается"));
+        "Учение «/nonexistent/учение.json» не начато: файл не найден"));
+}
+
+// A name given twice: the library would keep the last without a word.
+TEST(ExerciseFile, ANameGivenTwiceInAnObjectIsRefused)
+{
+    EXPECT_EQ(Refusal(File(R"("speed": 6})", R"("speed": 6, "speed": 50})")),
+        "поле «own.speed» указано дважды");
+    EXPECT_EQ(Refusal(File(R"("sonar": {)", R"("sonar": {"sig\u006da": 2, )")),
+        "поле «sonar.sigma» указано дважды");
+    // An escaped quote inside a name ends no name.
+    EXPECT_TRUE(Refusal(File(R"({"name")", R"({"\"x": 1, "name")")).endsWith("неизвестное поле"));
+}
+
+// Only regular files: a device is never read without end, a named pipe never waited on.
+TEST(ExerciseFile, ADeviceOrANamedPipeIsRefusedWithoutReading)
+{
+    const auto refusal = [](const QString &path) {
+        const ExerciseParse parsed = ReadExerciseFile(path);
+        const auto *refused = std::get_if<ExerciseRefusal>(&parsed);
+        return refused ? refused->Message : QStringLiteral("(accepted)");
+    };
+    EXPECT_EQ(refusal("/dev/zero"),
+        "Учение «/dev/zero» не начато: это файл устройства, а не обычный файл.");
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.json");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString loop = dir.filePath("loop.json");
+    ASSERT_EQ(symlink("loop.json", QFile::encodeName(loop).constData()), 0);
+    EXPECT_EQ(refusal(loop),
+        QStringLiteral(
+            "Учение «%1» не начато: символические ссылки на пути к файлу образуют петлю.")
+            .arg(loop));
+    EXPECT_EQ(refusal(fifo),
+        QStringLiteral("Учение «%1» не начато: это именованный канал, а не обычный файл.")
+            .arg(fifo));
 }
 
 TEST(ExerciseFile, PlacesCountLinesAndCharactersNotBytes)

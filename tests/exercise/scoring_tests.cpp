@@ -183,7 +183,11 @@ TEST(Scoring, TheFinalScoreKeepsItsExplanationThroughASavedState)
     ExerciseDefinition definition;
     definition.Targets = {Target({{60, 30, 20}})};
     FireControlState state = Solved(300);
-    Exercise exercise(definition, "{}", "проба.json", 5, state);
+    // The saved state names the targets of its exercise's text.
+    const QByteArray source = R"({"own": {"course": 0, "speed": 6}, "targets": [{"number": 1,
+        "bearing": 45, "distance": 60, "course": 270, "speed": 12}],
+        "sonar": {"sigma": 1, "interval": 30}})";
+    Exercise exercise(definition, source, "проба.json", 5, state);
     exercise.Finish(exercise.Score(state, true));
     const auto saved = ExerciseStateFromJson(
         QJsonDocument::fromJson(QJsonDocument(ExerciseStateToJson(exercise.state())).toJson())

@@ -4,6 +4,7 @@
 
 #include "console/program_windows.h"
 #include "console/script_runner.h"
+#include "exercise/report.h"
 #include "session/exact_real.h"
 #include "session/session_file.h"
 
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -60,12 +62,12 @@ struct Program
     ScriptRunner runner {windows, [this](const QString &line) { output << line; }};
 };
 
-QString RichScript()
+QString RichScript(const QString &exercise = QStringLiteral(EXERCISE_FILE))
 {
     QFile file(QStringLiteral(RICH_SESSION_SCRIPT));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     // An exercise runs under it all: starting one resets the clock and the slots.
-    return QStringLiteral("exercise " EXERCISE_FILE " 7\n") + QString::fromUtf8(file.readAll());
+    return QStringLiteral("exercise %1 7\n").arg(exercise) + QString::fromUtf8(file.readAll());
 }
 
 // Goes on from the end of the rich script: the held arrow is released, 600 ticks.
@@ -130,8 +132,10 @@ TEST(Session, AReplayInTheWindowTakesNoInputButItsBarsAndEndsAsRecorded)
 {
     QTemporaryDir dir;
     const QString journal = dir.filePath("rich.vjournal");
+    // A replay reads the exercise it names beside the journal.
+    ASSERT_TRUE(QFile::copy(EXERCISE_FILE, dir.filePath("crossing.json")));
     Program recorded;
-    recorded.run(RichScript() + GoOn);
+    recorded.run(RichScript(dir.filePath("crossing.json")) + GoOn);
     ASSERT_FALSE(recorded.windows.form.saveJournal(journal));
 
     Program replayed;
@@ -144,8 +148,9 @@ TEST(Session, AReplayInTheWindowTakesNoInputButItsBarsAndEndsAsRecorded)
     QTest::mouseClick(eraser, Qt::LeftButton);
     QTest::mouseClick(pause, Qt::LeftButton);
     EXPECT_TRUE(pause->isChecked());
-    while (!replayed.windows.replay.isFinished())
+    while (replayed.windows.replay.isRunning() && !replayed.windows.replay.isFinished())
         replayed.windows.replay.stepOneTick();
+    ASSERT_TRUE(replayed.windows.replay.isRunning());
     ExpectSameSession(recorded, replayed, true);
     EXPECT_FALSE(form.findChild<QTimer *>("Timer1")->isActive());
 
@@ -228,6 +233,38 @@ const Damage Damages[] = {
             return QByteArray(b).replace(from, b.indexOf('"', from) - from, png.toBase64());
         },
         "«picture»: рисунок 4097 × 2 точек больше допустимых 4096 × 4096"},
+    {"ClockNear2To31",
+        [](const QByteArray &b) {
+            return Replace(b, "\"TickCount\": 5", "\"TickCount\": 2147483000");
+        },
+        "«TickCount»: значение 2147483000 вне допустимых пределов 0..1000000000"},
+    {"HoldCountNear2To31",
+        [](const QByteArray &b) {
+            return Replace(b, "\"HoldTicks\": 0", "\"HoldTicks\": 2147483647");
+        },
+        "«HoldTicks»: значение 2147483647 вне допустимых пределов 0..1000000000"},
+    {"EraserFarOff",
+        [](const QByteArray &b) {
+            return Replace(b, "\"left\": ", "\"left\": 2147483000, \"x\": ");
+        },
+        "«left»: значение 2147483000 вне допустимых пределов"},
+    {"SigmaNotANumber",
+        [](const QByteArray &b) {
+            return Replace(b, "\"SigmaBearing\": \"1\"", "\"SigmaBearing\": \"nan\"");
+        },
+        "«SigmaBearing»: значение «nan» вне пределов"},
+    {"ExerciseInsideTooLarge",
+        [](const QByteArray &b) {
+            return Replace(b, "\"exercise\": null",
+                "\"exercise\": {\"source\": \"" + QByteArray((1 << 20) + 3, ' ').toBase64()
+                    + "\"}");
+        },
+        "«source»: файл учения больше 1048576 байт"},
+    {"NameGivenTwice",
+        [](const QByteArray &b) {
+            return Replace(b, "\"TickCount\"", "\"TickCount\": 5, \"TickCount\"");
+        },
+        "поле «clock.TickCount» указано дважды"},
     {"SectionMissing",
         [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
         "нет раздела «ownTrack»"},
@@ -282,6 +319,109 @@ TEST(Session, SessionsAndJournalsAreNeverWrittenOverASpecialFile)
     const auto opened = program.windows.form.openSession(dir.path());
     ASSERT_TRUE(opened);
     EXPECT_TRUE(opened->endsWith("это папка, а не файл.")) << opened->toStdString();
+}
+
+// The numbers a session gives are checked where they are read: a value the program would
+// overflow on, show as nonsense or fail to print is refused with its place named.
+TEST(Session, NumbersOutOfTheirReachAreRefusedWithTheirPlace)
+{
+    QTemporaryDir dir;
+    Program program;
+    program.run(RichScript());
+    const QJsonObject good = program.written();
+    ASSERT_FALSE(good["exercise"].toObject()["latest"].toArray().isEmpty());
+    const auto with = [&good](const QString &section, auto change) {
+        QJsonObject session = good;
+        QJsonValue part = session[section];
+        change(part);
+        session[section] = part;
+        return session;
+    };
+    const auto atLatest = [](const char *key, QJsonValue value) {
+        return [key, value](QJsonValue &exercise) {
+            QJsonObject e = exercise.toObject();
+            QJsonArray latest = e["latest"].toArray();
+            QJsonObject first = latest[0].toObject();
+            first[key] = value;
+            latest[0] = first;
+            e["latest"] = latest;
+            exercise = e;
+        };
+    };
+    const auto firstFix = [](QJsonValue value) {
+        return [value](QJsonValue &logs) {
+            QJsonArray all = logs.toArray();
+            for (qsizetype i = 0; i < all.size(); ++i) {
+                QJsonObject log = all[i].toObject();
+                QJsonArray fixes = log["fixes"].toArray();
+                if (fixes.isEmpty())
+                    continue;
+                QJsonArray fix = fixes[0].toArray();
+                fix[2] = value;
+                fixes[0] = fix;
+                log["fixes"] = fixes;
+                all[i] = log;
+                break;
+            }
+            logs = all;
+        };
+    };
+    const auto manyLegs = [](QJsonValue &track) {
+        QJsonObject t = track.toObject();
+        QJsonArray legs;
+        const QJsonValue first = t["legs"].toArray()[0];
+        for (int i = 0; i <= 100000; ++i)
+            legs.append(first);
+        t["legs"] = legs;
+        track = t;
+    };
+    const struct
+    {
+        QJsonObject session;
+        const char *message;
+    } cases[] = {
+        {with("exercise", atLatest("target", 99)),
+            "«latest[0].target»: значение 99 вне пределов 1..10"},
+        {with("exercise", atLatest("target", 7)), "«latest[0].target»: цели 7 в учении нет"},
+        {with("exercise", atLatest("bearing", -2147483648.0)),
+            "«latest[0].bearing»: значение -2.14748e+09 вне пределов 0..359"},
+        {with("exercise", atLatest("bearing", 1e308)), "«latest[0].bearing»: значение 1e+308"},
+        {with("exercise", atLatest("time", 1.5)), "«latest[0].time»: ожидается целое число"},
+        {with("fixLogs", firstFix(ExactText(std::numeric_limits<long double>::max()))),
+            "вне пределов 0..360"},
+        {with("ownTrack", manyLegs), "«legs»: 100001 элементов вместо 0..100000"},
+    };
+    for (const auto &each : cases) {
+        const QString path = dir.filePath("bad.vsession");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(each.session).toJson());
+        file.close();
+        const auto refusal = program.windows.form.openSession(path);
+        ASSERT_TRUE(refusal.has_value()) << each.message;
+        EXPECT_TRUE(refusal->contains(QString::fromUtf8(each.message))) << refusal->toStdString();
+    }
+    EXPECT_EQ(program.written(), good);
+}
+
+// The byte a parse error names lies within the file, also when the text stops short.
+TEST(Session, AParseErrorNamesAByteOfTheFile)
+{
+    SessionData session;
+    const auto cut = ReadSession("{\"a\": \"x", session); // the library points past the end
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_TRUE(cut->endsWith("(байт 8 из 8)")) << cut->toStdString();
+}
+
+// "Итоги" of a run as long as a session may give draws its true tracks with bounded work.
+TEST(Session, TheTrueTracksOfTheLongestRunAreDrawnWithBoundedWork)
+{
+    const ExerciseParse parsed = ReadExerciseFile(EXERCISE_FILE);
+    ASSERT_TRUE(std::holds_alternative<ExerciseDefinition>(parsed));
+    const QImage board(650, 650, QImage::Format_RGB32);
+    const QImage picture = BoardWithTruth(
+        board, std::get<ExerciseDefinition>(parsed), OwnShipTrack {}, MaxExerciseSeconds);
+    EXPECT_EQ(picture.size(), board.size());
 }
 
 // ---- Closing asks "Сохранить изменения?" only after a change since the last save.
