@@ -52,7 +52,7 @@ cmake -S . -B build-fuzz -DVARMET_FUZZ=ON -DCMAKE_BUILD_TYPE=Release "${launcher
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/%/_fuzz}"
 
 export ASAN_OPTIONS="halt_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
-export LSAN_OPTIONS="suppressions=$PWD/tests/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 export QT_QPA_PLATFORM=offscreen
 failed=()
