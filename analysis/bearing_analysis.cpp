@@ -1,5 +1,7 @@
 #include "bearing_analysis.h"
 
+#include "chi_square.h"
+
 #include "model/units.h"
 
 #include <Eigen/Dense>
@@ -36,7 +38,6 @@ constexpr long double LargestDamping = 1e12L;
 // Below this ratio of the smallest to the largest eigenvalue of the scaled JᵀWJ the covariance
 // cannot be trusted.
 constexpr long double SmallestEigenRatio = 1e-12L;
-constexpr long double ManoeuvreMisfit = 9;
 constexpr long double LargestDistanceShare = 0.3L;
 // A speed below this has no course worth stating.
 constexpr long double CourselessSpeed = 1e-9L;
@@ -119,6 +120,25 @@ public:
         return normal;
     }
 
+    // Each observation's weighted residual and its gradient in the parameters, in the order added.
+    struct Row
+    {
+        Real R;
+        Vec J;
+        Real Tau;
+    };
+    std::vector<Row> RowsAt(const Vec &x) const
+    {
+        std::vector<Row> rows;
+        rows.reserve(m_observations.size());
+        for (const Observation &o : m_observations) {
+            const Term term = TermAt(o, x);
+            rows.push_back(
+                {term.R, Vec(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau), o.Tau});
+        }
+        return rows;
+    }
+
     // Marquardt's damping, scaled by the diagonal of JᵀJ; absent when the start gives no finite
     // cost.
     std::optional<std::pair<Vec, Real>> Minimise(Vec x, const Tolerance &tolerance) const
@@ -198,6 +218,57 @@ private:
     std::vector<Observation> m_observations;
 };
 
+// The best split of the fixes into two legs, to first order about the one-leg optimum: for each
+// split, the score test of a change of velocity between two fixes (the cost a Gauss–Newton step
+// of the two-leg fit would save); the split saving most wins. Returns the index of the first fix
+// of the new leg, absent with under two fixes on either side.
+std::optional<std::size_t> BestSplit(const std::vector<Objective<long double>::Row> &rows)
+{
+    using Vec2 = Eigen::Matrix<long double, 2, 1>;
+    using Mat2 = Eigen::Matrix<long double, 2, 2>;
+    using Mat24 = Eigen::Matrix<long double, 2, 4>;
+    const std::size_t n = rows.size();
+    if (n < 4)
+        return std::nullopt;
+    Matrix4 jtj = Matrix4::Zero();
+    Vector4 jtr = Vector4::Zero();
+    for (const auto &row : rows) {
+        jtj.noalias() += row.J * row.J.transpose();
+        jtr += row.J * row.R;
+    }
+    const Eigen::LDLT<Matrix4> normal(jtj);
+    if (normal.info() != Eigen::Success)
+        return std::nullopt;
+    std::optional<std::size_t> best;
+    long double bestScore = -1;
+    for (std::size_t first = 2; first + 2 <= n; ++first) {
+        if (!(rows[first].Tau > rows[first - 1].Tau))
+            continue; // a bearing and a distance of one moment stay together
+        const long double split = (rows[first].Tau + rows[first - 1].Tau) / 2;
+        Mat2 xtx = Mat2::Zero();
+        Mat24 xtj = Mat24::Zero();
+        Vec2 xtr = Vec2::Zero();
+        for (std::size_t i = first; i < n; ++i) {
+            const long double lever = rows[i].Tau - split;
+            const Vec2 x(rows[i].J(0) * lever, rows[i].J(1) * lever);
+            xtx.noalias() += x * x.transpose();
+            xtj.noalias() += x * rows[i].J.transpose();
+            xtr += x * rows[i].R;
+        }
+        const Mat2 projected = xtx - xtj * normal.solve(xtj.transpose());
+        const Vec2 score = xtr - xtj * normal.solve(jtr);
+        const Eigen::LDLT<Mat2> inner(projected);
+        if (inner.info() != Eigen::Success || !(projected.determinant() > 0))
+            continue;
+        const long double saved = score.dot(inner.solve(score));
+        if (std::isfinite(saved) && saved > bestScore) {
+            bestScore = saved;
+            best = first;
+        }
+    }
+    return best;
+}
+
 std::vector<Fix> UsedFixes(const FixLog &log)
 {
     std::vector<Fix> used;
@@ -223,6 +294,7 @@ public:
             sum += fix.Tick;
         m_referenceTick = sum / static_cast<long double>(used.size());
         for (const Fix &fix : used) {
+            m_ticks.push_back(fix.Tick);
             const long double tau = (fix.Tick - m_referenceTick) / SecondsPerCableAtOneKnot;
             const SeaPoint ownThen = own.PositionAt(fix.Tick);
             const long double weight = 1
@@ -273,14 +345,46 @@ public:
         return Minimum {polished->first, polished->second};
     }
 
-    FitResult Solution(const Minimum &minimum, const OwnShipTrack &own, std::int32_t nowTick) const
+    TargetMotion MotionAt(const Minimum &minimum, std::int32_t nowTick) const
+    {
+        const Vector4 &x = minimum.X;
+        const long double tauNow = (nowTick - m_referenceTick) / SecondsPerCableAtOneKnot;
+        const long double speed = std::hypot(x(2), x(3));
+        return {{x(0) + x(2) * tauNow, x(1) + x(3) * tauNow}, nowTick,
+            speed >= CourselessSpeed ? SeaBearing({}, {x(2), x(3)}) : 0, speed};
+    }
+
+    ManoeuvreTest Test(const Minimum &minimum, const FitSettings &settings) const
+    {
+        const auto rows = m_exact.RowsAt(minimum.X);
+        ManoeuvreTest test;
+        test.SigmaBearing = settings.SigmaBearingDegrees;
+        long double up = 0;
+        long double down = 0;
+        for (const auto &row : rows) {
+            test.ChiSquare += row.R * row.R;
+            up = std::max(0.0L, up + row.R - settings.CusumDrift);
+            down = std::max(0.0L, down - row.R - settings.CusumDrift);
+        }
+        test.Cusum = std::max(up, down);
+        test.CusumLimit = settings.CusumLimit;
+        test.Freedom = rows.size() > Parameters ? rows.size() - Parameters : 0;
+        if (test.Freedom > 0)
+            test.ChiSquareLimit = ChiSquareLimit(ManoeuvreTest::FalseAlarm, test.Freedom);
+        if (const std::optional<std::size_t> first = BestSplit(rows))
+            test.NewLegTick = m_ticks[*first];
+        return test;
+    }
+
+    FitResult Solution(const Minimum &minimum, const OwnShipTrack &own, std::int32_t nowTick,
+        const ManoeuvreTest &test) const
     {
         const auto normal = m_exact.NormalAt(minimum.X);
         const std::size_t redundancy
             = m_exact.Size() > Parameters ? m_exact.Size() - Parameters : 1;
         const long double misfit = normal.Cost / static_cast<long double>(redundancy);
         // No straight course fits: whatever else fails, the likely reason is the target's turn.
-        const bool manoeuvre = misfit > ManoeuvreMisfit;
+        const bool manoeuvre = test.Fires();
         const auto failure = [manoeuvre](FitFailure otherwise) -> FitResult {
             return manoeuvre ? FitFailure::TargetManoeuvred : otherwise;
         };
@@ -320,6 +424,7 @@ public:
         t(1, 3) = tauNow;
         const Matrix4 jacobian = g * t;
         const Matrix4 carried = jacobian * *covariance * jacobian.transpose();
+        const Matrix4 stateNow = t * *covariance * t.transpose();
         const auto sd = [&](int row) { return std::sqrt(std::max(carried(row, row), 0.0L)); };
 
         FitSolution solution;
@@ -335,6 +440,10 @@ public:
         solution.Used = m_exact.Size();
         solution.Misfit = misfit;
         solution.ManoeuvreSuspected = manoeuvre;
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                solution.Covariance[static_cast<std::size_t>(row * 4 + column)]
+                    = stateNow(row, column);
         if (!AllFinite(
                 {solution.SdCourse, solution.SdSpeed, solution.SdDistance, solution.SdBearing}))
             return failure(FitFailure::Singular);
@@ -385,6 +494,7 @@ private:
 
     Objective<double> m_quick;
     Objective<long double> m_exact;
+    std::vector<std::int32_t> m_ticks; // of the observations, in order
     long double m_referenceTick = 0;
 };
 
@@ -483,34 +593,54 @@ std::optional<long double> BearingRateDegreesPerMinute(const TargetSlot &slot)
 
 bool FitUses(const FixLog &log, const Fix &fix)
 {
-    return !log.NewLegTick || fix.Tick >= *log.NewLegTick;
+    return !fix.Estimate && (!log.NewLegTick || fix.Tick >= *log.NewLegTick);
+}
+
+bool OwnShipManoeuvredOverFixes(const FixLog &log, const OwnShipTrack &own)
+{
+    std::optional<std::int32_t> first;
+    std::optional<std::int32_t> last;
+    for (const Fix &fix : log.Fixes()) {
+        if (!FitUses(log, fix))
+            continue;
+        first = std::min(first.value_or(fix.Tick), fix.Tick);
+        last = std::max(last.value_or(fix.Tick), fix.Tick);
+    }
+    return first && own.ManoeuvredBetween(*first, *last);
 }
 
 FitResult Fit(const FixLog &log, const OwnShipTrack &own, const TargetMotion &trial,
+    std::int32_t nowTick, const FitSettings &settings)
+{
+    return Analyse(log, own, trial, nowTick, settings).Result;
+}
+
+FitAnalysis Analyse(const FixLog &log, const OwnShipTrack &own, const TargetMotion &trial,
     std::int32_t nowTick, const FitSettings &settings)
 {
     const bool settingsValid = std::isfinite(settings.SigmaBearingDegrees)
         && std::isfinite(settings.SigmaDistanceCables) && settings.SigmaBearingDegrees > 0
         && settings.SigmaDistanceCables > 0;
     if (!settingsValid)
-        return FitFailure::InvalidSettings;
+        return {FitFailure::InvalidSettings, std::nullopt, std::nullopt};
 
     const std::vector<Fix> used = UsedFixes(log);
     if (used.size() < Parameters)
-        return FitFailure::TooFewFixes;
+        return {FitFailure::TooFewFixes, std::nullopt, std::nullopt};
     const auto [firstTick, lastTick] = std::minmax_element(
         used.begin(), used.end(), [](const Fix &a, const Fix &b) { return a.Tick < b.Tick; });
     const bool anyDistance = std::any_of(
         used.begin(), used.end(), [](const Fix &fix) { return fix.Kind == FixKind::Distance; });
     // Bearings alone from one steady leg fit every solution scaled about own ship equally well.
     if (!anyDistance && !own.ManoeuvredBetween(firstTick->Tick, lastTick->Tick))
-        return FitFailure::OwnShipNotManoeuvred;
+        return {FitFailure::OwnShipNotManoeuvred, std::nullopt, std::nullopt};
 
     const Problem problem(used, own, settings);
     const std::optional<Minimum> best = problem.BestOfStarts(trial, used, own);
     if (!best)
-        return FitFailure::Singular;
-    return problem.Solution(*best, own, nowTick);
+        return {FitFailure::Singular, std::nullopt, std::nullopt};
+    const ManoeuvreTest test = problem.Test(*best, settings);
+    return {problem.Solution(*best, own, nowTick, test), test, problem.MotionAt(*best, nowTick)};
 }
 
 } // namespace varmet

@@ -11,6 +11,7 @@
 #include "model/own_track.h"
 #include "model/state.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -72,13 +73,18 @@ std::optional<ResidualSummary> SummariseBearingResiduals(
 // ship.
 std::optional<long double> BearingRateDegreesPerMinute(const TargetSlot &slot);
 
-// The fixes the fit uses: those since the "Новый галс" mark, all of them without one.
+// The fixes the fit uses: those since the "Новый галс" mark (all of them without one), except the
+// distances that are only estimates.
 bool FitUses(const FixLog &log, const Fix &fix);
 
 struct FitSettings
 {
     long double SigmaBearingDegrees = 1;
     long double SigmaDistanceCables = 5;
+    // The cumulative sum of the manoeuvre test: the drift it forgives a fix and the sum that
+    // warns, both in σ (chosen on generated straight runs for about 1 % false warnings).
+    long double CusumDrift = 0.5L;
+    long double CusumLimit = 3;
 };
 
 struct FitSolution
@@ -96,7 +102,34 @@ struct FitSolution
     long double SdBearing = 0;
     long double Misfit = 0; // cost / (N - 4); the cost itself at N = 4
     std::size_t Used = 0; // fixes used
-    bool ManoeuvreSuspected = false; // misfit above 9: the target has probably manoeuvred
+    bool ManoeuvreSuspected = false; // the manoeuvre test fires (ManoeuvreTest::Fires)
+    // The covariance of (east, north of the target now in cables; its velocity east, north in
+    // knots), row by row: what the fixes leave uncertain, for the odds of a hit.
+    std::array<long double, 16> Covariance {};
+};
+
+// Whether the target kept one straight course over the fixes used, tested at the optimum with the
+// standard deviations the operator set. Two tests, each with about 1 % false alarms on a straight
+// run whose noise matches the σ set: the weighted residual sum against χ² with N - 4 degrees at
+// 1 %, and a two-sided cumulative sum over the latest normalised residuals in time order, which
+// sees a turn within a few reports, before the whole sum grows.
+struct ManoeuvreTest
+{
+    static constexpr long double FalseAlarm = 0.01L; // of the χ² test
+
+    long double SigmaBearing = 0; // degrees, as set for the test
+    long double ChiSquare = 0; // the weighted residual sum
+    std::size_t Freedom = 0; // N - 4; no χ² test at 0
+    long double ChiSquareLimit = 0; // exceeded with probability FalseAlarm on a straight run
+    long double Cusum = 0; // the larger of the two sums after the latest fix, σ
+    long double CusumLimit = 0; // σ
+    // The best split into two legs: the tick of the first fix of the new leg (where "Новый
+    // галс" belongs), absent with too few fixes to split.
+    std::optional<std::int32_t> NewLegTick;
+
+    bool ChiSquareFires() const { return Freedom > 0 && ChiSquare > ChiSquareLimit; }
+    bool CusumFires() const { return Cusum > CusumLimit; }
+    bool Fires() const { return ChiSquareFires() || CusumFires(); }
 };
 
 enum class FitFailure {
@@ -105,8 +138,8 @@ enum class FitFailure {
     DistanceUncertain, // the distance's standard deviation exceeds 30 % of the distance
     Singular, // JᵀWJ singular or ill-conditioned at the optimum
     InvalidSettings, // a standard deviation not above zero
-    // No straight course fits (misfit above 9) and the best one cannot be backed either: the
-    // target has probably manoeuvred within the fixes used ("Новый галс").
+    // The manoeuvre test fires and the best straight course cannot be backed either: the target
+    // has probably manoeuvred within the fixes used ("Новый галс").
     TargetManoeuvred,
 };
 
@@ -117,9 +150,25 @@ using FitResult = std::variant<FitSolution, FitFailure>;
 // target's position and velocity, by Levenberg–Marquardt started from `trial` and from distances
 // of 5 to 300 cables along the latest bearing, keeping the best. The answer is checked in this
 // order: settings, number of fixes, own ship's manoeuvre (only without a distance fix), then the
-// optimum's JᵀWJ and the distance's standard deviation; where either of the last two fails with a
-// misfit above 9, the answer is TargetManoeuvred.
+// optimum's JᵀWJ and the distance's standard deviation; where either of the last two fails and
+// the manoeuvre test fires, the answer is TargetManoeuvred.
 FitResult Fit(const FixLog &log, const OwnShipTrack &own, const TargetMotion &trial,
     std::int32_t nowTick, const FitSettings &settings = {});
+
+// The fit with its manoeuvre test (absent when no optimum was reached: too few fixes, own ship on
+// one leg under bearings alone, invalid settings).
+struct FitAnalysis
+{
+    FitResult Result;
+    std::optional<ManoeuvreTest> Manoeuvre;
+    // The best straight motion found (at nowTick), even where it could not be backed.
+    std::optional<TargetMotion> Optimum;
+};
+FitAnalysis Analyse(const FixLog &log, const OwnShipTrack &own, const TargetMotion &trial,
+    std::int32_t nowTick, const FitSettings &settings = {});
+
+// Whether own ship changed course or speed between the first and the last of the fixes the fit
+// uses: without it bearings alone cannot give the distance.
+bool OwnShipManoeuvredOverFixes(const FixLog &log, const OwnShipTrack &own);
 
 } // namespace varmet

@@ -26,28 +26,41 @@ QString TickTimeText(std::int32_t tick)
         .arg(tick % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString FailureText(FitFailure failure)
+QString FailureText(FitFailure failure, bool ownShipManoeuvred)
 {
     switch (failure) {
     case FitFailure::TooFewFixes:
-        return QStringLiteral("Решения нет: мало замеров (нужно не менее 4 пеленгов или замер "
-                              "дистанции). Дистанцию по этим пеленгам найти нельзя: продолжайте "
-                              "пеленговать, ПЛ должна сменить курс.");
+        return ownShipManoeuvred
+            ? QStringLiteral("Решения нет: мало замеров (нужно не менее 4 пеленгов или замер "
+                             "дистанции). Продолжайте пеленговать.")
+            : QStringLiteral("Решения нет: мало замеров (нужно не менее 4 пеленгов или замер "
+                             "дистанции). Дистанцию по этим пеленгам найти нельзя: продолжайте "
+                             "пеленговать, ПЛ должна сменить курс.");
     case FitFailure::OwnShipNotManoeuvred:
         return QStringLiteral("Дистанцию по этим пеленгам найти нельзя: ПЛ шла одним курсом и "
                               "скоростью, и любое решение, подобное относительно ПЛ, сходится с "
                               "пеленгами одинаково. ПЛ должна сменить курс (или введите "
                               "дистанцию).");
     case FitFailure::DistanceUncertain:
-        return QStringLiteral("Дистанцию по этим пеленгам найти нельзя: ее ошибка больше 30 % "
-                              "дистанции. ПЛ должна сменить курс, чтобы пеленги ее определили.");
+        return ownShipManoeuvred
+            ? QStringLiteral("Дистанцию по этим пеленгам найти нельзя: ее ошибка больше 30 % "
+                             "дистанции. Маневр ПЛ среди замеров есть, но пеленгов после него "
+                             "мало или он мал: продолжайте пеленговать или смените курс еще "
+                             "раз.")
+            : QStringLiteral("Дистанцию по этим пеленгам найти нельзя: ее ошибка больше 30 % "
+                             "дистанции. ПЛ должна сменить курс, чтобы пеленги ее определили.");
     case FitFailure::Singular:
-        return QStringLiteral("Дистанцию по этим пеленгам найти нельзя: задача вырождена. ПЛ "
-                              "должна сменить курс.");
+        return ownShipManoeuvred
+            ? QStringLiteral("Дистанцию по этим пеленгам найти нельзя: задача вырождена, хотя "
+                             "ПЛ среди замеров маневрировала. Продолжайте пеленговать или "
+                             "введите дистанцию.")
+            : QStringLiteral("Дистанцию по этим пеленгам найти нельзя: задача вырождена. ПЛ "
+                             "должна сменить курс.");
     case FitFailure::TargetManoeuvred:
         return QStringLiteral("Решения нет: ни один прямолинейный курс цели не согласуется с "
-                              "пеленгами (невязка больше 9). Цель, вероятно, маневрировала: "
-                              "отметьте «Новый галс» и рассчитайте по замерам после маневра.");
+                              "пеленгами (проверка на маневр сработала). Цель, вероятно, "
+                              "маневрировала: отметьте «Новый галс» и рассчитайте по замерам "
+                              "после маневра.");
     case FitFailure::InvalidSettings:
         return QStringLiteral("Решения нет: σ пеленга и σ дистанции должны быть больше нуля.");
     }
@@ -69,13 +82,56 @@ QString SolutionText(const FitSolution &solution, std::int32_t solvedTick)
             FixedText(solution.Misfit, 2));
 }
 
-QString ManoeuvreText(const FitSolution &solution)
+QString TestText(const ManoeuvreTest &test)
 {
-    if (!solution.ManoeuvreSuspected)
+    const QString chi = test.Freedom > 0 ? QStringLiteral("χ² %1 при %2 ст. св. (порог 1 %: %3)")
+                                               .arg(FixedText(test.ChiSquare, 1))
+                                               .arg(test.Freedom)
+                                               .arg(FixedText(test.ChiSquareLimit, 1))
+                                         : QStringLiteral("χ² не проверяется (замеров 4)");
+    return QStringLiteral("Проверка маневра при σ П %1°: %2; накопленная сумма %3σ (порог %4σ)")
+        .arg(FixedText(test.SigmaBearing, 2), chi, FixedText(test.Cusum, 1),
+            FixedText(test.CusumLimit, 1));
+}
+
+QString ManoeuvreText(const ManoeuvreTest &test)
+{
+    if (!test.Fires())
         return {};
-    return QStringLiteral("Невязка %1 намного больше 1: цель, вероятно, маневрировала. Отметьте "
-                          "«Новый галс» и рассчитайте по замерам после маневра.")
-        .arg(FixedText(solution.Misfit, 1));
+    const QString why = test.ChiSquareFires()
+        ? QStringLiteral("невязки всех замеров больше ожидаемых при σ П %1° (χ² %2 > %3)")
+              .arg(FixedText(test.SigmaBearing, 2), FixedText(test.ChiSquare, 1),
+                  FixedText(test.ChiSquareLimit, 1))
+        : QStringLiteral("последние невязки уходят в одну сторону (сумма %1σ > %2σ при σ П %3°)")
+              .arg(FixedText(test.Cusum, 1), FixedText(test.CusumLimit, 1),
+                  FixedText(test.SigmaBearing, 2));
+    const QString when = test.NewLegTick
+        ? QStringLiteral(" Новый галс цели вероятно начался к %1: «Новый галс с %1».")
+              .arg(TickTimeText(*test.NewLegTick))
+        : QString();
+    return QStringLiteral("Цель, вероятно, маневрировала: %1.%2").arg(why, when);
+}
+
+QString AdviceText(const SteeringAdvice &advice)
+{
+    const QString ahead = advice.SdDistanceAhead
+        ? QStringLiteral("на прежнем курсе ±%1 кбт").arg(FixedText(*advice.SdDistanceAhead, 1))
+        : QStringLiteral("на прежнем курсе дистанция не определится");
+    return QStringLiteral("Совет: курс ПЛ %1° при прежней скорости — через %2 мин СКО дистанции "
+                          "около %3 кбт (%4).")
+        .arg(FixedText(advice.Course, 0))
+        .arg(advice.Minutes)
+        .arg(FixedText(advice.SdDistance, 1), ahead);
+}
+
+QString HitOddsText(std::optional<long double> onFit, std::optional<long double> onConsole,
+    long double targetLengthMetres)
+{
+    const auto odds
+        = [](std::optional<long double> p) { return p ? FixedText(*p, 2) : QStringLiteral("—"); };
+    return QStringLiteral("Вероятность попадания залпа сейчас (цель %1 м): по расчету %2, по "
+                          "решению на планшете %3")
+        .arg(FixedText(targetLengthMetres, 0), odds(onFit), odds(onConsole));
 }
 
 QString SummaryText(const ResidualSummary &summary)

@@ -3,10 +3,12 @@
 #include "analysis_snapshot.h"
 #include "analysis_texts.h"
 #include "bearing_charts.h"
+#include "exercise_desk.h"
 #include "fix_table.h"
 #include "ugredit.h"
 
 #include "cycle/tick_cycle.h"
+#include "exercise/exercise.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -78,6 +81,13 @@ QLabel *wrappingLabel(const char *name)
     return label;
 }
 
+// A label as tall as `lines` lines whatever it shows, so that nothing below it moves when its
+// text changes.
+void fixLines(QLabel *label, int lines)
+{
+    label->setFixedHeight(lines * label->fontMetrics().lineSpacing() + 4);
+}
+
 } // namespace
 
 AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
@@ -91,12 +101,15 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
     , m_summary(wrappingLabel("ResidualSummary"))
     , m_sigmaBearing(sigmaBox("SigmaBearing", 0.05, 45, 1))
     , m_sigmaDistance(sigmaBox("SigmaDistance", 0.1, 300, 5))
+    , m_adviceMinutes(new QSpinBox)
     , m_solve(button("ButtonSolve", QStringLiteral("Рассчитать"),
           QStringLiteral("Курс, скорость и дистанция цели, лучше всего согласующиеся с "
                          "замерами после отметки «Новый галс»")))
     , m_newLeg(button("ButtonNewLeg", QStringLiteral("Новый галс"),
           QStringLiteral("Цель сманеврировала: прежние замеры сохраняются, но в расчет не "
                          "входят")))
+    , m_newLegAtManoeuvre(button("ButtonNewLegAtManoeuvre", QStringLiteral("Новый галс с …"),
+          QStringLiteral("Отметить новый галс с начала маневра, найденного проверкой")))
     , m_apply(button("ButtonApply", QStringLiteral("Применить"),
           QStringLiteral("Ввести рассчитанные Кц, Vц и дистанцию в поля цели")))
     , m_deleteFix(button("ButtonDeleteFix", QStringLiteral("Удалить замер"),
@@ -105,6 +118,8 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
           QStringLiteral("Удалить все замеры цели")))
     , m_solutionText(wrappingLabel("SolutionText"))
     , m_warning(wrappingLabel("ManoeuvreWarning"))
+    , m_advice(wrappingLabel("SteeringAdvice"))
+    , m_hitOdds(wrappingLabel("HitOdds"))
 {
     confirm = [this](const QString &question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
@@ -120,6 +135,15 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
 
     connect(m_solve, &QPushButton::clicked, this, &AnalysisWindow::solve);
     connect(m_newLeg, &QPushButton::clicked, this, &AnalysisWindow::newLeg);
+    connect(m_newLegAtManoeuvre, &QPushButton::clicked, this, &AnalysisWindow::newLegAtManoeuvre);
+    connect(m_fixModel, &FixTableModel::estimateToggled, this, [this](int row, bool estimate) {
+        if (FixLog *fixes = log()) {
+            fixes->SetEstimate(static_cast<std::size_t>(row), estimate);
+            refresh();
+        }
+    });
+    for (QDoubleSpinBox *sigma : {m_sigmaBearing, m_sigmaDistance})
+        connect(sigma, &QDoubleSpinBox::valueChanged, this, &AnalysisWindow::refresh);
     connect(m_apply, &QPushButton::clicked, this, &AnalysisWindow::apply);
     connect(m_deleteFix, &QPushButton::clicked, this, &AnalysisWindow::deleteFix);
     connect(m_clearLog, &QPushButton::clicked, this, &AnalysisWindow::clearLog);
@@ -151,6 +175,19 @@ void AnalysisWindow::buildLayout()
     m_light->setToolTip(QStringLiteral("СКО невязок пробного решения: зеленый до 1°, желтый до "
                                        "3°, красный больше 3°"));
     m_warning->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0); font-weight: bold"));
+    m_adviceMinutes->setObjectName("AdviceMinutes");
+    m_adviceMinutes->setRange(1, 60);
+    m_adviceMinutes->setValue(5);
+    m_adviceMinutes->setSuffix(QStringLiteral(" мин"));
+    m_adviceMinutes->setToolTip(QStringLiteral("Через сколько минут оценивать дистанцию в совете, "
+                                               "куда повернуть ПЛ"));
+    m_newLegAtManoeuvre->setEnabled(false);
+    fixLines(m_caption, 2);
+    fixLines(m_summary, 2);
+    fixLines(m_solutionText, 7);
+    fixLines(m_warning, 4);
+    fixLines(m_advice, 3);
+    fixLines(m_hitOdds, 2);
 
     auto *logButtons = new QHBoxLayout;
     logButtons->addWidget(m_deleteFix);
@@ -165,6 +202,8 @@ void AnalysisWindow::buildLayout()
     sigmas->addWidget(m_sigmaBearing);
     sigmas->addWidget(new QLabel(QStringLiteral("σ Д (кбт)")));
     sigmas->addWidget(m_sigmaDistance);
+    sigmas->addWidget(new QLabel(QStringLiteral("совет через")));
+    sigmas->addWidget(m_adviceMinutes);
     auto *fitButtons = new QHBoxLayout;
     fitButtons->addWidget(m_solve);
     fitButtons->addWidget(m_newLeg);
@@ -173,7 +212,10 @@ void AnalysisWindow::buildLayout()
     fitLayout->addLayout(sigmas);
     fitLayout->addLayout(fitButtons);
     fitLayout->addWidget(m_solutionText);
+    fitLayout->addWidget(m_hitOdds);
     fitLayout->addWidget(m_warning);
+    fitLayout->addWidget(m_newLegAtManoeuvre);
+    fitLayout->addWidget(m_advice);
 
     auto *side = new QVBoxLayout;
     side->addWidget(m_caption);
@@ -207,7 +249,64 @@ const FitResult *AnalysisWindow::result() const
     if (!number)
         return nullptr;
     const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
-    return fit ? &fit->result : nullptr;
+    return fit ? &fit->analysis.Result : nullptr;
+}
+
+bool AnalysisWindow::resultOutOfDate() const
+{
+    const std::optional<int> number = slot();
+    if (!number)
+        return false;
+    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    return fit && !(fit->inputs == inputsNow());
+}
+
+std::optional<long double> AnalysisWindow::fitHitProbability() const
+{
+    const std::optional<int> number = slot();
+    if (!number)
+        return std::nullopt;
+    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    return fit ? fit->hitOnFit : std::nullopt;
+}
+
+AnalysisWindow::Inputs AnalysisWindow::inputsNow() const
+{
+    const FixLog *fixes = log();
+    if (!fixes)
+        return {};
+    return {fixes->Fixes(), fixes->NewLegTick, m_sigmaBearing->value(), m_sigmaDistance->value()};
+}
+
+std::optional<long double> AnalysisWindow::slotHitProbability(int number) const
+{
+    if (!TargetSlots::Contains(number))
+        return std::nullopt;
+    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(number - 1)];
+    const auto *solved = fit ? std::get_if<FitSolution>(&fit->analysis.Result) : nullptr;
+    return solved ? consoleHitProbability(*solved, number) : std::nullopt;
+}
+
+std::optional<long double> AnalysisWindow::consoleHitProbability(
+    const FitSolution &fit, int number) const
+{
+    const FireControlState &state = m_form.state();
+    const std::optional<Salvo> salvo = SalvoOfSlot(
+        state.Slots[number], state.OwnTrack, state.TickCount, state.TorpedoSpeed, state.MaxRun);
+    if (!salvo)
+        return std::nullopt;
+    return HitProbability(fit, *salvo, oddsFor(number));
+}
+
+HitOddsSettings AnalysisWindow::oddsFor(int number) const
+{
+    HitOddsSettings odds;
+    if (const Exercise *exercise = m_form.exerciseDesk().exercise()) {
+        if (const ExerciseTarget *target
+            = exercise->definition().target(m_form.state().Slots[number].TargetNumber))
+            odds.TargetLengthMetres = target->Length;
+    }
+    return odds;
 }
 
 const FitSolution *AnalysisWindow::solution() const
@@ -231,8 +330,8 @@ void AnalysisWindow::showEvent(QShowEvent *event)
 void AnalysisWindow::refresh()
 {
     const std::optional<int> number = slot();
-    for (QWidget *w : std::initializer_list<QWidget *> {
-             m_solve, m_newLeg, m_deleteFix, m_clearLog, m_sigmaBearing, m_sigmaDistance})
+    for (QWidget *w : std::initializer_list<QWidget *> {m_solve, m_newLeg, m_deleteFix, m_clearLog,
+             m_sigmaBearing, m_sigmaDistance, m_adviceMinutes})
         w->setEnabled(number.has_value());
     m_apply->setEnabled(solution() != nullptr);
     showSolution();
@@ -274,24 +373,49 @@ void AnalysisWindow::showSnapshot(int number)
 void AnalysisWindow::showSolution()
 {
     const std::optional<int> number = slot();
+    const std::optional<SlotFit> *fit
+        = number ? &m_fits[static_cast<std::size_t>(*number - 1)] : nullptr;
+    const std::optional<ManoeuvreTest> *test = fit && *fit ? &(*fit)->analysis.Manoeuvre : nullptr;
+    const bool offerNewLeg = test && *test && (*test)->Fires() && (*test)->NewLegTick;
+    m_newLegAtManoeuvre->setEnabled(offerNewLeg);
+    const QString offer = offerNewLeg
+        ? QStringLiteral("Новый галс с %1").arg(TickTimeText(*(*test)->NewLegTick))
+        : QStringLiteral("Новый галс с …");
+    if (m_newLegAtManoeuvre->text() != offer)
+        m_newLegAtManoeuvre->setText(offer);
     if (!number) {
         showText(m_caption, QStringLiteral("«Номер п/п» не указывает цель"));
-        showText(m_solutionText, {});
-        showText(m_warning, {});
+        for (QLabel *label : {m_solutionText, m_warning, m_advice, m_hitOdds})
+            showText(label, {});
         return;
     }
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
-    if (!fit) {
+    if (!*fit) {
         showText(m_solutionText, QStringLiteral("Расчет не выполнялся"));
-        showText(m_warning, {});
-    } else if (const auto *failure = std::get_if<FitFailure>(&fit->result)) {
-        showText(m_solutionText, FailureText(*failure));
-        showText(m_warning, {});
-    } else {
-        const auto &found = std::get<FitSolution>(fit->result);
-        showText(m_solutionText, SolutionText(found, fit->tick));
-        showText(m_warning, ManoeuvreText(found));
+        for (QLabel *label : {m_warning, m_advice, m_hitOdds})
+            showText(label, {});
+        return;
     }
+    const SlotFit &found = **fit;
+    QString text = !(found.inputs == inputsNow())
+        ? QStringLiteral("УСТАРЕЛО: журнал замеров или σ изменились после расчета — нажмите "
+                         "«Рассчитать».\n")
+        : QString();
+    const auto *solved = std::get_if<FitSolution>(&found.analysis.Result);
+    if (const auto *failure = std::get_if<FitFailure>(&found.analysis.Result))
+        text += FailureText(*failure, found.ownShipManoeuvred);
+    else
+        text += SolutionText(*solved, found.tick);
+    if (found.analysis.Manoeuvre)
+        text += QStringLiteral("\n") + TestText(*found.analysis.Manoeuvre);
+    showText(m_solutionText, text);
+    showText(
+        m_warning, found.analysis.Manoeuvre ? ManoeuvreText(*found.analysis.Manoeuvre) : QString());
+    showText(m_advice, found.advice ? AdviceText(*found.advice) : QString());
+    const HitOddsSettings odds = oddsFor(*number);
+    showText(m_hitOdds,
+        solved ? HitOddsText(
+            found.hitOnFit, consoleHitProbability(*solved, *number), odds.TargetLengthMetres)
+               : QString());
 }
 
 void AnalysisWindow::solve()
@@ -301,9 +425,28 @@ void AnalysisWindow::solve()
         return;
     const FireControlState &state = m_form.state();
     const FitSettings settings {m_sigmaBearing->value(), m_sigmaDistance->value()};
-    const TargetMotion trial = TrialMotion(state.Slots[*number], state.OwnTrack, state.TickCount);
-    m_fits[static_cast<std::size_t>(*number - 1)]
-        = SlotFit {Fit(*log(), state.OwnTrack, trial, state.TickCount, settings), state.TickCount};
+    const TargetSlot &target = state.Slots[*number];
+    const TargetMotion trial = TrialMotion(target, state.OwnTrack, state.TickCount);
+    SlotFit fit;
+    fit.analysis = Analyse(*log(), state.OwnTrack, trial, state.TickCount, settings);
+    fit.tick = state.TickCount;
+    fit.inputs = inputsNow();
+    fit.ownShipManoeuvred = OwnShipManoeuvredOverFixes(*log(), state.OwnTrack);
+    const auto *failure = std::get_if<FitFailure>(&fit.analysis.Result);
+    // Where the distance is not found, the course that would find it.
+    if (failure
+        && (*failure == FitFailure::OwnShipNotManoeuvred
+            || *failure == FitFailure::DistanceUncertain || *failure == FitFailure::Singular))
+        fit.advice = AdviseCourse(*log(), state.OwnTrack, fit.analysis.Optimum.value_or(trial),
+            state.TickCount, settings, m_adviceMinutes->value(), BearingInterval(*log()));
+    if (const auto *solved = std::get_if<FitSolution>(&fit.analysis.Result)) {
+        const std::optional<Salvo> salvo
+            = SalvoAimedAt(solved->Motion, state.OwnTrack, state.TickCount, state.OwnCourse,
+                state.TorpedoSpeed, state.MaxRun, target.LeadCorrection);
+        if (salvo)
+            fit.hitOnFit = HitProbability(*solved, *salvo, oddsFor(*number));
+    }
+    m_fits[static_cast<std::size_t>(*number - 1)] = std::move(fit);
     refresh();
 }
 
@@ -313,6 +456,20 @@ void AnalysisWindow::newLeg()
     if (!fixes)
         return;
     fixes->NewLegTick = m_form.state().TickCount;
+    forgetFit();
+    refresh();
+}
+
+void AnalysisWindow::newLegAtManoeuvre()
+{
+    FixLog *fixes = log();
+    const std::optional<int> number = slot();
+    if (!fixes || !number)
+        return;
+    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    if (!fit || !fit->analysis.Manoeuvre || !fit->analysis.Manoeuvre->NewLegTick)
+        return;
+    fixes->NewLegTick = *fit->analysis.Manoeuvre->NewLegTick;
     forgetFit();
     refresh();
 }

@@ -7,6 +7,8 @@
 // kept until the program ends; while shown it follows every tick and every change of slot.
 
 #include "analysis/bearing_analysis.h"
+#include "analysis/hit_probability.h"
+#include "analysis/steering_advice.h"
 
 #include <QWidget>
 
@@ -16,6 +18,7 @@
 
 class QDoubleSpinBox;
 class QLabel;
+class QSpinBox;
 class QPushButton;
 class QTableView;
 
@@ -32,8 +35,17 @@ public:
     explicit AnalysisWindow(TForm1 &form, QWidget *parent = nullptr);
     ~AnalysisWindow() override;
 
-    // The last "Рассчитать" of the selected slot, none before it and after its fixes changed.
+    // The last "Рассчитать" of the selected slot, none before it and after its fixes were edited
+    // here; it is marked out of date once the log or σ changes elsewhere.
     const FitResult *result() const;
+    // Whether that result no longer describes the log and σ as they stand.
+    bool resultOutOfDate() const;
+    // The odds that a salvo fired at the computation's moment on the fit's solution hits; none
+    // without a solution or a salvo.
+    std::optional<long double> fitHitProbability() const;
+    // The odds that a salvo fired now on slot `number`'s present solution hits, against the
+    // slot's last computed fit; none without one or without a salvo. The score shows them.
+    std::optional<long double> slotHitProbability(int number) const;
 
     // The operator's answer to "clear the log?"; by default a question box.
     std::function<bool(const QString &question)> confirm;
@@ -43,6 +55,7 @@ public slots:
     void refresh();
     void solve(); // "Рассчитать"
     void newLeg(); // "Новый галс"
+    void newLegAtManoeuvre(); // "Новый галс с …" at the manoeuvre the test placed
     void apply(); // "Применить"
     void deleteFix(); // the selected fix of the list (Delete)
     void clearLog(); // "Очистить журнал"
@@ -51,16 +64,34 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // What a result was computed from, to tell when it goes out of date.
+    struct Inputs
+    {
+        std::deque<Fix> fixes;
+        std::optional<std::int32_t> newLegTick;
+        double sigmaBearing = 0;
+        double sigmaDistance = 0;
+        friend bool operator==(const Inputs &, const Inputs &) = default;
+    };
     struct SlotFit
     {
-        FitResult result;
+        FitAnalysis analysis;
         std::int32_t tick = 0; // when computed
+        Inputs inputs;
+        bool ownShipManoeuvred = false; // among the fixes used
+        std::optional<SteeringAdvice> advice;
+        std::optional<long double> hitOnFit;
     };
 
     std::optional<int> slot() const;
     FixLog *log() const;
     const FitSolution *solution() const;
     void forgetFit();
+    Inputs inputsNow() const;
+    std::optional<long double> consoleHitProbability(const FitSolution &fit, int number) const;
+    // The odds' settings for slot `number`: the exercise's length of the target it tracks, else
+    // the default.
+    HitOddsSettings oddsFor(int number) const;
     void showSolution();
     void showSnapshot(int number);
     void buildLayout();
@@ -76,13 +107,17 @@ private:
     QLabel *m_summary;
     QDoubleSpinBox *m_sigmaBearing;
     QDoubleSpinBox *m_sigmaDistance;
+    QSpinBox *m_adviceMinutes;
     QPushButton *m_solve;
     QPushButton *m_newLeg;
+    QPushButton *m_newLegAtManoeuvre;
     QPushButton *m_apply;
     QPushButton *m_deleteFix;
     QPushButton *m_clearLog;
     QLabel *m_solutionText;
     QLabel *m_warning;
+    QLabel *m_advice;
+    QLabel *m_hitOdds;
 };
 
 } // namespace varmet

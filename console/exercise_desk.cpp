@@ -144,6 +144,8 @@ bool ExerciseDesk::linearShown() const
 
 void ExerciseDesk::StartClick()
 {
+    if (beforeStart && !beforeStart())
+        return;
     // The shipped exercises first, wherever the operator went last.
     const QString folder = ShippedExercisesFolder(
         QCoreApplication::applicationDirPath(), QStringLiteral(VARMET_SOURCE_EXERCISES))
@@ -172,6 +174,7 @@ void ExerciseDesk::Start(const QString &path, std::optional<std::uint64_t> seed)
         QStringLiteral("exercise %1 %2").arg(path).arg(m_exercise->state().Seed));
     m_scoreWindow->hide();
     showPanel();
+    emit runStarted();
 }
 
 void ExerciseDesk::showPanel()
@@ -285,6 +288,7 @@ void ExerciseDesk::finish()
     m_exercise->Finish(Score());
     m_stopAction->setEnabled(false);
     refreshPanel();
+    emit runEnded();
     showScore();
 }
 

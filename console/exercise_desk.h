@@ -69,6 +69,15 @@ public:
     // Back to no exercise at all (a session without one, or start-up): panel and score hidden.
     void Clear();
 
+    // Asked by "Начать…" before the file: false keeps the exercise from starting (the class
+    // record asks who the trainee is here).
+    std::function<bool()> beforeStart;
+
+signals:
+    // A new run has started; the run has ended (its final score is set).
+    void runStarted();
+    void runEnded();
+
 private:
     void showPanel();
     void refreshPanel();

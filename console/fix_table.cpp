@@ -26,7 +26,7 @@ QString residualText(const std::optional<long double> &residual, FixKind kind)
 bool FixTableModel::sameFix(const FixRow &a, const FixRow &b)
 {
     return a.fix.Tick == b.fix.Tick && a.fix.Kind == b.fix.Kind && a.fix.Value == b.fix.Value
-        && a.used == b.used;
+        && a.fix.Estimate == b.fix.Estimate && a.used == b.used;
 }
 
 bool FixTableModel::isPrefixOf(const std::vector<FixRow> &rows) const
@@ -84,6 +84,9 @@ QVariant FixTableModel::data(const QModelIndex &index, int role) const
     const FixRow &row = m_rows[static_cast<std::size_t>(index.row())];
     if (role == Qt::ForegroundRole && !row.used)
         return QBrush(QColor(140, 140, 140));
+    if (role == Qt::CheckStateRole && index.column() == Estimate
+        && row.fix.Kind == FixKind::Distance)
+        return row.fix.Estimate ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
@@ -100,9 +103,29 @@ QVariant FixTableModel::data(const QModelIndex &index, int role) const
         return residualText(row.trialResidual, row.fix.Kind);
     case FitResidual:
         return residualText(row.fitResidual, row.fix.Kind);
+    case Estimate:
+        return row.fix.Kind == FixKind::Distance && row.fix.Estimate ? QStringLiteral("оценка")
+                                                                     : QString();
     default:
         return {};
     }
+}
+
+Qt::ItemFlags FixTableModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == Estimate && index.row() < rowCount()
+        && m_rows[static_cast<std::size_t>(index.row())].fix.Kind == FixKind::Distance)
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+bool FixTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !(flags(index) & Qt::ItemIsUserCheckable))
+        return false;
+    emit estimateToggled(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    return true;
 }
 
 QVariant FixTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -118,6 +141,8 @@ QVariant FixTableModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("Невязка пробн.");
     case FitResidual:
         return QStringLiteral("Невязка расч.");
+    case Estimate:
+        return QStringLiteral("Д оценка");
     default:
         return {};
     }

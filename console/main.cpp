@@ -1,13 +1,39 @@
 #include "program_windows.h"
 
+#include "store/run_store.h"
+#include "store/schema.h"
+
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 
 namespace {
+
+// varmet --store-init postgresql://USER@HOST:PORT/DB: creates or brings up to date the class
+// record's schema and roles on a server, as its administrator (password from PGPASSWORD).
+int initStore(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const auto address = varmet::ParseStoreAddress(QCoreApplication::arguments().value(2));
+    if (const auto *refusal = std::get_if<QString>(&address)) {
+        std::fprintf(stderr, "varmet: %s\n", refusal->toLocal8Bit().constData());
+        return 2;
+    }
+    auto opened = varmet::RunStore::Open(
+        std::get<varmet::StoreAddress>(address), qEnvironmentVariable("PGPASSWORD"));
+    if (const auto *failure = std::get_if<QString>(&opened)) {
+        std::fprintf(stderr, "varmet: %s\n", failure->toLocal8Bit().constData());
+        return 1;
+    }
+    std::printf("varmet: хранилище %s готово, схема версии %d\n",
+        std::get<varmet::StoreAddress>(address).text().toLocal8Bit().constData(),
+        varmet::StoreSchemaVersion);
+    return 0;
+}
 
 // varmet [--replay FILE [--speed N]]: plays a journal back, N ticks a second (1 by default).
 struct Options
@@ -78,6 +104,8 @@ void startupMessage(QtMsgType type, const QMessageLogContext &context, const QSt
 
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && std::strcmp(argv[1], "--store-init") == 0)
+        return initStore(argc, argv);
     if (!hasGraphicalSession()) {
         printLines({"varmet: нет графического сеанса (не заданы DISPLAY и WAYLAND_DISPLAY). "
                     "Запустите программу в графическом сеансе X11 или Wayland.",
@@ -90,13 +118,16 @@ int main(int argc, char *argv[])
     qInstallMessageHandler(toolkitHandler);
     const auto options = ParseOptions(QApplication::arguments());
     if (!options) {
-        std::fprintf(stderr, "usage: varmet [--replay FILE [--speed N]]  (N: 1..%d ticks a second)\n",
+        std::fprintf(stderr,
+            "usage: varmet [--replay FILE [--speed N]]  (N: 1..%d ticks a second)\n"
+            "       varmet --store-init postgresql://USER@HOST:PORT/DB  (password: PGPASSWORD)\n",
             varmet::JournalReplay::MaxTicksPerSecond);
         return 2;
     }
 
     // Closing the main window ends the program, also while the help window is shown.
     varmet::ProgramWindows windows;
+    windows.classes.setRecording(true);
     windows.form.show();
     if (!options->replay.isEmpty()) {
         if (const auto refusal = windows.replay.start(options->replay, options->speed))

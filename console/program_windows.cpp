@@ -1,5 +1,7 @@
 #include "program_windows.h"
 
+#include "exercise_desk.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
 
@@ -28,10 +30,15 @@ ProgramWindows::ProgramWindows()
     Form2 = &help;
     form.setHelpWindow(&help);
     form.setAnalysisWindow(&analysis);
+    // The score's odds of a hit come from the bearing analysis.
+    form.exerciseDesk().hitProbability
+        = [this](int slot) { return analysis.slotHitProbability(slot); };
     form.replayJournal = [this](const QString &path) {
         if (const auto refusal = replay.start(path, 1))
             form.showMessage(*refusal);
     };
+    // A replayed run is no new run.
+    classes.recordingAllowed = [this] { return !replay.isRunning(); };
 }
 
 ProgramWindows::~ProgramWindows()

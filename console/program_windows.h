@@ -6,6 +6,7 @@
 // driver both start this way.
 
 #include "analysis_window.h"
+#include "class_desk.h"
 #include "journal_replay.h"
 #include "situation_dock.h"
 #include "time_control.h"
@@ -43,6 +44,8 @@ public:
     TimeControl time {form};
     // Plays journals back in the main window ("Воспроизвести журнал…", the --replay option).
     JournalReplay replay {*this};
+    // The class record: the menu "Класс", the runs kept, the class journal.
+    ClassDesk classes {form};
 };
 
 } // namespace varmet

@@ -2,8 +2,10 @@
 
 #include "analysis_texts.h"
 #include "board_view.h"
+#include "class_desk.h"
 #include "control_look.h"
 #include "exercise_desk.h"
+#include "fix_table.h"
 #include "key_stroke.h"
 #include "labeled_edit.h"
 #include "program_windows.h"
@@ -27,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTextStream>
 
 #include <cmath>
@@ -122,6 +125,7 @@ private:
             {"fixes", &Impl::printFixes},
             {"sigma", &Impl::sigma},
             {"newleg", &Impl::newLeg},
+            {"estimate", &Impl::estimate},
             {"solve", &Impl::solve},
             {"apply", &Impl::apply},
             {"grab", &Impl::grabWindow},
@@ -135,6 +139,9 @@ private:
             {"pause", &Impl::pause},
             {"resume", &Impl::resume},
             {"period", &Impl::period},
+            {"store", &Impl::useStore},
+            {"trainee", &Impl::setTrainee},
+            {"runs", &Impl::printRuns},
         };
         return table;
     }
@@ -591,10 +598,11 @@ private:
         }
         const FixLog &log = m_form.state().FixLogs[static_cast<std::size_t>(number - 1)];
         for (const Fix &fix : log.Fixes()) {
-            print(QStringLiteral("fix %1 %2 %3")
+            print(QStringLiteral("fix %1 %2 %3%4")
                       .arg(fix.Tick)
                       .arg(fix.Kind == FixKind::Bearing ? "bearing" : "distance")
-                      .arg(FixedText(fix.Value, 0)));
+                      .arg(FixedText(fix.Value, 0))
+                      .arg(fix.Estimate ? " estimate" : ""));
         }
         print(QStringLiteral("fixes %1").arg(log.Fixes().size()));
     }
@@ -620,6 +628,22 @@ private:
         distance.first->setValue(distance.second);
     }
 
+    // Checks or clears "оценка" of the selected slot's fix N (1 first) in the analysis window's
+    // list, as the operator's click would.
+    void estimate(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 3);
+        const int row = number(words, 1, "fix number") - 1;
+        const bool on = onOff(words, 2);
+        auto *table = m_windows.analysis.findChild<QTableView *>(QStringLiteral("FixTable"));
+        m_windows.analysis.refresh();
+        QAbstractItemModel *model = table->model();
+        const QModelIndex cell = model->index(row, FixTableModel::Estimate);
+        if (!cell.isValid() || !(model->flags(cell) & Qt::ItemIsUserCheckable))
+            fail(QStringLiteral("fix %1 is no distance of the selected slot").arg(words[1]));
+        model->setData(cell, on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+    }
+
     void newLeg(const QStringList &words, const QString &)
     {
         noMoreThan(words, 1);
@@ -643,17 +667,22 @@ private:
             return;
         }
         if (const auto *failure = std::get_if<FitFailure>(result)) {
-            print(QStringLiteral("solution none: %1").arg(FailureText(*failure)));
+            const FireControlState &state = m_form.state();
+            const FixLog &log = state.FixLogs[static_cast<std::size_t>(m_form.selectedSlot() - 1)];
+            print(QStringLiteral("solution none: %1")
+                      .arg(FailureText(*failure, OwnShipManoeuvredOverFixes(log, state.OwnTrack))));
             return;
         }
         const auto &found = std::get<FitSolution>(*result);
+        const std::optional<long double> hit = m_windows.analysis.fitHitProbability();
         print(QStringLiteral("solution course=%1 speed=%2 distance=%3 bearing=%4 sd_course=%5 "
-                             "sd_speed=%6 sd_distance=%7 misfit=%8 used=%9")
+                             "sd_speed=%6 sd_distance=%7 misfit=%8 used=%9 hit=%10")
                   .arg(FixedText(found.Course, 2), FixedText(found.Speed, 2),
                       FixedText(found.Distance, 2), FixedText(found.Bearing, 2),
                       FixedText(found.SdCourse, 2), FixedText(found.SdSpeed, 2),
                       FixedText(found.SdDistance, 2), FixedText(found.Misfit, 3))
-                  .arg(found.Used));
+                  .arg(found.Used)
+                  .arg(hit ? FixedText(*hit, 2) : QStringLiteral("-")));
     }
 
     void printHelpText(const QStringList &words, const QString &)
@@ -806,6 +835,62 @@ private:
     }
 
     void print(const QString &line) const { m_output(line); }
+
+    // --- the class record
+
+    void useStore(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 2);
+        const auto address = ParseStoreAddress(argument(words, 1, "store address"));
+        if (const auto *refusal = std::get_if<QString>(&address))
+            fail(*refusal);
+        ClassDesk &classes = m_windows.classes;
+        // Nobody to ask at a driver: the trainee named by "trainee", the password from the
+        // environment.
+        classes.askTrainee = [](const std::optional<Trainee> &current) {
+            return current ? current : MakeTrainee(QStringLiteral("Без имени"), {});
+        };
+        classes.askPassword = [](const StoreAddress &) {
+            return std::optional<QString>(qEnvironmentVariable("PGPASSWORD"));
+        };
+        if (const auto failure
+            = classes.useStore(std::get<StoreAddress>(address), qEnvironmentVariable("PGPASSWORD")))
+            print("message: " + *failure);
+    }
+
+    void setTrainee(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 3);
+        const std::optional<Trainee> trainee
+            = MakeTrainee(argument(words, 1, "name"), words.value(2));
+        if (!trainee)
+            fail("trainee name or group too long");
+        m_windows.classes.setTrainee(*trainee);
+    }
+
+    void printRuns(const QStringList &words, const QString &)
+    {
+        noMoreThan(words, 1);
+        if (!m_windows.classes.recording())
+            fail("no store: name one with \"store URL\" first");
+        auto store = m_windows.classes.keeper().journalStore();
+        if (const auto *failure = std::get_if<QString>(&store)) {
+            print("message: " + *failure);
+            return;
+        }
+        const auto runs = std::get<RunStore *>(store)->Runs();
+        if (const auto *failure = std::get_if<QString>(&runs)) {
+            print("message: " + *failure);
+            return;
+        }
+        for (const RunSummary &r : std::get<std::vector<RunSummary>>(runs))
+            print(
+                QStringLiteral("run %1 trainee=%2 exercise=%3 seed=%4 targets=%5 hits=%6 state=%7")
+                    .arg(r.Id.toString(QUuid::WithoutBraces), r.Who.Name, r.ExerciseName,
+                        QString::number(r.Seed), QString::number(r.Targets),
+                        QString::number(r.Hits),
+                        r.Finished ? QStringLiteral("finished") : QStringLiteral("in-progress")));
+    }
 
     ProgramWindows &m_windows;
     TForm1 &m_form;

@@ -24,14 +24,15 @@ FixRecorder::FixRecorder(std::array<FixLog, SlotCount> &logs)
     : m_logs(logs)
 { }
 
-void FixRecorder::Entered(
-    int number, FixKind kind, long double value, std::optional<long double> expected,
-    std::int32_t tick)
+void FixRecorder::Entered(int number, FixKind kind, long double value,
+    std::optional<long double> expected, std::int32_t tick, bool estimate)
 {
     std::optional<PendingFix> &pending = m_pending[index(number)][index(kind)];
-    if (pending)
+    if (pending) {
         expected = pending->fix.Expected;
-    pending = PendingFix {{tick, kind, value, expected}, 0, ++m_entries};
+        estimate = pending->fix.Estimate;
+    }
+    pending = PendingFix {{tick, kind, value, expected, estimate}, 0, ++m_entries};
 }
 
 void FixRecorder::Tick()

@@ -22,10 +22,10 @@ public:
 
     // An entry of slot `number` (1..5) at tick `tick`. `expected` is what the trial solution showed
     // just before the entry moved the target; while a fix of that kind is still pending, the first
-    // entry's expectation stands, as the later ones follow the operator's own stepping.
-    void Entered(
-        int number, FixKind kind, long double value, std::optional<long double> expected,
-        std::int32_t tick);
+    // entry's expectation stands, as the later ones follow the operator's own stepping. So does
+    // its `estimate` (a distance only guessed).
+    void Entered(int number, FixKind kind, long double value, std::optional<long double> expected,
+        std::int32_t tick, bool estimate = false);
 
     // At the start of every tick: the pending fixes that have stood through two ticks enter
     // their logs.
@@ -58,7 +58,6 @@ public:
     }
 
 private:
-
     void commit(int number, std::optional<PendingFix> &pending);
     void commitSlot(int number, bool all);
 

@@ -80,7 +80,8 @@ void TickCycle::runTick()
     m_console.setText(Control::Label19, m_console.localTimeText());
     // Own ship's true track moves by the course and speed as entered, not by the board's whole-knot
     // velocity.
-    s.OwnTrack.Advance(s.TickCount, realNumber(Control::LabeledEdit5), realNumber(Control::LabeledEdit6));
+    s.OwnTrack.Advance(
+        s.TickCount, realNumber(Control::LabeledEdit5), realNumber(Control::LabeledEdit6));
     m_fixes.Tick();
 
     for (int number = 1; number <= SlotCount; ++number)
@@ -319,14 +320,15 @@ void TickCycle::distanceEntry()
     slot.IsTarget = true;
     slot.FixDistance = static_cast<long double>(distance);
     placeAtFix(*number);
-    recordFix(*number, FixKind::Distance, slot.FixDistance, expected);
+    // The first distance of a target places it: a guess until the operator marks it measured.
+    recordFix(*number, FixKind::Distance, slot.FixDistance, expected, !measuredBefore);
 }
 
 void TickCycle::recordFix(
-    int number, FixKind kind, long double value, std::optional<long double> expected)
+    int number, FixKind kind, long double value, std::optional<long double> expected, bool estimate)
 {
     if (!m_programWrites)
-        m_fixes.Entered(number, kind, value, expected, m_state.TickCount);
+        m_fixes.Entered(number, kind, value, expected, m_state.TickCount, estimate);
 }
 
 void TickCycle::CommitPendingFixes()

@@ -111,7 +111,8 @@ private:
     void bearingEntry();
     void distanceEntry();
     void placeAtFix(int number);
-    void recordFix(int number, FixKind kind, long double value, std::optional<long double> expected);
+    void recordFix(int number, FixKind kind, long double value, std::optional<long double> expected,
+        bool estimate = false);
     void showTrack(int number);
     void showMedian(int number);
     void showTorpedoPair(int number);

@@ -18,6 +18,12 @@ void FixLog::Remove(std::size_t index)
         m_fixes.erase(m_fixes.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void FixLog::SetEstimate(std::size_t index, bool estimate)
+{
+    if (index < m_fixes.size())
+        m_fixes[index].Estimate = estimate;
+}
+
 void FixLog::Clear()
 {
     m_fixes.clear();

@@ -21,6 +21,11 @@ struct Fix
     // the target: what the trial solution expected there. None for the fix that made the slot a
     // target, when nothing was plotted to expect.
     std::optional<long double> Expected;
+    // A distance the operator only guessed (the one that first placed the target, unless marked
+    // otherwise): kept and shown, but the fit takes measurements only.
+    bool Estimate = false;
+
+    friend bool operator==(const Fix &, const Fix &) = default;
 };
 
 class FixLog
@@ -33,6 +38,8 @@ public:
     // Removes the fix at `index` (an outlier); an index past the end does nothing.
     void Remove(std::size_t index);
     void Clear();
+    // Marks the fix at `index` as an estimate or a measurement; an index past the end does nothing.
+    void SetEstimate(std::size_t index, bool estimate);
 
     const std::deque<Fix> &Fixes() const { return m_fixes; }
     std::optional<Fix> LatestOf(FixKind kind) const;

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make
     qt6-base-dev libqt6test6 qt6-qpa-plugins qt6-translations-l10n qt6-charts-dev
+    libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql postgresql
     libeigen3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev

@@ -404,18 +404,36 @@ void CheckFixValues(const Fix &fix, const QString &where)
         damaged(where + QStringLiteral(": ожидаемое значение вне пределов ±10⁹"));
 }
 
-// ---- fixLogs: each slot's fixes in order, and the start of its present leg.
+// ---- fixLogs: each slot's fixes in order, and the start of its present leg. A distance that is
+// only an estimate carries a fifth item "estimate"; without it a fix is a measurement, which is
+// what every fix of a file written before estimates existed was.
+
+constexpr QLatin1StringView EstimateMark("estimate");
+
+// The optional mark after a fix's items: absent, or "estimate" on a distance.
+bool EstimateOf(const QJsonArray &item, qsizetype at, FixKind kind, const QString &where)
+{
+    if (item.size() <= at)
+        return false;
+    if (item[at].toString() != EstimateMark || kind != FixKind::Distance)
+        damaged(where + QStringLiteral(": после замера ожидается только «estimate» у дистанции"));
+    return true;
+}
 
 QJsonValue WriteFixLogs(const SessionData &session)
 {
     QJsonArray logs;
     for (const FixLog &log : session.state.FixLogs) {
         QJsonArray fixes;
-        for (const Fix &fix : log.Fixes())
-            fixes.append(QJsonArray {fix.Tick,
+        for (const Fix &fix : log.Fixes()) {
+            QJsonArray item {fix.Tick,
                 fix.Kind == FixKind::Bearing ? QStringLiteral("bearing")
                                              : QStringLiteral("distance"),
-                ExactText(fix.Value), OptionalText(fix.Expected)});
+                ExactText(fix.Value), OptionalText(fix.Expected)};
+            if (fix.Estimate)
+                item.append(QString(EstimateMark));
+            fixes.append(item);
+        }
         logs.append(QJsonObject {{"fixes", fixes},
             {"newLegTick", log.NewLegTick ? QJsonValue(*log.NewLegTick) : QJsonValue()}});
     }
@@ -434,7 +452,7 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
         const QJsonArray fixes = f.array("fixes", 0, static_cast<qsizetype>(FixLog::Capacity));
         for (qsizetype i = 0; i < fixes.size(); ++i) {
             const QString where = f.at("fixes") + QStringLiteral(", отметка %1").arg(i + 1);
-            const QJsonArray item = Fields::ArrayOf(fixes[i], where, 4, 4);
+            const QJsonArray item = Fields::ArrayOf(fixes[i], where, 4, 5);
             Fix fix;
             fix.Tick = static_cast<std::int32_t>(Fields::WholeOf(item[0], where, 0, now));
             const QString kind = item[1].toString();
@@ -443,6 +461,7 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
             fix.Kind = kind == QLatin1String("bearing") ? FixKind::Bearing : FixKind::Distance;
             fix.Value = Fields::ExtendedOf(item[2], where);
             fix.Expected = OptionalOf(item[3], where);
+            fix.Estimate = EstimateOf(item, 4, fix.Kind, where);
             CheckFixValues(fix, where);
             if (i > 0 && fix.Tick < log.Fixes().back().Tick)
                 damaged(where + QStringLiteral(": отметки не по порядку времени"));
@@ -467,10 +486,12 @@ QJsonValue WritePendingFixes(const SessionData &session)
             if (!entry)
                 continue;
             const bool bearing = entry->fix.Kind == FixKind::Bearing;
-            slot.insert(bearing ? "bearing" : "distance",
-                QJsonArray {entry->fix.Tick, ExactText(entry->fix.Value),
-                    OptionalText(entry->fix.Expected), entry->ticksStood,
-                    static_cast<double>(entry->order)});
+            QJsonArray item {entry->fix.Tick, ExactText(entry->fix.Value),
+                OptionalText(entry->fix.Expected), entry->ticksStood,
+                static_cast<double>(entry->order)};
+            if (entry->fix.Estimate)
+                item.append(QString(EstimateMark));
+            slot.insert(bearing ? "bearing" : "distance", item);
         }
         slots_.append(slot);
     }
@@ -490,7 +511,7 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
             const QJsonValue value = items[number - 1].toObject().value(QLatin1String(key));
             if (value.isUndefined())
                 continue;
-            const QJsonArray item = Fields::ArrayOf(value, slot.at(key), 5, 5);
+            const QJsonArray item = Fields::ArrayOf(value, slot.at(key), 5, 6);
             FixRecorder::PendingFix pending;
             pending.fix.Kind = kind;
             pending.fix.Tick = static_cast<std::int32_t>(
@@ -501,6 +522,7 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
             pending.ticksStood = static_cast<int>(Fields::WholeOf(item[3], slot.at(key), 0, 2));
             pending.order = static_cast<std::uint64_t>(Fields::WholeOf(
                 item[4], slot.at(key), 0, static_cast<std::int64_t>(snapshot.entries)));
+            pending.fix.Estimate = EstimateOf(item, 5, kind, slot.at(key));
             snapshot.pending[static_cast<std::size_t>(number - 1)][static_cast<std::size_t>(kind)]
                 = pending;
         }

@@ -1,8 +1,11 @@
 #include "analysis/bearing_analysis.h"
+#include "analysis/chi_square.h"
+#include "analysis/steering_advice.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace varmet {
@@ -131,6 +134,180 @@ TEST(Fit, CountsAndSettings)
     const FixLog lateLog = Fixes({Closing}, late, 30);
     EXPECT_EQ(std::get<FitFailure>(Fit(lateLog, late, trial, 1200, {3, 5})),
         FitFailure::DistanceUncertain);
+}
+
+long double ChiSquareLimitOf(std::size_t freedom)
+{
+    return ChiSquareLimit(0.01L, freedom);
+}
+
+// Whole-degree bearings every 20 s with seeded normal noise of 0.5°, as the sonar gives them.
+FixLog NoisyBearings(const Truth &truth, const OwnShipTrack &own, std::int32_t until,
+    std::uint64_t seed, std::int32_t from = 20)
+{
+    std::mt19937_64 engine(seed);
+    const auto uniform = [&engine] { return (static_cast<double>(engine() >> 11) + 1) * 0x1p-53; };
+    FixLog log;
+    for (std::int32_t tick = from; tick <= until; tick += 20) {
+        const double noise
+            = std::sqrt(-2 * std::log(uniform())) * std::cos(6.283185307 * uniform());
+        const long double bearing
+            = std::rint(PredictedBearing(truth.At(tick), own, tick) + 0.5 * noise);
+        log.Add({tick, FixKind::Bearing, std::fmod(bearing + 360, 360.0L), std::nullopt});
+    }
+    return log;
+}
+
+TEST(ManoeuvreTest, ZigSeenSoonAndPlacedStraightRunQuiet)
+{
+    const OwnShipTrack own = Track({{600, 0, 10}, {1500, 90, 10}});
+    const FitSettings matched {0.58L, 5};
+    const Truth straight {Crossing};
+    const Truth zig {Crossing, 900, 0}; // 90° to starboard at 15 min
+    for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+        SCOPED_TRACE(seed);
+        const FixLog quiet = NoisyBearings(straight, own, 1500, seed);
+        const FitAnalysis calm = Analyse(quiet, own, Crossing, 1500, matched);
+        ASSERT_TRUE(calm.Manoeuvre);
+        EXPECT_FALSE(calm.Manoeuvre->Fires());
+        EXPECT_EQ(calm.Manoeuvre->Freedom, quiet.Fixes().size() - 4);
+        EXPECT_NEAR(
+            calm.Manoeuvre->ChiSquareLimit, ChiSquareLimitOf(calm.Manoeuvre->Freedom), 1e-9L);
+        EXPECT_FALSE(std::get<FitSolution>(calm.Result).ManoeuvreSuspected);
+        // The σ set is the σ tested: the same bearings claimed five times finer fail χ².
+        const FitAnalysis strict = Analyse(quiet, own, Crossing, 1500, {0.58L / 5, 5});
+        EXPECT_TRUE(strict.Manoeuvre->ChiSquareFires());
+        EXPECT_EQ(strict.Manoeuvre->SigmaBearing, 0.58L / 5);
+
+        // After the zig a solve after every report warns within five minutes and places the new
+        // leg roughly; ten minutes on, closely.
+        const FixLog all = NoisyBearings(zig, own, 1500, seed);
+        std::optional<std::int32_t> warned;
+        std::optional<std::int32_t> newLeg;
+        FixLog growing;
+        for (const Fix &fix : all.Fixes()) {
+            growing.Add(fix);
+            const FitAnalysis a = Analyse(growing, own, Crossing, fix.Tick, matched);
+            if (fix.Tick <= 900 || !a.Manoeuvre || !a.Manoeuvre->Fires())
+                continue;
+            warned = fix.Tick;
+            newLeg = a.Manoeuvre->NewLegTick;
+            break;
+        }
+        ASSERT_TRUE(warned);
+        EXPECT_LE(*warned - 900, 300);
+        ASSERT_TRUE(newLeg);
+        EXPECT_NEAR(*newLeg, 900, 180);
+        const FitAnalysis later = Analyse(all, own, Crossing, 1500, matched);
+        ASSERT_TRUE(later.Manoeuvre && later.Manoeuvre->NewLegTick);
+        EXPECT_NEAR(*later.Manoeuvre->NewLegTick, 900, 60);
+    }
+}
+
+TEST(ManoeuvreTest, CumulativeSumSeesTheLatestFixesBeforeTheWholeSum)
+{
+    const OwnShipTrack own = Track(TurnAt600);
+    FixLog log = Fixes({Crossing}, own, 20);
+    FixLog shifted;
+    for (Fix fix : log.Fixes()) {
+        if (fix.Tick > 1140)
+            fix.Value += 2; // the last three fixes drift off by 2°
+        shifted.Add(fix);
+    }
+    const FitAnalysis a = Analyse(shifted, own, Crossing, 1200, {0.58L, 5});
+    ASSERT_TRUE(a.Manoeuvre);
+    EXPECT_TRUE(a.Manoeuvre->CusumFires());
+    EXPECT_FALSE(a.Manoeuvre->ChiSquareFires());
+    EXPECT_NEAR(*a.Manoeuvre->NewLegTick, 1160, 40);
+    // The same shift spread over the log keeps the sum low.
+    const FitAnalysis b = Analyse(log, own, Crossing, 1200, {0.58L, 5});
+    EXPECT_FALSE(b.Manoeuvre->Fires());
+}
+
+TEST(EstimatedDistances, KeptOutOfTheFitUntilMarkedMeasured)
+{
+    const OwnShipTrack own = Track(OneLeg);
+    FixLog log = Fixes({Crossing}, own, 30, 600);
+    const FitSolution measured = std::get<FitSolution>(Fit(log, own, Crossing, 1200));
+    // A guessed distance 20 cables out, at the start.
+    FixLog guessed;
+    guessed.Add(
+        {10, FixKind::Distance, PredictedDistance(Crossing, own, 10) + 20, std::nullopt, true});
+    for (const Fix &fix : log.Fixes())
+        guessed.Add(fix);
+    EXPECT_FALSE(FitUses(guessed, guessed.Fixes().front()));
+    const FitSolution kept = std::get<FitSolution>(Fit(guessed, own, Crossing, 1200));
+    EXPECT_EQ(kept.Distance, measured.Distance);
+    EXPECT_EQ(kept.Used, measured.Used);
+    // Marked as measured, it pulls the fit.
+    guessed.SetEstimate(0, false);
+    const FitSolution pulled = std::get<FitSolution>(Fit(guessed, own, Crossing, 1200));
+    EXPECT_EQ(pulled.Used, measured.Used + 1);
+    EXPECT_GT(std::fabs(pulled.Distance - measured.Distance), 0.5L);
+    // A guess alone does not make bearings from one leg solvable.
+    FixLog onlyGuess = Fixes({Crossing}, own, 30);
+    onlyGuess.Add({1200, FixKind::Distance, 50, std::nullopt, true});
+    EXPECT_EQ(std::get<FitFailure>(Fit(onlyGuess, own, Crossing, 1200)),
+        FitFailure::OwnShipNotManoeuvred);
+    EXPECT_FALSE(OwnShipManoeuvredOverFixes(onlyGuess, own));
+    EXPECT_TRUE(
+        OwnShipManoeuvredOverFixes(Fixes({Crossing}, Track(TurnAt600), 30), Track(TurnAt600)));
+}
+
+TEST(SteeringAdvice, FollowingItFixesTheDistanceBetterThanTheOppositeTurn)
+{
+    const std::vector<OwnLegPlan> straight {{600, 0, 10}};
+    const OwnShipTrack before = Track(straight);
+    const TargetMotion target {{30, 40}, 0, 250, 12};
+    // The operator's trial: 10 cables short, 30° off in course, slow.
+    const SeaPoint at = target.PositionAt(600);
+    const TargetMotion trial {{at.East * 0.8L, at.North * 0.8L}, 600, 280, 8};
+    const FitSettings matched {0.58L, 5};
+
+    long double advisedSquares = 0;
+    long double oppositeSquares = 0;
+    std::optional<long double> advisedCourse;
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+        const FixLog log = NoisyBearings({target}, before, 600, seed);
+        ASSERT_EQ(std::get<FitFailure>(Fit(log, before, trial, 600, matched)),
+            FitFailure::OwnShipNotManoeuvred);
+        const auto advice = AdviseCourse(log, before, trial, 600, matched, 5, BearingInterval(log));
+        ASSERT_TRUE(advice);
+        EXPECT_EQ(BearingInterval(log), 20);
+        EXPECT_EQ(advice->Minutes, 5);
+        EXPECT_FALSE(advice->SdDistanceAhead); // one leg on: still no distance
+        EXPECT_NE(advice->Course, 0);
+        EXPECT_LT(advice->SdDistance, 0.3L * 50);
+        advisedCourse = advice->Course;
+        // Five minutes on the advised course, or turned as far the other way.
+        const long double opposite = std::fmod(360 - advice->Course, 360.0L);
+        for (const long double course : {advice->Course, opposite}) {
+            const OwnShipTrack own = Track({{600, 0, 10}, {900, course, 10}});
+            FixLog more = log;
+            const FixLog after = NoisyBearings({target}, own, 900, seed + 100, 620);
+            for (const Fix &fix : after.Fixes())
+                more.Add(fix);
+            const FitResult result = Fit(more, own, trial, 900, matched);
+            const long double truth = PredictedDistance(target, own, 900);
+            const auto *fit = std::get_if<FitSolution>(&result);
+            const long double error = fit ? fit->Distance - truth : truth;
+            (course == advice->Course ? advisedSquares : oppositeSquares) += error * error;
+        }
+    }
+    // The advice holds still as the noise changes, and pays.
+    EXPECT_TRUE(advisedCourse);
+    EXPECT_LT(advisedSquares, oppositeSquares) << "advised " << static_cast<double>(*advisedCourse);
+}
+
+TEST(SteeringAdvice, NothingToAdviseWithoutSpeedOrTime)
+{
+    const OwnShipTrack stopped = Track({{600, 0, 0}});
+    const FixLog log = Fixes({Crossing}, stopped, 30);
+    EXPECT_FALSE(AdviseCourse(log, stopped, Crossing, 600, {}, 5, 30));
+    const OwnShipTrack moving = Track(OneLeg);
+    EXPECT_FALSE(AdviseCourse(log, moving, Crossing, 1200, {}, 0, 30));
+    EXPECT_TRUE(AdviseCourse(log, moving, Crossing, 1200, {}, 5, 30));
+    EXPECT_EQ(BearingInterval({}), 30);
 }
 
 TEST(Residuals, RightTrialNearZeroWrongOneGrowsWithAge)

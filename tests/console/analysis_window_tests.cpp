@@ -3,7 +3,9 @@
 
 #include "console_fixture.h" // texts shown as texts
 
+#include "console/analysis_texts.h"
 #include "console/analysis_window.h"
+#include "console/exercise_desk.h"
 #include "console/fix_table.h"
 #include "console/labeled_edit.h"
 #include "console/program_windows.h"
@@ -12,7 +14,9 @@
 #include "board/board.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QTableView>
 #include <QTimer>
 
@@ -155,3 +159,101 @@ TEST(AnalysisWindow, FollowsTheTicksWhileShownAndEditsTheLog)
 }
 
 } // namespace
+
+namespace {
+
+QStringList ScenarioLines(const char *name)
+{
+    QFile file(QStringLiteral(SCENARIO_DIR "/%1.scn").arg(QLatin1String(name)));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    return QString::fromUtf8(file.readAll()).split(u'\n');
+}
+
+QString labelText(const Program &program, const char *name)
+{
+    return program.windows.analysis.findChild<QLabel *>(QLatin1String(name))->text();
+}
+
+// Where the window's controls stand, top to bottom.
+std::vector<QPoint> controlPlaces(const Program &program)
+{
+    std::vector<QPoint> places;
+    for (const char *name :
+        {"ButtonSolve", "ButtonApply", "HitOdds", "ButtonNewLegAtManoeuvre", "SteeringAdvice"}) {
+        const auto *w = program.windows.analysis.findChild<QWidget *>(QLatin1String(name));
+        places.push_back(w->mapTo(&program.windows.analysis, QPoint()));
+    }
+    return places;
+}
+
+} // namespace
+
+TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
+{
+    Program program;
+    const QStringList lines = ScenarioLines("analysis_bearings_only");
+    const auto firstSolve = lines.indexOf(QStringLiteral("solve"));
+    program.run(lines.mid(0, firstSolve));
+    QApplication::processEvents();
+    const std::vector<QPoint> places = controlPlaces(program);
+
+    // One leg of own ship: no distance, and where to steer for one.
+    program.run({"solve"});
+    QApplication::processEvents();
+    EXPECT_TRUE(labelText(program, "SteeringAdvice").startsWith("Совет: курс ПЛ"));
+    EXPECT_TRUE(labelText(program, "HitOdds").isEmpty());
+    EXPECT_FALSE(program.windows.analysis.resultOutOfDate());
+    EXPECT_EQ(controlPlaces(program), places);
+
+    // The log grows: the result says it is out of date at once, and so after a change of σ.
+    program.run({"step LabeledEdit7 up 1", "tick 3"});
+    EXPECT_TRUE(program.windows.analysis.resultOutOfDate());
+    EXPECT_TRUE(labelText(program, "SolutionText").startsWith("УСТАРЕЛО"));
+    program.run({"solve"});
+    EXPECT_FALSE(labelText(program, "SolutionText").startsWith("УСТАРЕЛО"));
+    program.run({"sigma 0.5 5"});
+    EXPECT_TRUE(program.windows.analysis.resultOutOfDate());
+    program.run({"sigma 1 5"});
+    EXPECT_FALSE(program.windows.analysis.resultOutOfDate());
+
+    // To the end: the target turned at 10 min; the warning offers the new leg from then on.
+    program.run(lines.mid(firstSolve + 1));
+    QApplication::processEvents();
+    EXPECT_EQ(controlPlaces(program), places);
+    EXPECT_FALSE(labelText(program, "ManoeuvreWarning").isEmpty());
+    EXPECT_TRUE(labelText(program, "HitOdds").startsWith("Вероятность попадания"));
+    QAbstractButton *offer = program.button("ButtonNewLegAtManoeuvre");
+    ASSERT_TRUE(offer->isEnabled());
+    const QString offered = offer->text();
+    offer->click();
+    const int slot = program.windows.form.selectedSlot();
+    const auto newLeg
+        = program.windows.form.state().FixLogs[static_cast<std::size_t>(slot - 1)].NewLegTick;
+    ASSERT_TRUE(newLeg);
+    EXPECT_NEAR(*newLeg, 600, 60);
+    EXPECT_EQ(offered, QStringLiteral("Новый галс с %1").arg(TickTimeText(*newLeg)));
+    EXPECT_EQ(program.windows.analysis.result(), nullptr);
+    EXPECT_FALSE(offer->isEnabled());
+}
+
+TEST(AnalysisWindow, TheScoreReadsTheOddsOfTheSlotsPresentSolution)
+{
+    Program program;
+    program.run({QStringLiteral("exercise " VARMET_EXERCISES_DIR "/crossing.json 7")});
+    ExerciseDesk &desk = program.windows.form.exerciseDesk();
+    QStringList lines = SessionBeforeApply();
+    lines.insert(
+        lines.indexOf(QStringLiteral("tick 30")) + 1, QStringLiteral("enter LabeledEdit4 1"));
+    program.run(lines.mid(0, lines.indexOf(QStringLiteral("solve"))));
+    // No fit yet: no odds.
+    ASSERT_EQ(desk.Score().Targets.size(), 1u);
+    EXPECT_EQ(desk.Score().Targets[0].Slot, 1);
+    EXPECT_FALSE(desk.Score().Targets[0].HitProbability);
+    program.run({"solve"});
+    const auto odds = program.windows.analysis.slotHitProbability(1);
+    ASSERT_TRUE(odds);
+    EXPECT_EQ(desk.Score().Targets[0].HitProbability, odds);
+    // Odds for the exercise's target, 130 m long.
+    EXPECT_TRUE(labelText(program, "HitOdds").contains("цель 130 м"));
+    EXPECT_FALSE(program.windows.analysis.slotHitProbability(2));
+}

@@ -454,3 +454,47 @@ TEST(Session, ClosingAsksOnlyAfterAChangeAndCancelKeepsTheWindow)
 }
 
 } // namespace
+
+TEST(Session, DistanceEstimatesKeepTheirMarkAndOldFilesReadAsMeasurements)
+{
+    Program program;
+    program.run("step LabeledEdit5 up 30\nstep LabeledEdit6 up 10\nstep LabeledEdit7 up 40\n"
+                "tick 3\nstep LabeledEdit8 up 60\ntick 3\nstep LabeledEdit8 down 5\ntick 3");
+    SessionData session = program.windows.form.captureSession();
+    const std::deque<Fix> &fixes = session.state.FixLogs[0].Fixes();
+    ASSERT_EQ(fixes.size(), 3u);
+    // The distance that first placed the target is a guess; the next one a measurement.
+    EXPECT_TRUE(fixes[1].Estimate);
+    EXPECT_FALSE(fixes[2].Estimate);
+    const QByteArray bytes = WriteSession(session);
+
+    SessionData back = session;
+    back.state.FixLogs[0].Clear();
+    ASSERT_FALSE(ReadSession(bytes, back));
+    EXPECT_EQ(back.state.FixLogs[0].Fixes(), fixes);
+
+    // A file from before estimates has no mark: every distance is a measurement, as it was.
+    QJsonObject document = QJsonDocument::fromJson(bytes).object();
+    QJsonArray logs = document["fixLogs"].toArray();
+    QJsonObject first = logs[0].toObject();
+    QJsonArray items = first["fixes"].toArray();
+    QJsonArray guess = items[1].toArray();
+    ASSERT_EQ(guess.size(), 5);
+    guess.removeLast();
+    items[1] = guess;
+    first["fixes"] = items;
+    logs[0] = first;
+    document["fixLogs"] = logs;
+    const QByteArray old = QJsonDocument(document).toJson();
+    ASSERT_FALSE(ReadSession(old, back));
+    EXPECT_FALSE(back.state.FixLogs[0].Fixes()[1].Estimate);
+
+    // The mark belongs to a distance only.
+    SessionData bearing = session;
+    bearing.state.FixLogs[0].Clear();
+    bearing.state.FixLogs[0].Add({1, FixKind::Bearing, 40, std::nullopt, true});
+    const auto refusal = ReadSession(WriteSession(bearing), back);
+    ASSERT_TRUE(refusal);
+    EXPECT_TRUE(refusal->contains(QStringLiteral("«estimate» у дистанции")))
+        << refusal->toStdString();
+}
