@@ -5,7 +5,7 @@
 #include "console_fixture.h"
 
 #include "board/board.h"
-#include "console/typed_entry.h"
+#include "console/widget_kit/typed_entry.h"
 
 #include <QAccessible>
 #include <QAction>
