@@ -7,6 +7,7 @@
 #include "console/widget_kit/labeled_edit.h"
 #include "console/widget_kit/spin_edit.h"
 #include "console/widget_kit/up_down.h"
+#include "tests/support/window_wait.h"
 
 #include <QTimer>
 
