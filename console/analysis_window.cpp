@@ -139,8 +139,9 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
     connect(m_newLeg, &QPushButton::clicked, this, &AnalysisWindow::newLeg);
     connect(m_newLegAtManoeuvre, &QPushButton::clicked, this, &AnalysisWindow::newLegAtManoeuvre);
     connect(m_fixModel, &FixTableModel::estimateToggled, this, [this](int row, bool estimate) {
-        if (FixLog *fixes = log()) {
-            fixes->SetEstimate(static_cast<std::size_t>(row), estimate);
+        if (log()) {
+            m_form.perform(
+                new MarkEstimate(m_form.desk(), *slot(), static_cast<std::size_t>(row), estimate));
             refresh();
         }
     });
