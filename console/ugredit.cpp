@@ -426,14 +426,15 @@ void TForm1::buildControls(QWidget *client)
             &TForm1::FixDistanceClick},
     };
     for (const auto &[name, fieldName, hint, click] : fixButtons) {
-        auto *fix = new QPushButton(QStringLiteral("З"), blocks[TargetBlock]);
+        auto *fix = new QToolButton(blocks[TargetBlock]);
+        fix->setText(QStringLiteral("Зам"));
         fix->setObjectName(name);
         fix->setToolTip(Text(hint));
         fix->setAccessibleName(Text(hint).section(QLatin1Char(':'), 0, 0));
         fix->setFocusPolicy(Qt::NoFocus); // Tab goes from field to field
         const QRect at = field(fieldName)->geometry();
-        fix->setGeometry(at.right() + 1 + 17 + 3, at.top(), 21, 21);
-        connect(fix, &QPushButton::clicked, this, click);
+        fix->setGeometry(at.right() + 1 + 17 + 3, at.top(), 28, 21);
+        connect(fix, &QToolButton::clicked, this, click);
     }
 
     QWidget *angular = blocks[Angular];
