@@ -1,5 +1,5 @@
-// Saving and opening a day's session (86 400 ticks, five targets with 200 fixes each, a busy
-// board, a day's journal), and the journal's cost per operator action.
+// Saving and opening a day's session as version 2 (86 400 ticks, five targets with 200 fixes each,
+// a busy board, a day's journal), and the journal's cost per operator action.
 
 #include "session/journal.h"
 #include "session/session_file.h"

@@ -26,6 +26,7 @@ struct SessionData
     FireControlState state;
     FixRecorder::Snapshot pendingFixes; // entries not yet settled into the fix logs
     BoardRecord board;
+    // The operator's inputs by name; an input a file lacks is absent here and takes its default.
     ControlStates controls;
     // What the console keeps beside the model: the time marks' clock and the held arrow.
     bool shipClockMarks = false; // time marks by the ship's clock, not operational time
@@ -33,6 +34,9 @@ struct SessionData
     std::int32_t holdTicks = 0; // the hold timer's ticks since that press
     QString journal; // the operator's actions from start-up, in the script language
     std::optional<ExerciseState> exercise; // the exercise started last, running or ended
+    // The inputs came from a newer minor version of their section: names this program does not
+    // know are passed over instead of refused.
+    bool inputsOfNewerMinor = false;
 };
 
 } // namespace varmet

@@ -4,8 +4,8 @@
 
 #include "board/picture_file.h"
 #include "board/png_data.h"
-#include "session/input_limits.h"
 #include "exercise/json_keys.h"
+#include "session/input_limits.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,11 +15,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <cmath>
 #include <iterator>
 #include <limits>
 #include <type_traits>
+#include <vector>
 
 namespace varmet {
 
@@ -129,6 +131,7 @@ static_assert(FieldCount<FireControlState>() == 12,
 struct Damaged
 {
     QString what;
+    bool newer = false; // not damaged: written by a newer program
 };
 
 [[noreturn]] void damaged(const QString &what)
@@ -730,12 +733,12 @@ void ReadExercise(const QJsonValue &section, SessionData &session)
     session.exercise = std::move(state);
 }
 
-// ---- The sections in the order they are read: later ones are checked against earlier ones
-// (no fix or time mark after the clock).
+// ---- The parts in the order they are read: later ones are checked against earlier ones (no fix
+// or time mark after the clock).
 
-struct Section
+struct Part
 {
-    const char *name;
+    const char *name; // the section's name in version 1
     QJsonValue (*write)(const SessionData &);
     void (*read)(const QJsonValue &, SessionData &);
 };
@@ -746,43 +749,192 @@ void ReadObject(const QJsonValue &value, SessionData &session, const char *name)
     Read(Fields(value, SectionName(name)), session);
 }
 
-constexpr Section Sections[] = {
-    {"clock", WriteClock,
-        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadClock>(v, s, "clock"); }},
-    {"ownShip", WriteOwnShip,
-        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnShip>(v, s, "ownShip"); }},
-    {"hold", WriteHold,
-        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }},
-    {"slots", WriteSlots, ReadSlots},
-    {"fixLogs", WriteFixLogs, ReadFixLogs},
-    {"pendingFixes", WritePendingFixes,
-        [](const QJsonValue &v, SessionData &s) {
-            ReadObject<ReadPendingFixes>(v, s, "pendingFixes");
-        }},
-    {"ownTrack", WriteOwnTrack,
-        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }},
-    {"board", WriteBoard,
-        [](const QJsonValue &v, SessionData &s) { ReadObject<ReadBoard>(v, s, "board"); }},
-    {"controls", WriteControls,
-        [](const QJsonValue &v, SessionData &s) {
-            if (!v.isObject())
-                damaged(SectionName("controls") + QStringLiteral(": ожидался объект"));
-            const QJsonObject object = v.toObject();
-            for (auto it = object.begin(); it != object.end(); ++it) {
-                if (!it.value().isString())
-                    damaged(SectionName("controls")
-                        + QStringLiteral(", элемент «%1»: ожидалась строка").arg(it.key()));
-                s.controls[it.key()] = it.value().toString();
-            }
-        }},
-    {"journal", WriteJournal,
-        [](const QJsonValue &v, SessionData &s) {
-            if (!v.isString())
-                damaged(SectionName("journal") + QStringLiteral(": ожидался текст"));
-            s.journal = v.toString();
-        }},
-    {"exercise", WriteExercise, ReadExercise},
+// ---- controls (version 1): every control's state as text.
+
+void ReadControls(const QJsonValue &v, SessionData &s)
+{
+    if (!v.isObject())
+        damaged(SectionName("controls") + QStringLiteral(": ожидался объект"));
+    const QJsonObject object = v.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!it.value().isString())
+            damaged(SectionName("controls")
+                + QStringLiteral(", элемент «%1»: ожидалась строка").arg(it.key()));
+        s.controls[it.key()] = it.value().toString();
+    }
+}
+
+// ---- inputs (version 2): the operator's inputs by name as typed values: a mark as true or false,
+// a number as a JSON number when its shortest text is the text shown (anything else, such as a
+// number being typed, as a string), an empty text as null.
+
+const QString DownSuffix = QStringLiteral(".down");
+const QString VisibleSuffix = QStringLiteral(".visible");
+const QString StepSuffix = QStringLiteral(".step");
+
+QString ShortestText(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QJsonValue TypedInput(const QString &name, const QString &text)
+{
+    if ((name.endsWith(DownSuffix) || name.endsWith(VisibleSuffix))
+        && (text == QLatin1String("0") || text == QLatin1String("1")))
+        return text == QLatin1String("1");
+    if (text.isEmpty())
+        return QJsonValue();
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    // Only a text the number gives back exactly ("-0" would come back as "0").
+    if (ok && std::isfinite(number) && (number != 0 || text == QLatin1String("0"))
+        && ShortestText(number) == text)
+        return number;
+    return text;
+}
+
+QString InputText(const QJsonValue &value, const QString &where)
+{
+    switch (value.type()) {
+    case QJsonValue::Bool:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QJsonValue::Null:
+        return {};
+    case QJsonValue::Double:
+        // Out-of-range numbers are the console's to refuse, with the input's own range.
+        return ShortestText(value.toDouble());
+    case QJsonValue::String:
+        return value.toString();
+    default:
+        damaged(where + QStringLiteral(": ожидалось число, строка, true, false или null"));
+    }
+}
+
+QJsonValue WriteInputs(const SessionData &session)
+{
+    QJsonObject inputs;
+    for (const auto &[name, text] : session.controls)
+        inputs.insert(name, TypedInput(name, text));
+    return inputs;
+}
+
+void ReadInputs(const QJsonValue &v, SessionData &s)
+{
+    if (!v.isObject())
+        damaged(SectionName("inputs") + QStringLiteral(", поле «values»: ожидался объект"));
+    const QJsonObject object = v.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        s.controls[it.key()] = InputText(
+            it.value(), SectionName("inputs") + QStringLiteral(", значение «%1»").arg(it.key()));
+}
+
+void ReadJournal(const QJsonValue &v, SessionData &s)
+{
+    if (!v.isString())
+        damaged(SectionName("journal") + QStringLiteral(": ожидался текст"));
+    s.journal = v.toString();
+}
+
+constexpr Part Clock {"clock", WriteClock,
+    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadClock>(v, s, "clock"); }};
+constexpr Part OwnShip {"ownShip", WriteOwnShip,
+    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnShip>(v, s, "ownShip"); }};
+constexpr Part Hold {"hold", WriteHold,
+    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }};
+constexpr Part Slots {"slots", WriteSlots, ReadSlots};
+constexpr Part FixLogs {"fixLogs", WriteFixLogs, ReadFixLogs};
+constexpr Part PendingFixes {
+    "pendingFixes", WritePendingFixes, [](const QJsonValue &v, SessionData &s) {
+        ReadObject<ReadPendingFixes>(v, s, "pendingFixes");
+    }};
+constexpr Part OwnTrack {"ownTrack", WriteOwnTrack,
+    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }};
+constexpr Part BoardPart {"board", WriteBoard,
+    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadBoard>(v, s, "board"); }};
+constexpr Part Controls {"controls", nullptr, ReadControls};
+constexpr Part Inputs {"inputs", WriteInputs, ReadInputs};
+constexpr Part Journal {"journal", WriteJournal, ReadJournal};
+constexpr Part ExercisePart {"exercise", WriteExercise, ReadExercise};
+
+// Version 1: every part a section of its own.
+constexpr Part Version1[] = {Clock, OwnShip, Hold, Slots, FixLogs, PendingFixes, OwnTrack,
+    BoardPart, Controls, Journal, ExercisePart};
+
+// Version 2: sections that group the parts, each with its own version and minor version. A newer
+// version of a section is refused; a newer minor version only adds what an older program may
+// pass over (inputs it does not know).
+struct Entry
+{
+    const char *key; // the part's name within its section
+    Part part;
 };
+
+struct Section
+{
+    const char *name;
+    int version;
+    int minor;
+    std::vector<Entry> entries;
+};
+
+const std::vector<Section> &Version2()
+{
+    static const std::vector<Section> sections {
+        {"state", StateSectionVersion, 0,
+            {{"clock", Clock}, {"ownShip", OwnShip}, {"hold", Hold}, {"slots", Slots},
+                {"ownTrack", OwnTrack}}},
+        {"fixes", FixesSectionVersion, 0, {{"logs", FixLogs}, {"pending", PendingFixes}}},
+        {"board", BoardSectionVersion, 0, {{"record", BoardPart}}},
+        {"inputs", InputsSectionVersion, InputsSectionMinor, {{"values", Inputs}}},
+        {"journal", JournalSectionVersion, 0, {{"text", Journal}}},
+        {"exercise", ExerciseSectionVersion, 0, {{"state", ExercisePart}}},
+    };
+    return sections;
+}
+
+QString Newer(const QString &what, double version, int known)
+{
+    return QStringLiteral("%1 записан более новой версией программы: версии %2, программа знает "
+                          "версию %3")
+        .arg(what)
+        .arg(version)
+        .arg(known);
+}
+
+// The section's version and minor version, a newer version refused.
+int CheckSectionVersion(const Fields &f, const Section &section)
+{
+    const auto version = f.whole("version", 1, ExactReach);
+    if (version > section.version)
+        throw Damaged {
+            Newer(SectionName(section.name), static_cast<double>(version), section.version), true};
+    return static_cast<int>(f.whole("minor", 0, Int32Max));
+}
+
+void ReadVersion1(const QJsonObject &root, SessionData &read)
+{
+    for (const Part &part : Version1) {
+        const QJsonValue value = root.value(QLatin1String(part.name));
+        if (value.isUndefined())
+            damaged(QStringLiteral("нет раздела «%1»").arg(QLatin1String(part.name)));
+        part.read(value, read);
+    }
+}
+
+void ReadVersion2(const QJsonObject &root, SessionData &read)
+{
+    for (const Section &section : Version2()) {
+        const QJsonValue value = root.value(QLatin1String(section.name));
+        if (value.isUndefined())
+            damaged(QStringLiteral("нет раздела «%1»").arg(QLatin1String(section.name)));
+        const Fields f(value, SectionName(section.name));
+        const int minor = CheckSectionVersion(f, section);
+        if (section.name == std::string_view("inputs"))
+            read.inputsOfNewerMinor = minor > section.minor;
+        for (const Entry &entry : section.entries)
+            entry.part.read(f.value(entry.key), read);
+    }
+}
 
 QString ParseErrorText(QJsonParseError::ParseError error)
 {
@@ -810,8 +962,12 @@ QByteArray WriteSession(const SessionData &session)
 {
     QJsonObject document {
         {"format", QLatin1String(SessionFormatName)}, {"version", SessionFormatVersion}};
-    for (const Section &section : Sections)
-        document.insert(QLatin1String(section.name), section.write(session));
+    for (const Section &section : Version2()) {
+        QJsonObject object {{"version", section.version}, {"minor", section.minor}};
+        for (const Entry &entry : section.entries)
+            object.insert(QLatin1String(entry.key), entry.part.write(session));
+        document.insert(QLatin1String(section.name), object);
+    }
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
@@ -838,20 +994,17 @@ std::optional<QString> ReadSession(const QByteArray &bytes, SessionData &session
         || version.toDouble() < 1)
         return QStringLiteral("неверный номер версии формата");
     if (version.toDouble() > SessionFormatVersion)
-        return QStringLiteral("файл записан более новой версией программы (версия формата %1, "
-                              "эта программа читает версии до %2)")
-            .arg(version.toDouble())
-            .arg(SessionFormatVersion);
+        return Newer(QStringLiteral("файл"), version.toDouble(), SessionFormatVersion);
 
     SessionData read;
     try {
-        for (const Section &section : Sections) {
-            const QJsonValue value = root.value(QLatin1String(section.name));
-            if (value.isUndefined())
-                damaged(QStringLiteral("нет раздела «%1»").arg(QLatin1String(section.name)));
-            section.read(value, read);
-        }
+        if (version.toDouble() == 1)
+            ReadVersion1(root, read);
+        else
+            ReadVersion2(root, read);
     } catch (const Damaged &problem) {
+        if (problem.newer)
+            return problem.what;
         return QStringLiteral("файл повреждён: %1").arg(problem.what);
     }
     session = std::move(read);

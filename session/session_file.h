@@ -1,8 +1,9 @@
 #pragma once
 
-// The session file: one JSON document, format "varmet-session", with one section per part of the
-// session ("clock", "ownShip", "hold", "slots", "fixLogs", "pendingFixes", "ownTrack", "board",
-// "controls", "journal", "exercise"), each written and read by its own pair of functions. Extended
+// The session file: one JSON document, format "varmet-session". Version 2 (written) has the
+// sections "state", "fixes", "board", "inputs", "journal" and "exercise", each with its own version
+// and minor version; version 1 (still read) had one section per part and the controls as texts
+// (docs/session-format.md). Each part is written and read by its own pair of functions. Extended
 // reals are written as their raw bits (exact_real.h); the board's pictures as PNG in base64.
 //
 // Reading checks everything (format, version, every section, every value against its range)
@@ -17,7 +18,16 @@
 
 namespace varmet {
 
-inline constexpr int SessionFormatVersion = 1;
+inline constexpr int SessionFormatVersion = 2;
+// The versions of version 2's sections. A section's version grows when an older program could not
+// read it right; its minor version when it only adds what an older program may pass over.
+inline constexpr int StateSectionVersion = 1;
+inline constexpr int FixesSectionVersion = 1;
+inline constexpr int BoardSectionVersion = 1;
+inline constexpr int InputsSectionVersion = 1;
+inline constexpr int InputsSectionMinor = 0;
+inline constexpr int JournalSectionVersion = 1;
+inline constexpr int ExerciseSectionVersion = 1;
 inline const char *const SessionFormatName = "varmet-session";
 
 // A day's plotting takes a few megabytes; anything far larger is no session.

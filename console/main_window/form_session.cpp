@@ -116,20 +116,30 @@ ControlStates TForm1::captureControls() const
     return controls;
 }
 
-std::optional<QString> TForm1::checkControls(const ControlStates &controls) const
+std::optional<QString> TForm1::checkControls(ControlStates &controls, bool newerMinor) const
 {
     const auto problem = [](const QString &name, const QString &what) {
-        return QStringLiteral("файл повреждён: раздел «controls», элемент «%1»: %2")
-            .arg(name, what);
+        return QStringLiteral("файл повреждён: раздел «inputs», элемент «%1»: %2").arg(name, what);
     };
     const ControlStates expected = captureControls();
+    // An input the file lacks (added after it was written) takes its value at start-up.
     for (const auto &[name, value] : expected) {
-        if (!controls.contains(name))
-            return problem(name, QStringLiteral("отсутствует"));
+        if (!controls.contains(name)) {
+            const auto atStart = m_startUp.controls.find(name);
+            controls[name] = atStart != m_startUp.controls.end() ? atStart->second : value;
+        }
+    }
+    // An input this program does not know is passed over only when a newer minor version of the
+    // section added it; otherwise the file is not what it claims to be.
+    for (auto it = controls.begin(); it != controls.end();) {
+        if (expected.contains(it->first))
+            ++it;
+        else if (newerMinor)
+            it = controls.erase(it);
+        else
+            return problem(it->first, QStringLiteral("такого элемента в окне нет"));
     }
     for (const auto &[name, value] : controls) {
-        if (!expected.contains(name))
-            return problem(name, QStringLiteral("такого элемента в окне нет"));
         if (name.endsWith(Colour) && !ColourOf(value))
             return problem(name, QStringLiteral("ожидался цвет вида #rrggbb"));
         if ((name.endsWith(Down) || name.endsWith(Visible)) && value != "0" && value != "1")
@@ -269,7 +279,7 @@ std::optional<QString> TForm1::openSession(const QString &path)
     SessionData session;
     if (const auto refusal = OpenSessionFile(path, session))
         return refusal;
-    if (const auto problem = checkControls(session.controls))
+    if (const auto problem = checkControls(session.controls, session.inputsOfNewerMinor))
         return QStringLiteral("Не удалось открыть сеанс «%1»: %2.")
             .arg(QDir::toNativeSeparators(path), *problem);
     applySession(session);

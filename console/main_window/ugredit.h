@@ -171,7 +171,9 @@ protected:
 
 private:
     ControlStates captureControls() const;
-    std::optional<QString> checkControls(const ControlStates &controls) const;
+    // Completes the inputs a file gave (an input it lacks takes its start-up value) and checks
+    // them; an input the window lacks is refused unless `newerMinor`, then passed over.
+    std::optional<QString> checkControls(ControlStates &controls, bool newerMinor) const;
     void applySession(const SessionData &session);
     void wireJournal();
     void wireAnalysisJournal();

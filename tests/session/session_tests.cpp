@@ -49,9 +49,11 @@ struct Program
     {
         QJsonObject session
             = QJsonDocument::fromJson(WriteSession(windows.form.captureSession())).object();
-        QJsonObject controls = session["controls"].toObject();
-        controls.remove("Label19");
-        session["controls"] = controls;
+        QJsonObject inputs = session["inputs"].toObject();
+        QJsonObject values = inputs["values"].toObject();
+        values.remove("Label19");
+        inputs["values"] = values;
+        session["inputs"] = inputs;
         if (!withJournal)
             session.remove("journal");
         return session;
@@ -216,13 +218,35 @@ QByteArray Replace(const QByteArray &bytes, const char *from, const QByteArray &
     return damaged.replace(at, qstrlen(from), to);
 }
 
+QByteArray InputsChanged(const QByteArray &bytes, const char *key, const QJsonValue &value)
+{
+    QJsonObject document = QJsonDocument::fromJson(bytes).object();
+    QJsonObject inputs = document["inputs"].toObject();
+    inputs[key] = value;
+    document["inputs"] = inputs;
+    return QJsonDocument(document).toJson();
+}
+
 const Damage Damages[] = {
     {"TruncatedEarly", [](const QByteArray &b) { return b.left(40); }, "обрезан"},
     {"TruncatedInTheMiddle", [](const QByteArray &b) { return b.left(b.size() / 2); }, "обрезан"},
     {"TruncatedByOneByte", [](const QByteArray &b) { return b.chopped(2); }, "обрезан"},
     {"NewerVersion",
-        [](const QByteArray &b) { return Replace(b, "\"version\": 1", "\"version\": 2"); },
-        "более новой версией"},
+        [](const QByteArray &b) { return Replace(b, "\"version\": 2", "\"version\": 3"); },
+        "файл записан более новой версией программы: версии 3, программа знает версию 2"},
+    {"NewerSectionVersion", [](const QByteArray &b) { return InputsChanged(b, "version", 2); },
+        "раздел «inputs» записан более новой версией программы: версии 2, программа знает версию "
+        "1"},
+    {"UnknownInputOfAKnownMinorVersion",
+        [](const QByteArray &b) {
+            return Replace(b, "\"values\": {", "\"values\": {\"Dial7\": 3,");
+        },
+        "«Dial7»: такого элемента в окне нет"},
+    {"InputOfNoKnownType",
+        [](const QByteArray &b) {
+            return Replace(b, "\"LabeledEdit6\": 10", "\"LabeledEdit6\": [10]");
+        },
+        "«LabeledEdit6»: ожидалось число, строка, true, false или null"},
     {"NotASession", [](const QByteArray &) { return QByteArray("BM\x36\x10\x0e\0\0\0", 8); },
         "не файл сеанса"},
     {"OtherFormat",
@@ -243,7 +267,7 @@ const Damage Damages[] = {
         "«PosX»: не является точной записью числа"},
     {"FieldTextOutOfRange",
         [](const QByteArray &b) {
-            return Replace(b, "\"LabeledEdit6\": \"10\"", "\"LabeledEdit6\": \"51\"");
+            return Replace(b, "\"LabeledEdit6\": 10", "\"LabeledEdit6\": 51");
         },
         "«LabeledEdit6»: значение «51» вне пределов 0..50"},
     {"PictureDamaged",
@@ -253,7 +277,7 @@ const Damage Damages[] = {
         "«picture»: рисунок PNG не читается"},
     {"ExerciseDamaged",
         [](const QByteArray &b) {
-            return Replace(b, "\"exercise\": null", "\"exercise\": {\"Seed\": -1}");
+            return Replace(b, "\"state\": null", "\"state\": {\"Seed\": -1}");
         },
         "раздел «exercise»: состояние учения"},
     {"PictureLargerThanTheBoardTakes",
@@ -284,13 +308,13 @@ const Damage Damages[] = {
         "«left»: значение 2147483000 вне допустимых пределов"},
     {"SigmaNotANumber",
         [](const QByteArray &b) {
-            return Replace(b, "\"SigmaBearing\": \"1\"", "\"SigmaBearing\": \"nan\"");
+            return Replace(b, "\"SigmaBearing\": 1,", "\"SigmaBearing\": \"nan\",");
         },
         "«SigmaBearing»: значение «nan» вне пределов"},
     {"ExerciseInsideTooLarge",
         [](const QByteArray &b) {
-            return Replace(b, "\"exercise\": null",
-                "\"exercise\": {\"source\": \"" + QByteArray((1 << 20) + 3, ' ').toBase64()
+            return Replace(b, "\"state\": null",
+                "\"state\": {\"source\": \"" + QByteArray((1 << 20) + 3, ' ').toBase64()
                     + "\"}");
         },
         "«source»: файл учения больше 1048576 байт"},
@@ -298,10 +322,12 @@ const Damage Damages[] = {
         [](const QByteArray &b) {
             return Replace(b, "\"TickCount\"", "\"TickCount\": 5, \"TickCount\"");
         },
-        "поле «clock.TickCount» указано дважды"},
+        "поле «state.clock.TickCount» указано дважды"},
     {"SectionMissing",
-        [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
-        "нет раздела «ownTrack»"},
+        [](const QByteArray &b) { return Replace(b, "\"fixes\": {", "\"fixture\": {"); },
+        "нет раздела «fixes»"},
+    {"PartMissing", [](const QByteArray &b) { return Replace(b, "\"ownTrack\"", "\"ownTrail\""); },
+        "раздел «state», поле «ownTrack»: отсутствует"},
 };
 
 class DamagedSession : public ::testing::TestWithParam<Damage>
@@ -363,12 +389,14 @@ TEST(Session, NumbersOutOfTheirReachAreRefusedWithTheirPlace)
     Program program;
     program.run(RichScript());
     const QJsonObject good = program.written();
-    ASSERT_FALSE(good["exercise"].toObject()["latest"].toArray().isEmpty());
-    const auto with = [&good](const QString &section, auto change) {
+    ASSERT_FALSE(good["exercise"].toObject()["state"].toObject()["latest"].toArray().isEmpty());
+    const auto with = [&good](const QString &section, const QString &key, auto change) {
         QJsonObject session = good;
-        QJsonValue part = session[section];
+        QJsonObject object = session[section].toObject();
+        QJsonValue part = object[key];
         change(part);
-        session[section] = part;
+        object[key] = part;
+        session[section] = object;
         return session;
     };
     const auto atLatest = [](const char *key, QJsonValue value) {
@@ -414,16 +442,19 @@ TEST(Session, NumbersOutOfTheirReachAreRefusedWithTheirPlace)
         QJsonObject session;
         const char *message;
     } cases[] = {
-        {with("exercise", atLatest("target", 99)),
+        {with("exercise", "state", atLatest("target", 99)),
             "«latest[0].target»: значение 99 вне пределов 1..10"},
-        {with("exercise", atLatest("target", 7)), "«latest[0].target»: цели 7 в учении нет"},
-        {with("exercise", atLatest("bearing", -2147483648.0)),
+        {with("exercise", "state", atLatest("target", 7)),
+            "«latest[0].target»: цели 7 в учении нет"},
+        {with("exercise", "state", atLatest("bearing", -2147483648.0)),
             "«latest[0].bearing»: значение -2.14748e+09 вне пределов 0..359"},
-        {with("exercise", atLatest("bearing", 1e308)), "«latest[0].bearing»: значение 1e+308"},
-        {with("exercise", atLatest("time", 1.5)), "«latest[0].time»: ожидается целое число"},
-        {with("fixLogs", firstFix(ExactText(std::numeric_limits<long double>::max()))),
+        {with("exercise", "state", atLatest("bearing", 1e308)),
+            "«latest[0].bearing»: значение 1e+308"},
+        {with("exercise", "state", atLatest("time", 1.5)),
+            "«latest[0].time»: ожидается целое число"},
+        {with("fixes", "logs", firstFix(ExactText(std::numeric_limits<long double>::max()))),
             "вне пределов 0..360"},
-        {with("ownTrack", manyLegs), "«legs»: 100001 элементов вместо 0..100000"},
+        {with("state", "ownTrack", manyLegs), "«legs»: 100001 элементов вместо 0..100000"},
     };
     for (const auto &each : cases) {
         const QString path = dir.filePath("bad.vsession");
@@ -456,6 +487,76 @@ TEST(Session, TheTrueTracksOfTheLongestRunAreDrawnWithBoundedWork)
     const QImage picture = BoardWithTruth(
         board, std::get<ExerciseDefinition>(parsed), OwnShipTrack {}, MaxExerciseSeconds);
     EXPECT_EQ(picture.size(), board.size());
+}
+
+// ---- Versions: a version-1 file goes on showing what it showed; the inputs are typed values with
+// defaults for what a file lacks.
+
+TEST(SessionVersions, AVersion1FileSavedAgainAsVersion2ShowsTheSameFieldsFixesAndBoard)
+{
+    QTemporaryDir dir;
+    for (const char *name : {"crossing", "two_slots"}) {
+        SCOPED_TRACE(name);
+        Program old;
+        ASSERT_FALSE(old.windows.form.openSession(
+            QStringLiteral(SESSION_V1_DIR "/%1.vsession").arg(QLatin1String(name))));
+        const QString again = dir.filePath(QLatin1String(name));
+        ASSERT_FALSE(old.windows.form.saveSession(again));
+        Program reopened;
+        ASSERT_FALSE(reopened.windows.form.openSession(again));
+        const SessionData a = old.windows.form.captureSession();
+        const SessionData b = reopened.windows.form.captureSession();
+        EXPECT_EQ(a.controls, b.controls);
+        for (std::size_t slot = 0; slot < a.state.FixLogs.size(); ++slot)
+            EXPECT_EQ(a.state.FixLogs[slot].Fixes(), b.state.FixLogs[slot].Fixes());
+        EXPECT_FALSE(a.state.FixLogs[0].Fixes().empty());
+        EXPECT_TRUE(a.board.picture == b.board.picture);
+        EXPECT_EQ(old.written(), reopened.written());
+
+        // Written as typed values: marks as true/false, numbers as numbers, no text as null.
+        QFile file(again);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QJsonObject values = QJsonDocument::fromJson(file.readAll())
+                                       .object()["inputs"]
+                                       .toObject()["values"]
+                                       .toObject();
+        EXPECT_TRUE(values["RadioButton1.down"].isBool());
+        EXPECT_TRUE(values["LabeledEdit7"].isDouble());
+        EXPECT_TRUE(values["UpDown1.held"].isNull());
+    }
+}
+
+TEST(SessionVersions, AnInputTheFileLacksTakesItsDefaultAndANewerMinorsInputIsPassedOver)
+{
+    QTemporaryDir dir;
+    Program program;
+    const ControlStates atStart = program.windows.form.captureSession().controls;
+    program.run("step LabeledEdit6 up 10\nstep LabeledEdit7 up 40\ncheck CheckBox1 off\ntick 3");
+    const QString path = dir.filePath("s.vsession");
+    ASSERT_FALSE(program.windows.form.saveSession(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    QJsonObject inputs = document["inputs"].toObject();
+    QJsonObject values = inputs["values"].toObject();
+    values.remove("LabeledEdit6");
+    values.remove("CheckBox1.down");
+    values["Dial7"] = 3; // added by a newer program
+    inputs["values"] = values;
+    inputs["minor"] = InputsSectionMinor + 1;
+    document["inputs"] = inputs;
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(document).toJson());
+    file.close();
+
+    const auto refusal = program.windows.form.openSession(path);
+    ASSERT_FALSE(refusal) << refusal->toStdString();
+    const ControlStates opened = program.windows.form.captureSession().controls;
+    EXPECT_EQ(opened.at("LabeledEdit6"), atStart.at("LabeledEdit6"));
+    EXPECT_EQ(opened.at("CheckBox1.down"), atStart.at("CheckBox1.down"));
+    EXPECT_EQ(opened.at("LabeledEdit7"), "40");
+    EXPECT_FALSE(opened.contains("Dial7"));
 }
 
 // ---- Closing asks "Сохранить изменения?" only after a change since the last save.
@@ -509,7 +610,8 @@ TEST(Session, DistanceEstimatesKeepTheirMarkAndOldFilesReadAsMeasurements)
 
     // A file from before estimates has no mark: every distance is a measurement, as it was.
     QJsonObject document = QJsonDocument::fromJson(bytes).object();
-    QJsonArray logs = document["fixLogs"].toArray();
+    QJsonObject fixSection = document["fixes"].toObject();
+    QJsonArray logs = fixSection["logs"].toArray();
     QJsonObject first = logs[0].toObject();
     QJsonArray items = first["fixes"].toArray();
     QJsonArray guess = items[1].toArray();
@@ -518,7 +620,8 @@ TEST(Session, DistanceEstimatesKeepTheirMarkAndOldFilesReadAsMeasurements)
     items[1] = guess;
     first["fixes"] = items;
     logs[0] = first;
-    document["fixLogs"] = logs;
+    fixSection["logs"] = logs;
+    document["fixes"] = fixSection;
     const QByteArray old = QJsonDocument(document).toJson();
     ASSERT_FALSE(ReadSession(old, back));
     EXPECT_FALSE(back.state.FixLogs[0].Fixes()[1].Estimate);
