@@ -359,8 +359,12 @@ void AnalysisWindow::showSnapshot(int number)
             .arg(number)
             .arg(target.TargetNumber)
             .arg(fixes.Fixes().size()));
-    AnalysisSnapshot shot
-        = TakeSnapshot(target, fixes, state.OwnTrack, state.TickCount, solution());
+    const FitSolution *fit = solution();
+    AnalysisSnapshot shot = TakeSnapshot(target, fixes, state.OwnTrack, state.TickCount, fit,
+        showsFitOf(number, fit) ? &m_fixModel->rows() : nullptr);
+    m_shownFit.reset();
+    if (fit)
+        m_shownFit = ShownFit {number, fit->Motion};
     m_charts->showPoints(shot.chart);
     const bool grew = shot.rows.size() > static_cast<std::size_t>(m_fixModel->rowCount());
     m_fixModel->setRows(std::move(shot.rows));
@@ -377,6 +381,16 @@ void AnalysisWindow::showSnapshot(int number)
     showText(m_summary,
         shot.summary ? SummaryText(*shot.summary)
                      : QStringLiteral("Пеленгов для оценки пробного решения нет"));
+}
+
+bool AnalysisWindow::showsFitOf(int number, const FitSolution *fit) const
+{
+    if (!fit || !m_shownFit || m_shownFit->number != number)
+        return false;
+    const TargetMotion &shown = m_shownFit->motion;
+    return shown.At.East == fit->Motion.At.East && shown.At.North == fit->Motion.At.North
+        && shown.AtTick == fit->Motion.AtTick && shown.Course == fit->Motion.Course
+        && shown.Speed == fit->Motion.Speed;
 }
 
 void AnalysisWindow::showSolution()
