@@ -10,6 +10,7 @@ namespace {
 
 const QString FolderKey = QStringLiteral("files/lastFolder");
 const QString FrameKey = QStringLiteral("window/frame");
+const QString SizedKey = QStringLiteral("window/sizedByOperator");
 
 QSettings Settings()
 {
@@ -29,17 +30,20 @@ void keepFolderOf(const QString &path)
     Settings().setValue(FolderKey, QFileInfo(path).absolutePath());
 }
 
-std::optional<QRect> windowFrame()
+std::optional<WindowFrame> windowFrame()
 {
-    const QRect frame = Settings().value(FrameKey).toRect();
+    const QSettings settings = Settings();
+    const QRect frame = settings.value(FrameKey).toRect();
     if (!frame.isValid())
         return std::nullopt;
-    return frame;
+    return WindowFrame {frame, settings.value(SizedKey, false).toBool()};
 }
 
-void keepWindowFrame(const QRect &frame)
+void keepWindowFrame(const WindowFrame &frame)
 {
-    Settings().setValue(FrameKey, frame);
+    QSettings settings = Settings();
+    settings.setValue(FrameKey, frame.frame);
+    settings.setValue(SizedKey, frame.sizedByOperator);
 }
 
 } // namespace varmet::DeskSettings

@@ -17,9 +17,15 @@ QString lastFolder();
 // Keeps the folder of `path`, a file the operator chose.
 void keepFolderOf(const QString &path);
 
-// The main window's place and size (without its frame) when it was last closed.
-std::optional<QRect> windowFrame();
-void keepWindowFrame(const QRect &frame);
+// The main window's place and size (without its frame) when it was last closed, and whether the
+// operator gave it that size (rather than the program, fitting it to a screen).
+struct WindowFrame
+{
+    QRect frame;
+    bool sizedByOperator = false;
+};
+std::optional<WindowFrame> windowFrame();
+void keepWindowFrame(const WindowFrame &frame);
 
 } // namespace DeskSettings
 

@@ -434,7 +434,7 @@ void TForm1::wireAnalysisJournal()
     for (const auto &[name, command] : buttons) {
         if (auto *button = m_analysisWindow->findChild<QAbstractButton *>(QLatin1String(name)))
             connect(button, &QAbstractButton::clicked, this,
-                [this, command] { m_desk->journal().action(QLatin1String(command)); });
+                [this, command = command] { m_desk->journal().action(QLatin1String(command)); });
     }
     auto *bearing = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaBearing"));
     auto *distance = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaDistance"));

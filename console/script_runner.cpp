@@ -6,6 +6,7 @@
 #include "control_look.h"
 #include "exercise_desk.h"
 #include "fix_table.h"
+#include "key_stroke.h"
 #include "labeled_edit.h"
 #include "program_windows.h"
 #include "spin_edit.h"
@@ -31,7 +32,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
-#include <QTest>
 #include <QTextStream>
 
 #include <cmath>
@@ -374,7 +374,7 @@ private:
         if (auto *spin = qobject_cast<SpinEdit *>(w)) {
             spin->typeText(text);
             const bool taken = spin->text() == text;
-            QTest::keyClick(spin, Qt::Key_Return);
+            StrokeKey(*spin, Qt::Key_Return);
             if (!taken)
                 print("refused " + name);
             return;
@@ -456,11 +456,10 @@ private:
     void key(const QStringList &words, const QString &)
     {
         noMoreThan(words, 2);
-        const QKeySequence sequence = QKeySequence::fromString(argument(words, 1, "key"));
-        if (sequence.isEmpty() || sequence.count() != 1)
+        const auto key = KeyNamed(argument(words, 1, "key"));
+        if (!key)
             fail("unknown key \"" + words[1] + "\"");
-        const QKeyCombination combination = sequence[0];
-        QTest::keyClick(&m_form, combination.key(), combination.keyboardModifiers());
+        StrokeKey(m_form, *key);
     }
 
     void printTexts(const QStringList &words, const QString &)

@@ -318,14 +318,19 @@ void TForm1::placeOnScreen()
     const QRect frameNow = frameGeometry(), clientNow = geometry();
     const QMargins frame(clientNow.left() - frameNow.left(), clientNow.top() - frameNow.top(),
         frameNow.right() - clientNow.right(), frameNow.bottom() - clientNow.bottom());
-    // Where the operator left it, when that still lies on the screen.
-    if (const auto kept = DeskSettings::windowFrame();
-        kept && !m_placedOnce && area.contains(kept->marginsAdded(frame))) {
-        setGeometry(*kept);
+    // Where the operator left it, when that still lies on the screen; a size smaller than the
+    // content only when the operator chose it, not one a smaller screen once forced.
+    const auto kept = DeskSettings::windowFrame();
+    const bool keptWhole = kept && kept->frame.width() >= contentSize().width()
+        && kept->frame.height() >= contentSize().height();
+    if (kept && !m_placedOnce && area.contains(kept->frame.marginsAdded(frame))
+        && (keptWhole || kept->sizedByOperator)) {
+        setGeometry(kept->frame);
+        m_placedSize = kept->frame.size();
+        m_sizedByOperator = kept->sizedByOperator;
         return;
     }
-    QSize content
-        = ClientSize + QSize(0, menuBar()->sizeHint().height() + statusBar()->minimumHeight());
+    QSize content = contentSize();
     // A scroll bar needed in one direction takes room in the other.
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const QSize wanted = content.grownBy(frame);
@@ -336,6 +341,13 @@ void TForm1::placeOnScreen()
     const QRect outer = FitOnScreen(content, frame, UsualPlace, area);
     move(outer.topLeft());
     resize(outer.size().shrunkBy(frame));
+    m_placedSize = size();
+    m_sizedByOperator = false;
+}
+
+QSize TForm1::contentSize() const
+{
+    return ClientSize + QSize(0, menuBar()->sizeHint().height() + statusBar()->minimumHeight());
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -890,7 +902,8 @@ void TForm1::closeEvent(QCloseEvent *event)
         return;
     }
     if (!isMaximized() && !isFullScreen())
-        DeskSettings::keepWindowFrame(geometry());
+        DeskSettings::keepWindowFrame(
+            {geometry(), m_sizedByOperator || size() != m_placedSize});
     QMainWindow::closeEvent(event);
 }
 

@@ -179,8 +179,10 @@ private:
     void buildMenu();
     void orderTabs();
     // Opens at the usual place and size where the screen has room, else as large as the screen
-    // allows; where the operator left it last time when that lies on the screen.
+    // allows; where the operator left it last time when that lies on the screen, but smaller
+    // than its content only when the operator made it so.
     void placeOnScreen();
+    QSize contentSize() const;
     void wireHandlers();
     // The names of the undo and redo items follow the undo stack.
     void updateUndoItems();
@@ -210,6 +212,9 @@ private:
     FaultGuard m_guard;
     UnsavedChanges m_unsaved;
     bool m_placedOnce = false;
+    // The size the window was given when placed, and whether the operator chose it.
+    QSize m_placedSize;
+    bool m_sizedByOperator = false;
     std::unique_ptr<FormPort> m_port;
     std::unique_ptr<Desk> m_desk;
     std::unique_ptr<ExerciseDesk> m_exerciseDesk;

@@ -9,6 +9,7 @@ packages=(
     libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql postgresql
     libeigen3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang-14 libclang-rt-14-dev
     fonts-dejavu-core
     xvfb xdotool x11-utils
     dpkg-dev file desktop-file-utils appstream poppler-utils

@@ -7,6 +7,7 @@
 #include "console/spin_edit.h"
 #include "console/ugredit.h"
 #include "console/up_down.h"
+#include "tests/support/window_wait.h"
 
 #include <QTimer>
 

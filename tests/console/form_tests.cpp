@@ -163,6 +163,37 @@ TEST(ConsoleWindow, OpensWhereItWasClosedWhenThatFitsTheScreen)
     QSettings(QStringLiteral("Varmet"), QStringLiteral("varmet")).clear();
 }
 
+// A size smaller than the content is taken again only when the operator gave it, never when a
+// smaller screen once forced it.
+TEST(ConsoleWindow, OpensSmallerThanItsContentOnlyWhenTheOperatorMadeItSo)
+{
+    const auto whole = [](TForm1 &window) {
+        auto *scroll = qobject_cast<QScrollArea *>(window.centralWidget());
+        return scroll->horizontalScrollBar()->maximum() == 0
+            && scroll->verticalScrollBar()->maximum() == 0;
+    };
+    {
+        const test::FakeScreen screen({0, 0, 800, 600});
+        TForm1 window;
+        window.show();
+        QApplication::processEvents();
+        EXPECT_FALSE(whole(window));
+        EXPECT_TRUE(window.close());
+    }
+    const test::FakeScreen screen({0, 0, 1920, 1080});
+    {
+        TForm1 window;
+        window.show();
+        QApplication::processEvents();
+        EXPECT_TRUE(whole(window));
+        window.setGeometry(100, 100, 700, 500);
+        EXPECT_TRUE(window.close());
+    }
+    TForm1 window;
+    EXPECT_EQ(window.geometry(), QRect(100, 100, 700, 500));
+    QSettings(QStringLiteral("Varmet"), QStringLiteral("varmet")).clear();
+}
+
 TEST_F(ConsoleTest, MenuBarHoldsItsMenusAndItemsInOrder)
 {
     QStringList shown;
@@ -191,7 +222,7 @@ TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)
 {
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), WindowWait));
     QTest::keyClick(form.get(), Qt::Key_F2);
     get<QAction>("MOpen")->trigger();
 

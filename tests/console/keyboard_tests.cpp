@@ -5,6 +5,8 @@
 #include "console_fixture.h"
 
 #include "board/board.h"
+#include "console/program_windows.h"
+#include "console/script_runner.h"
 #include "console/typed_entry.h"
 
 #include <QAccessible>
@@ -66,6 +68,22 @@ TEST(TypedEntryEquivalence, TypedBearingAndDistanceEqualTheStepsThere)
     EXPECT_EQ(stepped.board().canvas().picture(), typed.board().canvas().picture());
 }
 
+// Scripts and journals name the keys they press: a name of no key of the keyboard is that line's
+// error, never a stroke the toolkit cannot make; a shortcut key acts as the shortcut.
+TEST(ScriptKeys, ANameOfNoKeyIsTheLinesErrorAndAShortcutKeyActs)
+{
+    ProgramWindows windows;
+    for (QTimer *each : windows.form.findChildren<QTimer *>())
+        each->stop();
+    ScriptRunner runner(windows, [](const QString &) {});
+    for (const char *name : {"Foo", "xyz", "F99", "Ж", "Ctrl+", "Ctrl+S,F2"})
+        EXPECT_THROW(runner.runLine(QStringLiteral("key ") + QString::fromUtf8(name)), ScriptError)
+            << name;
+    EXPECT_FALSE(windows.help.isVisible());
+    runner.runLine(QStringLiteral("key F1"));
+    EXPECT_TRUE(windows.help.isVisible());
+}
+
 // Keys on a focused field: Up and Down one step, Page Up and Page Down five, wrapping or stopping
 // as the arrows do; typing shows a pending value that Enter applies as one change, Escape drops
 // and leaving the field applies; what is no whole number of the range is refused.
@@ -73,7 +91,7 @@ TEST_F(ConsoleTest, KeysStepAndTypeIntoAFieldWithArrows)
 {
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), WindowWait));
     LabeledEdit *bearing = edit("LabeledEdit7");
     TypedEntry *entry = TypedEntry::of(bearing);
     ASSERT_NE(entry, nullptr);
@@ -158,7 +176,7 @@ TEST_F(ConsoleTest, TabGoesThroughTheInputFieldsInReadingOrder)
 {
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), WindowWait));
     const QStringList order {"SpinEdit2", "LabeledEdit4", "LabeledEdit7", "LabeledEdit8",
         "LabeledEdit9", "LabeledEdit1", "LabeledEdit5", "LabeledEdit6", "LabeledEdit14",
         "LabeledEdit15", "LabeledEdit16", "LabeledEdit17", "LabeledEdit18", "SpinEdit1",

@@ -53,7 +53,7 @@ TEST(BoardView, ReportsTheMouseInBoardPixelsAlsoOverTheScaleLabels)
     QSignalSpy presses(&view, &BoardView::mousePressed);
     QSignalSpy releases(&view, &BoardView::mouseReleased);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, WindowWait));
     QTest::mousePress(&view, Qt::RightButton, {}, QPoint(120, 45));
     QTest::mouseRelease(&view, Qt::RightButton, {}, QPoint(120, 45));
     // Delivered as the window system does: to whatever stands under the pointer.

@@ -4,6 +4,7 @@
 #include "console/manual_text.h"
 #include "console/unit2.h"
 #include "tests/support/fake_screen.h"
+#include "tests/support/window_wait.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -32,7 +33,7 @@ TEST(HelpWindow, FrameAndControls)
     EXPECT_EQ(form.backgroundRole(), QPalette::Button);
 
     form.showHelp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, WindowWait));
     EXPECT_EQ(form.frameGeometry(), QRect(172, 31, 819, 686));
     EXPECT_EQ(memo->objectName(), QStringLiteral("Memo1"));
     EXPECT_EQ(memo->geometry(), QRect(0, 0, 809, 601));
@@ -64,7 +65,7 @@ TEST(HelpWindow, FitsTheScreen)
         const test::FakeScreen screen(c.screen);
         TForm2 form;
         form.showHelp();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, WindowWait));
         EXPECT_EQ(form.frameGeometry(), c.frame);
         const QRect button = form.Button1()->geometry();
         EXPECT_TRUE(form.rect().contains(button)) << button.y();
@@ -87,7 +88,7 @@ TEST_P(HelpWindowClosing, HidesTheWindowAndShowingAgainKeepsEditsAndScrollPositi
     mainWindow.show();
     form.showHelp();
     form.showHelp(); // chosen again while shown
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, WindowWait));
     memo->moveCursor(QTextCursor::End);
     QTest::keyClicks(memo, QStringLiteral(" note 17"));
     QScrollBar *bar = memo->verticalScrollBar();
@@ -107,7 +108,7 @@ TEST_P(HelpWindowClosing, HidesTheWindowAndShowingAgainKeepsEditsAndScrollPositi
     EXPECT_FALSE(form.isVisible());
 
     form.showHelp();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, WindowWait));
     EXPECT_TRUE(memo->toPlainText().endsWith(QStringLiteral(" note 17")));
     EXPECT_EQ(bar->value(), position);
 }
@@ -123,7 +124,7 @@ TEST(HelpWindow, ClosingTheMainWindowEndsTheProgramWhileHelpIsShown)
     mainWindow.show();
     form.showHelp();
     QTimer::singleShot(0, &mainWindow, &QWidget::close);
-    QTimer::singleShot(5000, qApp, [] { qApp->exit(7); }); // the program kept running
+    QTimer::singleShot(WindowWait, qApp, [] { qApp->exit(7); }); // the program kept running
     EXPECT_EQ(qApp->exec(), 0);
 }
 

@@ -74,4 +74,6 @@ for library in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6; do
     grep -qF "|$library (>= " <<<"$entries" || fail "Depends lacks $library (>= ...)"
 done
 grep -qF '|qt6-qpa-plugins|' <<<"$entries" || fail "Depends lacks qt6-qpa-plugins"
+# Test machinery stays out of the installed program.
+! grep -q 'libqt6test' <<<"$entries" || fail "Depends names the Qt Test library"
 exit $status

@@ -22,7 +22,7 @@ cases=(
 for entry in "${cases[@]}"; do
     IFS='|' read -r name environment expected <<<"$entry"
     # shellcheck disable=SC2086 # the environment is a list of env arguments
-    message=$(timeout 20 env $environment "$PROGRAM" 2>&1 </dev/null)
+    message=$(timeout 120 env $environment "$PROGRAM" 2>&1 </dev/null)
     code=$?
     if [[ $code -ne 1 ]] || ! grep -qF "$expected" <<<"$message"; then
         echo "FAIL ($name): status $code, message:" >&2
