@@ -95,7 +95,7 @@ void fixLines(QLabel *label, int lines)
 AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_form(form)
-    , m_charts(new BearingCharts)
+    , m_chartsPlace(new QWidget)
     , m_fixModel(new FixTableModel(this))
     , m_fixTable(new QTableView)
     , m_caption(wrappingLabel("SlotCaption"))
@@ -233,8 +233,10 @@ void AnalysisWindow::buildLayout()
     side->addLayout(summary);
     side->addWidget(fit);
 
+    auto *chartsLayout = new QVBoxLayout(m_chartsPlace);
+    chartsLayout->setContentsMargins(0, 0, 0, 0);
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(m_charts, 3);
+    layout->addWidget(m_chartsPlace, 3);
     layout->addLayout(side, 2);
 }
 
@@ -333,6 +335,7 @@ void AnalysisWindow::forgetFit()
 void AnalysisWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    charts();
     refresh();
 }
 
@@ -365,7 +368,7 @@ void AnalysisWindow::showSnapshot(int number)
     m_shownFit.reset();
     if (fit)
         m_shownFit = ShownFit {number, fit->Motion};
-    m_charts->showPoints(shot.chart);
+    charts().showPoints(shot.chart);
     const bool grew = shot.rows.size() > static_cast<std::size_t>(m_fixModel->rowCount());
     m_fixModel->setRows(std::move(shot.rows));
     if (grew)
@@ -381,6 +384,17 @@ void AnalysisWindow::showSnapshot(int number)
     showText(m_summary,
         shot.summary ? SummaryText(*shot.summary)
                      : QStringLiteral("Пеленгов для оценки пробного решения нет"));
+}
+
+BearingCharts &AnalysisWindow::charts()
+{
+    // The charts are the costliest part of the program's start, and many a session never opens
+    // the analysis: they are made when first shown.
+    if (!m_charts) {
+        m_charts = new BearingCharts;
+        m_chartsPlace->layout()->addWidget(m_charts);
+    }
+    return *m_charts;
 }
 
 bool AnalysisWindow::showsFitOf(int number, const FitSolution *fit) const

@@ -107,7 +107,10 @@ private:
     std::optional<ShownFit> m_shownFit;
     bool showsFitOf(int number, const FitSolution *fit) const;
 
-    BearingCharts *m_charts;
+    BearingCharts &charts();
+
+    QWidget *m_chartsPlace;
+    BearingCharts *m_charts = nullptr; // made when first shown
     FixTableModel *m_fixModel;
     QTableView *m_fixTable;
     QLabel *m_caption;
