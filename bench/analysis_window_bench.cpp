@@ -2,7 +2,7 @@
 // 500 fixes and a fitted solution, against the same tick with the window hidden; and the tick
 // that redraws it all, when the trial solution changes.
 
-#include "console/program_windows.h"
+#include "console/app/program_windows.h"
 
 #include "analysis/bearing_analysis.h"
 

@@ -2,12 +2,12 @@
 // colours, repaint of the changed board area) with five moving targets; and the resident memory
 // over an hour of ticks.
 
-#include "console/program_windows.h"
-#include "console/up_down.h"
+#include "console/app/program_windows.h"
+#include "console/widget_kit/up_down.h"
 
 #include "../tests/support/resident_memory.h"
 
-#include "console/labeled_edit.h"
+#include "console/widget_kit/labeled_edit.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

@@ -1,8 +1,8 @@
 // The dock "Обстановка" per tick: the picture of five targets, each with a minute of bearing fixes
 // for its light, and the table filled from it, the dock shown (offscreen).
 
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/program_windows.h"
+#include "console/scripting/script_runner.h"
 
 #include <QApplication>
 #include <QDockWidget>

@@ -2,7 +2,7 @@
 // its first paint, against a bare main window shown the same way (offscreen). The toolkit's own
 // start (the application object, fonts, the platform) is outside both.
 
-#include "console/program_windows.h"
+#include "console/app/program_windows.h"
 
 #include <QApplication>
 #include <QMainWindow>

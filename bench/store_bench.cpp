@@ -2,10 +2,10 @@
 // start, the score lines, the journal and a real session of ten minutes' plotting), and the
 // class journal opened over ten thousand runs.
 
-#include "console/class_desk.h"
-#include "console/class_window.h"
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/program_windows.h"
+#include "console/class_record/class_desk.h"
+#include "console/class_record/class_window.h"
+#include "console/scripting/script_runner.h"
 
 #include "sample_run.h"
 #include "session/session_file.h"

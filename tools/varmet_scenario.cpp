@@ -2,8 +2,8 @@
 // offscreen platform and prints what it is asked to. Exit status 2 and "line N: WHAT" on standard
 // error for a script it cannot run.
 
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/program_windows.h"
+#include "console/scripting/script_runner.h"
 
 #include <QApplication>
 #include <QFile>

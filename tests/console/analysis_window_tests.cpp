@@ -3,14 +3,14 @@
 
 #include "console_fixture.h" // texts shown as texts
 
-#include "console/analysis_snapshot.h"
-#include "console/analysis_texts.h"
-#include "console/analysis_window.h"
-#include "console/exercise_desk.h"
-#include "console/fix_table.h"
-#include "console/labeled_edit.h"
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/analysis_window/analysis_snapshot.h"
+#include "console/analysis_window/analysis_texts.h"
+#include "console/analysis_window/analysis_window.h"
+#include "console/analysis_window/fix_table.h"
+#include "console/app/program_windows.h"
+#include "console/exercise_desk/exercise_desk.h"
+#include "console/scripting/script_runner.h"
+#include "console/widget_kit/labeled_edit.h"
 
 #include "board/board.h"
 

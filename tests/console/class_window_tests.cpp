@@ -1,11 +1,11 @@
 // The class journal over runs kept by the console itself: filters and numeric sorting, the CSV of
 // what the table shows, a run's report and its replay (which is no new run).
 
-#include "console/class_desk.h"
-#include "console/class_window.h"
-#include "console/exercise_desk.h"
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/program_windows.h"
+#include "console/class_record/class_desk.h"
+#include "console/class_record/class_window.h"
+#include "console/exercise_desk/exercise_desk.h"
+#include "console/scripting/script_runner.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,10 +3,10 @@
 // A main window with stopped timers whose message boxes and file dialogs are answered by the
 // test, and typed access to its controls by object name.
 
-#include "console/labeled_edit.h"
-#include "console/spin_edit.h"
-#include "console/ugredit.h"
-#include "console/up_down.h"
+#include "console/main_window/ugredit.h"
+#include "console/widget_kit/labeled_edit.h"
+#include "console/widget_kit/spin_edit.h"
+#include "console/widget_kit/up_down.h"
 #include "tests/support/window_wait.h"
 
 #include <QTimer>

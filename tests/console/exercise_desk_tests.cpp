@@ -4,7 +4,7 @@
 #include "console_fixture.h"
 
 #include "board/board.h"
-#include "console/exercise_desk.h"
+#include "console/exercise_desk/exercise_desk.h"
 #include "model/motion.h"
 
 #include <QAction>

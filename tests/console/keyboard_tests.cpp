@@ -5,9 +5,9 @@
 #include "console_fixture.h"
 
 #include "board/board.h"
-#include "console/program_windows.h"
-#include "console/script_runner.h"
-#include "console/typed_entry.h"
+#include "console/app/program_windows.h"
+#include "console/scripting/script_runner.h"
+#include "console/widget_kit/typed_entry.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,7 +1,7 @@
 // The window at work with the real board and tick cycle: held stepping, slot selection, the
 // number label, the view, the picture files with undo, and the tick kept from re-entering.
 
-#include "console/typed_entry.h"
+#include "console/widget_kit/typed_entry.h"
 #include "console_fixture.h"
 
 #include "board/board.h"

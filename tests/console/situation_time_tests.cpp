@@ -2,8 +2,8 @@
 // inside the limit is red, one that has passed is not; the main timer's period runs as many ticks
 // as the speed says, none while paused, and the journal keeps the ticks and the changes.
 
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/program_windows.h"
+#include "console/scripting/script_runner.h"
 
 #include <QDockWidget>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // The analysis charts' time axis: marks in minutes and seconds that never repeat a label.
 
-#include "console/bearing_charts.h"
+#include "console/analysis_window/bearing_charts.h"
 
 #include <QSet>
 

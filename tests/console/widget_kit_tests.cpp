@@ -3,8 +3,8 @@
 
 #include "console_fixture.h"
 
-#include "console/board_view.h"
-#include "console/fault_guard.h"
+#include "console/app/fault_guard.h"
+#include "console/main_window/board_view.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -1,8 +1,8 @@
 // The help window: its frame, and showing and hiding it. The manual's text is in the manual
 // scenario.
 
-#include "console/manual_text.h"
-#include "console/unit2.h"
+#include "console/main_window/manual_text.h"
+#include "console/main_window/unit2.h"
 #include "tests/support/fake_screen.h"
 #include "tests/support/window_wait.h"
 

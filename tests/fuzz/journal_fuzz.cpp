@@ -8,8 +8,8 @@
 
 #include "fuzz_target.h"
 
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/program_windows.h"
+#include "console/scripting/script_runner.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,9 +2,9 @@
 // folder, reads only beside itself, ends the replay (never the program) with "Выход", and any line
 // that cannot run ends the replay with its number; long runs of lines leave the window answering.
 
-#include "console/desk_settings.h"
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/desk_settings.h"
+#include "console/app/program_windows.h"
+#include "console/scripting/script_runner.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // never stopped; a damaged file is refused and changes nothing; a journal replayed from start-up
 // ends where the recorded session ended; closing asks only when something changed.
 
-#include "console/program_windows.h"
-#include "console/script_runner.h"
+#include "console/app/program_windows.h"
+#include "console/scripting/script_runner.h"
 #include "exercise/report.h"
 #include "session/exact_real.h"
 #include "session/session_file.h"

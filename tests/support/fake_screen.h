@@ -2,7 +2,7 @@
 
 // Shows the windows a screen whose free area is the given rectangle, for as long as it lives.
 
-#include "console/screen_fit.h"
+#include "console/app/screen_fit.h"
 
 #include <utility>
 

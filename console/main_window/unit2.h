@@ -44,7 +44,4 @@ private:
     bool m_outerSizeFitted = false;
 };
 
-// The program's one help window, set by whoever creates it (the program main).
-extern TForm2 *Form2;
-
 } // namespace varmet

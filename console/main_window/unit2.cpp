@@ -11,8 +11,6 @@
 
 namespace varmet {
 
-TForm2 *Form2 = nullptr;
-
 TForm2::TForm2(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_memo(new QPlainTextEdit(this))

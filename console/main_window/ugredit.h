@@ -239,7 +239,4 @@ private:
     SessionData m_startUp; // the window as it was created
 };
 
-// The program's main window, set by whoever creates it (the program main).
-extern TForm1 *Form1;
-
 } // namespace varmet

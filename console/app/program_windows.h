@@ -22,7 +22,6 @@ class ProgramWindows
 public:
     // Needs the application object.
     ProgramWindows();
-    ~ProgramWindows();
 
     ProgramWindows(const ProgramWindows &) = delete;
     ProgramWindows &operator=(const ProgramWindows &) = delete;

@@ -26,8 +26,6 @@ ProgramWindows::ToolkitSetup::ToolkitSetup()
 
 ProgramWindows::ProgramWindows()
 {
-    Form1 = &form;
-    Form2 = &help;
     form.setHelpWindow(&help);
     form.setAnalysisWindow(&analysis);
     // The score's odds of a hit come from the bearing analysis.
@@ -39,12 +37,6 @@ ProgramWindows::ProgramWindows()
     };
     // A replayed run is no new run.
     classes.recordingAllowed = [this] { return !replay.isRunning(); };
-}
-
-ProgramWindows::~ProgramWindows()
-{
-    Form1 = nullptr;
-    Form2 = nullptr;
 }
 
 } // namespace varmet

@@ -48,8 +48,6 @@
 
 namespace varmet {
 
-TForm1 *Form1 = nullptr;
-
 namespace {
 
 // ---- The fields, their blocks and places ----------------------------------------------------
