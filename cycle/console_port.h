@@ -76,6 +76,11 @@ public:
     // is a fault of the caller.
     virtual int spinValue(Control control) const = 0;
     virtual bool isChecked(Control control) const = 0;
+    // The operator's switches and spin fields set by an action or its undo: CheckBox1/2, and
+    // RadioButton1 (off: its partner "Выкл. движение цели" on); SpinEdit1 and SpinEdit3. Nothing
+    // runs on such a change: the tick reads them.
+    virtual void setChecked(Control control, bool checked) = 0;
+    virtual void setSpinValue(Control control, int value) = 0;
     virtual QRgb background(Control control) const = 0;
     virtual void setBackground(Control control, QRgb colour) = 0;
     virtual void setVisible(Control control, bool visible) = 0;

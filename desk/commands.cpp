@@ -3,6 +3,8 @@
 #include "desk.h"
 #include "field_words.h"
 
+#include "session/journal.h"
+
 #include "analysis/bearing_analysis.h"
 #include "model/motion.h"
 #include "model/number_text.h"
@@ -71,9 +73,14 @@ void DeskCommand::redo()
     }
 }
 
+void DeskCommand::record(Journal &journal) const
+{
+    journal.action(scriptLine());
+}
+
 void DeskCommand::undo()
 {
-    if (m_desk.state().TickCount == m_tick)
+    if (m_desk.state().TickCount == m_tick && !revertsExactly())
         m_desk.restore(m_before);
     else
         revertLater();
@@ -81,7 +88,7 @@ void DeskCommand::undo()
 
 QString DeskCommand::undoName() const
 {
-    if (m_desk.state().TickCount == m_tick)
+    if (m_desk.state().TickCount == m_tick || revertsExactly())
         return text();
     const QString note = laterNote();
     return note.isEmpty() ? text() : QStringLiteral("%1 (%2)").arg(text(), note);
@@ -173,6 +180,95 @@ void FixNow::apply()
     m_desk.cycle().CommitPendingFixes();
 }
 
+// ---- Switches and spin fields
+// -------------------------------------------------------------------------------------
+
+SetSwitch::SetSwitch(Desk &desk, Control control, bool on, std::optional<bool> before)
+    : DeskCommand(desk)
+    , m_control(control)
+    , m_on(on)
+    , m_previous(before)
+{
+    const QStringList words = scriptLine().split(QLatin1Char(' '));
+    setText(SwitchWords(words.value(0), words.value(1), words.value(2)));
+}
+
+QString SetSwitch::scriptLine() const
+{
+    if (m_control == Control::RadioButton1)
+        return m_on ? QStringLiteral("select RadioButton1") : QStringLiteral("select RadioButton2");
+    return QStringLiteral("check %1 %2")
+        .arg(QLatin1String(objectName(m_control)),
+            m_on ? QStringLiteral("on") : QStringLiteral("off"));
+}
+
+void SetSwitch::apply()
+{
+    if (!m_previous)
+        m_previous = m_desk.fields().isChecked(m_control);
+    m_desk.fields().setChecked(m_control, m_on);
+}
+
+void SetSwitch::revertLater()
+{
+    m_desk.fields().setChecked(m_control, *m_previous);
+}
+
+SetSpin *SetSpin::stepped(
+    Desk &desk, Control control, int value, int steps, std::optional<int> before)
+{
+    return new SetSpin(desk, control, value, steps, {}, before);
+}
+
+SetSpin *SetSpin::typed(
+    Desk &desk, Control control, int value, const QString &text, std::optional<int> before)
+{
+    return new SetSpin(desk, control, value, 0, text, before);
+}
+
+SetSpin::SetSpin(Desk &desk, Control control, int value, int steps, const QString &typed,
+    std::optional<int> before)
+    : DeskCommand(desk)
+    , m_control(control)
+    , m_value(value)
+    , m_steps(steps)
+    , m_typed(typed)
+    , m_previous(before)
+{
+    setText(FieldValueWords(control, QString::number(value), desk.selectedSlot()));
+}
+
+QString SetSpin::scriptLine() const
+{
+    const QLatin1String name(objectName(m_control));
+    if (m_steps == 0)
+        return QStringLiteral("type %1 %2").arg(name, m_typed).trimmed();
+    return QStringLiteral("step %1 %2").arg(name, m_steps > 0 ? "up" : "down");
+}
+
+void SetSpin::record(Journal &journal) const
+{
+    if (m_steps == 0) {
+        journal.action(scriptLine());
+        return;
+    }
+    // Each single step, merged with those before it into "step SpinEdit1 up 3".
+    for (int i = std::abs(m_steps); i > 0; --i)
+        journal.repeatable(scriptLine());
+}
+
+void SetSpin::apply()
+{
+    if (!m_previous)
+        m_previous = m_desk.fields().spinValue(m_control);
+    m_desk.fields().setSpinValue(m_control, m_value);
+}
+
+void SetSpin::revertLater()
+{
+    m_desk.fields().setSpinValue(m_control, *m_previous);
+}
+
 // ---- The fix log
 // ----------------------------------------------------------------------------------
 
@@ -237,6 +333,37 @@ void ClearLog::revertLater()
     if (log.NewLegTick)
         restored.NewLegTick = log.NewLegTick;
     log = restored;
+    m_desk.fixesChangedIn(m_slot);
+}
+
+MarkEstimate::MarkEstimate(Desk &desk, int slot, std::size_t index, bool estimate)
+    : DeskCommand(desk)
+    , m_slot(slot)
+    , m_index(index)
+    , m_estimate(estimate)
+{
+    setText(QStringLiteral("замер %1 — %2")
+                .arg(index + 1)
+                .arg(estimate ? QStringLiteral("оценка") : QStringLiteral("измерение"))
+        + SlotWords(slot));
+}
+
+QString MarkEstimate::scriptLine() const
+{
+    return QStringLiteral("estimate %1 %2").arg(m_index + 1).arg(m_estimate ? "on" : "off");
+}
+
+void MarkEstimate::apply()
+{
+    FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)];
+    m_previous = m_index < log.Fixes().size() && log.Fixes()[m_index].Estimate;
+    log.SetEstimate(m_index, m_estimate);
+    m_desk.fixesChangedIn(m_slot);
+}
+
+void MarkEstimate::revertLater()
+{
+    m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)].SetEstimate(m_index, m_previous);
     m_desk.fixesChangedIn(m_slot);
 }
 

@@ -22,12 +22,16 @@
 namespace varmet {
 
 class Desk;
+class Journal;
 
 class DeskCommand : public QUndoCommand
 {
 public:
     // The command's line in the journal, in the driver's script language.
     virtual QString scriptLine() const = 0;
+    // Records the command in the journal (as its line, unless it is a step or a setting merged
+    // with the same one before it).
+    virtual void record(Journal &journal) const;
     // The undo item's name now: a later undo says what it will do.
     QString undoName() const;
 
@@ -39,6 +43,10 @@ protected:
     virtual void apply() = 0;
     // Undone after time has passed: the command's own effect undone now.
     virtual void revertLater() = 0;
+    // Whether revertLater() puts back exactly what the command changed, whenever it runs (a
+    // switch, a spin field): then undo never goes back to the snapshot, which would also take back
+    // what happened around the command.
+    virtual bool revertsExactly() const { return false; }
     // What a later undo does, for its name ("введен прежний 40°"); empty: nothing to add.
     virtual QString laterNote() const { return {}; }
     // Removes the fixes this command made (logged since, or still pending).
@@ -118,6 +126,70 @@ private:
 
     int m_slot;
     FixLog m_cleared;
+};
+
+// "оценка" of the fix at `index` (from 0) of slot `slot`'s log: a distance only guessed
+// (`estimate`) or measured; the fit weighs the two differently.
+class MarkEstimate : public DeskCommand
+{
+public:
+    MarkEstimate(Desk &desk, int slot, std::size_t index, bool estimate);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+
+    int m_slot;
+    std::size_t m_index;
+    bool m_estimate;
+    bool m_previous = false;
+};
+
+// A switch of the main window: "Отображение" of the angular (CheckBox1) or linear (CheckBox2)
+// solution, target motion on or off (RadioButton1 on, or off: "Выкл. движение цели").
+// `before`: what the switch showed before, when a widget has already changed (else read now).
+class SetSwitch : public DeskCommand
+{
+public:
+    SetSwitch(Desk &desk, Control control, bool on, std::optional<bool> before = {});
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+    bool revertsExactly() const override { return true; }
+
+    Control m_control;
+    bool m_on;
+    std::optional<bool> m_previous;
+};
+
+// "Тетта (гр)" (SpinEdit1) or "Delta ет (м)" (SpinEdit3) set to `value`, stepped by `steps` single
+// steps of its arrows or keys, or typed as `typed` (the text the field shows). `before`: the
+// value before, when the field has already changed (else read now).
+class SetSpin : public DeskCommand
+{
+public:
+    static SetSpin *stepped(
+        Desk &desk, Control control, int value, int steps, std::optional<int> before = {});
+    static SetSpin *typed(Desk &desk, Control control, int value, const QString &text,
+        std::optional<int> before = {});
+    QString scriptLine() const override;
+    void record(Journal &journal) const override;
+
+private:
+    SetSpin(Desk &desk, Control control, int value, int steps, const QString &typed,
+        std::optional<int> before);
+    void apply() override;
+    void revertLater() override;
+    bool revertsExactly() const override { return true; }
+
+    Control m_control;
+    int m_value;
+    int m_steps; // 0: typed
+    QString m_typed;
+    std::optional<int> m_previous;
 };
 
 // "Новый галс" of slot `slot` from `tick` (now, or the manoeuvre a fit found): the fixes before it

@@ -25,9 +25,8 @@ Desk::~Desk() = default;
 
 void Desk::execute(DeskCommand *command)
 {
-    const QString line = command->scriptLine();
     m_undo.push(command); // applies it
-    m_journal.action(line);
+    command->record(m_journal);
     emit changed();
 }
 

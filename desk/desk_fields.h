@@ -24,15 +24,14 @@ public:
     void setText(Control control, const QString &text) override;
     int spinValue(Control control) const override;
     bool isChecked(Control control) const override;
+    void setChecked(Control control, bool checked) override;
+    void setSpinValue(Control control, int value) override;
     QRgb background(Control control) const override;
     void setBackground(Control control, QRgb colour) override;
     void setVisible(Control control, bool visible) override;
     QString localTimeText() const override;
     void reportFault(const QString &message) override;
 
-    // The operator's own changes of the spin fields and the check boxes.
-    void setSpinValue(Control control, int value);
-    void setChecked(Control control, bool checked);
     bool isVisible(Control control) const;
 
     // The faults reported to the operator, in order.

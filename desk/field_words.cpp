@@ -77,6 +77,12 @@ const char *switchWords(const QString &verb, const QString &name, const QString 
 
 } // namespace
 
+QString SwitchWords(const QString &verb, const QString &name, const QString &state)
+{
+    const char *words = switchWords(verb, name, state);
+    return words ? QString::fromUtf8(words) : QString();
+}
+
 std::optional<Control> InputControlNamed(const QString &name)
 {
     for (const FieldWords &w : Words) {
@@ -152,6 +158,8 @@ QStringList OperatorRecord(const QString &journal)
         } else if (verb == QLatin1String("type") && arg1 == QLatin1String("SpinEdit2")) {
             slot = arg2.toInt();
             record << QStringLiteral("%1 выбрана цель п/п %2").arg(timeText(tick), arg2);
+        } else if (verb == QLatin1String("type") && field) {
+            say(fieldWords(arg1, arg2), ofTarget);
         } else if (verb == QLatin1String("step") || verb == QLatin1String("press")) {
             const QString times = w.size() > 3 ? QStringLiteral(" ×%1").arg(w[3]) : QString();
             say(fieldWords(arg1,
@@ -163,6 +171,12 @@ QStringList OperatorRecord(const QString &journal)
             say(QStringLiteral("удален замер %1").arg(arg1), true);
         } else if (verb == QLatin1String("clearlog")) {
             say(QStringLiteral("журнал замеров очищен"), true);
+        } else if (verb == QLatin1String("estimate")) {
+            say(QStringLiteral("замер %1 — %2")
+                    .arg(arg1,
+                        arg2 == QLatin1String("on") ? QStringLiteral("оценка")
+                                                    : QStringLiteral("измерение")),
+                true);
         } else if (verb == QLatin1String("newleg")) {
             say(QStringLiteral("новый галс"), true);
         } else if (verb == QLatin1String("solve")) {

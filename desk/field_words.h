@@ -22,6 +22,10 @@ bool IsTargetField(Control field);
 
 // The journal (script language) retold line by line in the operator's words, each with the
 // operational time of the action; ticks and held-arrow ticks make no line of their own.
+// A switch of the main window in the operator's words ("угловые величины показаны"), from its
+// journal line's words ("check", "CheckBox1", "on"); empty for another line.
+QString SwitchWords(const QString &verb, const QString &name, const QString &state = {});
+
 QStringList OperatorRecord(const QString &journal);
 
 } // namespace varmet

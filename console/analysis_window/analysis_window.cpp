@@ -139,8 +139,9 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
     connect(m_newLeg, &QPushButton::clicked, this, &AnalysisWindow::newLeg);
     connect(m_newLegAtManoeuvre, &QPushButton::clicked, this, &AnalysisWindow::newLegAtManoeuvre);
     connect(m_fixModel, &FixTableModel::estimateToggled, this, [this](int row, bool estimate) {
-        if (FixLog *fixes = log()) {
-            fixes->SetEstimate(static_cast<std::size_t>(row), estimate);
+        if (log()) {
+            m_form.perform(
+                new MarkEstimate(m_form.desk(), *slot(), static_cast<std::size_t>(row), estimate));
             refresh();
         }
     });
@@ -150,6 +151,8 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
     // A fit never outlives the fixes or the plot it was made on.
     connect(&m_form.desk(), &Desk::fixesChanged, this,
         [this](int number) { m_fits.at(static_cast<std::size_t>(number - 1)).reset(); });
+    // An action, its undo or redo may change the log the list shows.
+    connect(&m_form.desk(), &Desk::changed, this, &AnalysisWindow::refresh);
     connect(&m_form.desk(), &Desk::replaced, this, [this] {
         for (std::optional<SlotFit> &fit : m_fits)
             fit.reset();

@@ -57,6 +57,29 @@ bool FormPort::isChecked(Control control) const
     return button && button->isChecked();
 }
 
+void FormPort::setChecked(Control control, bool checked)
+{
+    auto *button = qobject_cast<QAbstractButton *>(widget(control));
+    if (!button || button->isChecked() == checked)
+        return;
+    // A radio button goes off by checking its partner in the same box.
+    if (!checked && button->autoExclusive()) {
+        for (auto *other : button->parentWidget()->findChildren<QAbstractButton *>()) {
+            if (other != button && other->autoExclusive()) {
+                other->setChecked(true);
+                return;
+            }
+        }
+    }
+    button->setChecked(checked);
+}
+
+void FormPort::setSpinValue(Control control, int value)
+{
+    if (auto *spin = qobject_cast<SpinEdit *>(widget(control)); spin && spin->typedValue() != value)
+        spin->setValue(value);
+}
+
 QRgb FormPort::background(Control control) const
 {
     return shownBackground(widget(control));

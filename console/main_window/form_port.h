@@ -24,6 +24,8 @@ public:
     void setText(Control control, const QString &text) override;
     int spinValue(Control control) const override;
     bool isChecked(Control control) const override;
+    void setChecked(Control control, bool checked) override;
+    void setSpinValue(Control control, int value) override;
     QRgb background(Control control) const override;
     void setBackground(Control control, QRgb colour) override;
     void setVisible(Control control, bool visible) override;

@@ -16,6 +16,8 @@
 #include "board/board.h"
 #include "board/picture_file.h"
 #include "cycle/tick_cycle.h"
+#include "desk/commands.h"
+#include "desk/field_words.h"
 #include "model/number_text.h"
 #include "session/input_limits.h"
 #include "session/session_file.h"
@@ -400,6 +402,16 @@ void TForm1::wireJournal()
     }
     for (SpinEdit *spin : findChildren<SpinEdit *>()) {
         const QString name = spin->objectName();
+        // "Тетта (гр)" and "Delta ет (м)" are the desk's commands, journalled there.
+        if (const std::optional<Control> control = InputControlNamed(name)) {
+            connect(spin, &SpinEdit::operatorChanged, this,
+                [this, spin, control](int before, int steps, const QString &typed) {
+                    perform(steps != 0
+                            ? SetSpin::stepped(*m_desk, *control, spin->typedValue(), steps, before)
+                            : SetSpin::typed(*m_desk, *control, spin->typedValue(), typed, before));
+                });
+            continue;
+        }
         connect(spin, &SpinEdit::operatorStepped, this, [this, name](int steps) {
             const QString line = QStringLiteral("step %1 %2").arg(name, steps > 0 ? "up" : "down");
             for (int i = std::abs(steps); i > 0; --i)
@@ -413,6 +425,28 @@ void TForm1::wireJournal()
         const QString name = button->objectName();
         if (!IsProgramControl(button) || button->parent()->inherits("varmet::UpDown"))
             continue;
+        // "Замер" is a desk command, journalled there as "fix".
+        if (button->objectName().startsWith(QLatin1String("ButtonFix")))
+            continue;
+        // So are the switches: "Отображение" and target motion on or off.
+        if (name == QLatin1String("CheckBox1") || name == QLatin1String("CheckBox2")) {
+            const Control control
+                = name == QLatin1String("CheckBox1") ? Control::CheckBox1 : Control::CheckBox2;
+            connect(button, &QAbstractButton::clicked, this, [this, control](bool checked) {
+                perform(new SetSwitch(*m_desk, control, checked, !checked));
+            });
+            continue;
+        }
+        if (name == QLatin1String("RadioButton1") || name == QLatin1String("RadioButton2")) {
+            // A radio button only goes on: what motion was is known before the click.
+            connect(button, &QAbstractButton::pressed, this,
+                [this] { m_motionBeforeClick = m_port->isChecked(Control::RadioButton1); });
+            const bool on = name == QLatin1String("RadioButton1");
+            connect(button, &QAbstractButton::clicked, this, [this, on] {
+                perform(new SetSwitch(*m_desk, Control::RadioButton1, on, m_motionBeforeClick));
+            });
+            continue;
+        }
         connect(button, &QAbstractButton::clicked, this, [this, button, name](bool checked) {
             if (qobject_cast<QCheckBox *>(button))
                 m_desk->journal().action(

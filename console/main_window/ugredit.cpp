@@ -413,6 +413,28 @@ void TForm1::buildControls(QWidget *client)
     const QRect number = field("LabeledEdit4")->geometry();
     button2->setGeometry(number.right() + 1 + 17 + 3, number.top(), 21, 21);
 
+    // "Замер" beside the bearing and the distance, right of their arrows: the report in the field
+    // logged now, also when it has not changed (a steady bearing).
+    const std::tuple<const char *, const char *, const char *, void (TForm1::*)()> fixButtons[] = {
+        {"ButtonFixBearing", "LabeledEdit7",
+            "Замер пеленга: записать пеленг из поля в журнал замеров на текущее время (F6)",
+            &TForm1::FixBearingClick},
+        {"ButtonFixDistance", "LabeledEdit8",
+            "Замер дистанции: записать дистанцию из поля в журнал замеров на текущее время",
+            &TForm1::FixDistanceClick},
+    };
+    for (const auto &[name, fieldName, hint, click] : fixButtons) {
+        auto *fix = new QToolButton(blocks[TargetBlock]);
+        fix->setText(QStringLiteral("Зам"));
+        fix->setObjectName(name);
+        fix->setToolTip(Text(hint));
+        fix->setAccessibleName(Text(hint).section(QLatin1Char(':'), 0, 0));
+        fix->setFocusPolicy(Qt::NoFocus); // Tab goes from field to field
+        const QRect at = field(fieldName)->geometry();
+        fix->setGeometry(at.right() + 1 + 17 + 3, at.top(), 28, 21);
+        connect(fix, &QToolButton::clicked, this, click);
+    }
+
     QWidget *angular = blocks[Angular];
     // The banner and the check box share the row under the fields, side by side.
     const int underFields = FieldPlace(Angular, 0, 1).y();
@@ -900,8 +922,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         return;
     }
     if (!isMaximized() && !isFullScreen())
-        DeskSettings::keepWindowFrame(
-            {geometry(), m_sizedByOperator || size() != m_placedSize});
+        DeskSettings::keepWindowFrame({geometry(), m_sizedByOperator || size() != m_placedSize});
     QMainWindow::closeEvent(event);
 }
 
@@ -945,6 +966,11 @@ void TForm1::RedoActionClick()
 void TForm1::FixBearingClick()
 {
     perform(new FixNow(*m_desk, Control::LabeledEdit7));
+}
+
+void TForm1::FixDistanceClick()
+{
+    perform(new FixNow(*m_desk, Control::LabeledEdit8));
 }
 
 void TForm1::ActionLogClick()

@@ -85,8 +85,10 @@ public:
     // "Правка" → "Отменить: …" / "Повторить: …": the operator's last action undone or redone.
     void UndoActionClick();
     void RedoActionClick();
-    // "Замер" (the button by "П акустический", F6): the field's bearing logged as a fix now.
+    // "Замер" by "П акустический" (also F6) and by "Д до цели (кбт)": the field's value logged as
+    // a fix now, also when it has not changed.
     void FixBearingClick();
+    void FixDistanceClick();
     // "Правка" → "Журнал действий": the journal in the operator's words, following the work.
     void ActionLogClick();
 
@@ -231,6 +233,7 @@ private:
     std::optional<std::size_t> m_heldStepper; // index into m_heldSteppers while one is pressed
     int m_holdTicks = 0;
     int m_shownSlot = 1; // the slot whose inputs the fields show
+    bool m_motionBeforeClick = true; // target motion when a radio button was pressed
     QAction *m_undoAction = nullptr;
     QAction *m_redoAction = nullptr;
     QPlainTextEdit *m_actionLog = nullptr;

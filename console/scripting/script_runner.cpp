@@ -688,20 +688,23 @@ private:
         controlAs<QAbstractButton>(QStringLiteral("ButtonClearLog"), "a button")->click();
     }
 
-    // Checks or clears "оценка" of the selected slot's fix N (1 first) in the analysis window's
-    // list, as the operator's click would.
+    // Checks or clears "оценка" of the selected slot's fix N (1 first), the desk's command the
+    // analysis window's list gives (shown or not).
     void estimate(const QStringList &words, const QString &)
     {
         noMoreThan(words, 3);
-        const int row = number(words, 1, "fix number") - 1;
+        const int index = number(words, 1, "fix number");
         const bool on = onOff(words, 2);
-        auto *table = m_windows.analysis.findChild<QTableView *>(QStringLiteral("FixTable"));
-        m_windows.analysis.refresh();
-        QAbstractItemModel *model = table->model();
-        const QModelIndex cell = model->index(row, FixTableModel::Estimate);
-        if (!cell.isValid() || !(model->flags(cell) & Qt::ItemIsUserCheckable))
+        const int slot = m_form.selectedSlot();
+        const FixLog *log = TargetSlots::Contains(slot)
+            ? &m_form.state().FixLogs[static_cast<std::size_t>(slot - 1)]
+            : nullptr;
+        if (!log || index < 1 || static_cast<std::size_t>(index) > log->Fixes().size()
+            || log->Fixes()[static_cast<std::size_t>(index - 1)].Kind != FixKind::Distance)
             fail(QStringLiteral("fix %1 is no distance of the selected slot").arg(words[1]));
-        model->setData(cell, on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+        m_form.perform(
+            new MarkEstimate(m_form.desk(), slot, static_cast<std::size_t>(index - 1), on));
+        m_windows.analysis.refresh();
     }
 
     void newLeg(const QStringList &words, const QString &)

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace varmet {
 
@@ -42,7 +43,13 @@ SpinEdit::SpinEdit(
     // only when the value changes, so neither signal alone sees every change of the text.
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::notifyIfTextChanged);
     connect(this, &QSpinBox::textChanged, this, &SpinEdit::notifyIfTextChanged);
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { emit operatorTyped(text()); });
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+        // The text shown before the keystroke, whether or not the field has noted the new one.
+        const QString before = text() == m_shownText ? m_previousText : m_shownText;
+        emit operatorTyped(text());
+        notifyIfTextChanged();
+        emit operatorChanged(WholeOr(before, this->minimum()), 0, text());
+    });
 }
 
 int SpinEdit::typedValue() const
@@ -80,9 +87,11 @@ void SpinEdit::fixup(QString &input) const
 
 void SpinEdit::stepBy(int steps)
 {
+    const int before = typedValue();
     emit operatorStepped(steps);
     QSpinBox::stepBy(steps);
     notifyIfTextChanged();
+    emit operatorChanged(before, steps, {});
 }
 
 void SpinEdit::keyPressEvent(QKeyEvent *event)
@@ -110,13 +119,15 @@ void SpinEdit::focusOutEvent(QFocusEvent *event)
     if (text() != typed)
         emit operatorTyped(text());
     notifyIfTextChanged();
+    if (text() != typed)
+        emit operatorChanged(WholeOr(typed, minimum()), 0, text());
 }
 
 void SpinEdit::notifyIfTextChanged()
 {
     if (text() == m_shownText)
         return;
-    m_shownText = text();
+    m_previousText = std::exchange(m_shownText, text());
     emit fieldTextChanged();
 }
 

@@ -37,6 +37,8 @@ signals:
     // single steps, and a text typed (or corrected when the field lost focus).
     void operatorStepped(int steps);
     void operatorTyped(const QString &text);
+    // After either: the operator's change is in the field, which held `before` until then.
+    void operatorChanged(int before, int steps, const QString &typed);
 
 protected:
     QValidator::State validate(QString &text, int &pos) const override;
@@ -53,6 +55,7 @@ private:
     QLabel *m_caption;
     bool m_acceptsOutOfRange = false;
     QString m_shownText;
+    QString m_previousText; // the text shown before m_shownText
 };
 
 } // namespace varmet

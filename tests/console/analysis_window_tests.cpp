@@ -150,6 +150,19 @@ TEST(AnalysisWindow, FollowsTheTicksWhileShownAndEditsTheLog)
     EXPECT_NE(program.cell(0, FixTableModel::TrialResidual), residual);
     EXPECT_FALSE(program.button("ButtonApply")->isEnabled());
 
+    // "оценка" in the list is the desk's command: journalled, undone from "Правка".
+    const QModelIndex mark = program.table()->model()->index(1, FixTableModel::Estimate);
+    const bool was = program.windows.form.state().FixLogs[0].Fixes()[1].Estimate;
+    ASSERT_TRUE(program.table()->model()->setData(
+        mark, was ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(program.windows.form.state().FixLogs[0].Fixes()[1].Estimate, !was);
+    EXPECT_TRUE(program.windows.form.journal().text().endsWith(
+        QStringLiteral("estimate 2 %1\n").arg(was ? "off" : "on")));
+    program.windows.form.UndoActionClick();
+    EXPECT_EQ(program.windows.form.state().FixLogs[0].Fixes()[1].Estimate, was);
+    EXPECT_EQ(program.table()->model()->data(mark, Qt::CheckStateRole),
+        was ? Qt::Checked : Qt::Unchecked);
+
     // Hidden, it rests; shown again, it catches up.
     program.windows.analysis.hide();
     program.run({"step LabeledEdit7 up 5", "tick 2"});

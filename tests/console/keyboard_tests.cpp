@@ -8,6 +8,7 @@
 #include "console/app/program_windows.h"
 #include "console/scripting/script_runner.h"
 #include "console/widget_kit/typed_entry.h"
+#include "desk/desk.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -16,8 +17,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -254,6 +259,82 @@ TEST_F(ConsoleTest, NoTwoControlsOverlap)
                 << qobject_cast<QLabel *>(a) << qobject_cast<QLabel *>(b);
         }
     }
+}
+
+// "Замер" beside the bearing and the distance logs the field's value now, also when it has not
+// changed; the switches and the spin fields are undone control by control; each is journalled
+// once, in the driver's words.
+TEST_F(ConsoleTest, FixButtonsSwitchesAndSpinFieldsGoThroughTheDesk)
+{
+    for (const auto &[field, value] : {std::pair {"LabeledEdit7", "60"}, {"LabeledEdit8", "60"}}) {
+        TypedEntry *entry = TypedEntry::of(edit(field));
+        ASSERT_NE(entry, nullptr);
+        entry->type(QString::fromLatin1(value));
+        ASSERT_TRUE(entry->apply());
+    }
+    const FixLog &log = form->state().FixLogs[0];
+    const std::size_t fixes = log.Fixes().size();
+    form->Timer1Timer();
+    get<QAbstractButton>("ButtonFixBearing")->click();
+    get<QAbstractButton>("ButtonFixDistance")->click();
+    ASSERT_EQ(log.Fixes().size(), fixes + 2);
+    EXPECT_EQ(log.Fixes()[fixes].Kind, FixKind::Bearing);
+    EXPECT_EQ(log.Fixes()[fixes + 1].Kind, FixKind::Distance);
+    EXPECT_EQ(log.Fixes()[fixes + 1].Tick, form->state().TickCount);
+    EXPECT_TRUE(form->journal().text().endsWith("fix LabeledEdit7\nfix LabeledEdit8\n"));
+
+    get<QAbstractButton>("CheckBox1")->click();
+    get<QAbstractButton>("RadioButton2")->click();
+    spin("SpinEdit1")->stepUp();
+    spin("SpinEdit3")->typeText("120");
+    EXPECT_TRUE(form->journal().text().endsWith(
+        "check CheckBox1 on\nselect RadioButton2\nstep SpinEdit1 up\ntype SpinEdit3 120\n"));
+    EXPECT_EQ(form->desk().undoText(), QStringLiteral("Delta ет 120 м цели 1"));
+    form->UndoActionClick();
+    EXPECT_EQ(spin("SpinEdit3")->value(), 0);
+    form->UndoActionClick();
+    EXPECT_EQ(spin("SpinEdit1")->value(), 90);
+    form->UndoActionClick();
+    EXPECT_TRUE(get<QRadioButton>("RadioButton1")->isChecked());
+    form->UndoActionClick();
+    EXPECT_FALSE(get<QAbstractButton>("CheckBox1")->isChecked());
+    EXPECT_EQ(log.Fixes().size(), fixes + 2); // the fixes stay
+    EXPECT_TRUE(form->journal().text().endsWith("undo\nundo\nundo\nundo\n"));
+}
+
+// No key works two actions of the window, its menus or docks: Qt fires neither of a pair bound to
+// the same key (F6 once stood for both "Замер пеленга" and "Пауза").
+TEST(Shortcuts, NoTwoActionsOfTheMainWindowShareAKey)
+{
+    ProgramWindows windows; // with the rooms that add menus and docks to the main window
+    QSet<QAction *> actions;
+    for (QAction *action : windows.form.findChildren<QAction *>())
+        actions.insert(action);
+    for (QWidget *widget : windows.form.findChildren<QWidget *>())
+        for (QAction *action : widget->actions())
+            actions.insert(action);
+    QList<QAction *> menus = windows.form.menuBar()->actions();
+    while (!menus.isEmpty()) {
+        QAction *action = menus.takeFirst();
+        actions.insert(action);
+        if (action->menu())
+            menus += action->menu()->actions();
+    }
+    QMap<QString, QString> owner; // key -> the action's text
+    for (QAction *action : std::as_const(actions)) {
+        if (action->shortcutContext() == Qt::WidgetShortcut)
+            continue; // the key of one widget, with its focus only
+        for (const QKeySequence &key : action->shortcuts()) {
+            const QString name = key.toString(QKeySequence::PortableText);
+            EXPECT_FALSE(owner.contains(name))
+                << name.toStdString() << ": " << owner.value(name).toStdString() << " / "
+                << action->text().toStdString();
+            owner.insert(name, action->text());
+        }
+    }
+    EXPECT_GE(owner.size(), 10);
+    EXPECT_EQ(owner.value("F6"), QStringLiteral("Замер пеленга"));
+    EXPECT_EQ(owner.value("F7"), QStringLiteral("&Пауза"));
 }
 
 // Closing asks "Сохранить рисунок?" only while the board has changed since it was last saved or

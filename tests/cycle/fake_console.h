@@ -85,6 +85,8 @@ public:
 
     int spinValue(Control control) const override { return spins.at(control); }
     bool isChecked(Control control) const override { return checks.at(control); }
+    void setChecked(Control control, bool checked) override { checks[control] = checked; }
+    void setSpinValue(Control control, int value) override { spins[control] = value; }
     QRgb background(Control control) const override
     {
         const auto it = colours.find(control);

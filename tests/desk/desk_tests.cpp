@@ -212,6 +212,77 @@ TEST_F(DeskTest, LaterUndoReentersThePreviousValue)
     EXPECT_EQ(log().Fixes().size(), fixes);
 }
 
+// "оценка" of a distance fix is an action of its own: journalled in the driver's words, a change,
+// a fit of the slot made stale, undone in the same second or later.
+TEST_F(DeskTest, MarkingADistanceAnEstimateIsAnUndoableChange)
+{
+    plotTarget();
+    tick(20);
+    enter(Control::LabeledEdit8, 58); // a measured distance
+    const std::size_t distance = log().Fixes().size() - 1;
+    ASSERT_EQ(log().Fixes()[distance].Kind, FixKind::Distance);
+    ASSERT_FALSE(log().Fixes()[distance].Estimate);
+    std::vector<int> stale;
+    QObject::connect(&desk, &Desk::fixesChanged, [&stale](int number) { stale.push_back(number); });
+    desk.markSaved();
+    desk.execute(new MarkEstimate(desk, 1, distance, true));
+    EXPECT_TRUE(log().Fixes()[distance].Estimate);
+    EXPECT_TRUE(desk.hasChanges());
+    EXPECT_EQ(stale, std::vector<int> {1});
+    EXPECT_TRUE(
+        desk.journal().text().endsWith(QStringLiteral("estimate %1 on\n").arg(distance + 1)));
+    EXPECT_EQ(desk.undoText(), QStringLiteral("замер %1 — оценка цели 1").arg(distance + 1));
+    ASSERT_TRUE(desk.undo());
+    EXPECT_FALSE(log().Fixes()[distance].Estimate);
+    ASSERT_TRUE(desk.redo());
+    EXPECT_TRUE(log().Fixes()[distance].Estimate);
+    tick(4);
+    ASSERT_TRUE(desk.undo()); // later: the mark alone is taken back
+    EXPECT_FALSE(log().Fixes()[distance].Estimate);
+    EXPECT_EQ(log().Fixes().size(), distance + 1);
+    EXPECT_EQ(OperatorRecord(QStringLiteral("estimate 2 on\n")),
+        QStringList {QStringLiteral("00:00:00 цель 1: замер 2 — оценка")});
+}
+
+// The switches and the spin fields "Тетта (гр)" and "Delta ет (м)" are actions of their own:
+// journalled as the driver has them (steps merged), changes, undone with their names whenever the
+// undo comes, and undoing one takes back nothing else done in the same second.
+TEST_F(DeskTest, SwitchesAndSpinFieldsAreUndoableChanges)
+{
+    plotTarget();
+    desk.markSaved();
+    desk.execute(new SetSwitch(desk, Control::RadioButton1, false));
+    EXPECT_FALSE(fields.isChecked(Control::RadioButton1));
+    EXPECT_TRUE(desk.hasChanges());
+    EXPECT_EQ(desk.undoText(), QStringLiteral("движение целей выключено"));
+    desk.execute(new SetSwitch(desk, Control::CheckBox1, true));
+    for (int i = 0; i < 3; ++i)
+        desk.execute(SetSpin::stepped(desk, Control::SpinEdit1, 100 + 10 * i, 1));
+    desk.execute(SetSpin::typed(desk, Control::SpinEdit3, 200, QStringLiteral("200")));
+    EXPECT_TRUE(desk.journal().text().endsWith(
+        QStringLiteral("select RadioButton2\ncheck CheckBox1 on\nstep SpinEdit1 up 3\n"
+                       "type SpinEdit3 200\n")));
+    EXPECT_EQ(desk.undoText(), QStringLiteral("Delta ет 200 м цели 1"));
+    enter(Control::LabeledEdit7, 65);
+    tick(2);
+    ASSERT_TRUE(desk.undo()); // the bearing
+    ASSERT_TRUE(desk.undo()); // "Delta ет", two seconds later: only the field goes back
+    EXPECT_EQ(fields.spinValue(Control::SpinEdit3), 0);
+    EXPECT_EQ(fields.spinValue(Control::SpinEdit1), 120);
+    tick();
+    EXPECT_EQ(desk.state().Slots[1].ThetaSet, 120); // the tick reads what the field shows
+    for (int i = 0; i < 5; ++i) // three steps, the check box, the radio button
+        ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(fields.spinValue(Control::SpinEdit1), 90);
+    EXPECT_FALSE(fields.isChecked(Control::CheckBox1));
+    EXPECT_TRUE(fields.isChecked(Control::RadioButton1));
+    ASSERT_TRUE(desk.redo());
+    EXPECT_FALSE(fields.isChecked(Control::RadioButton1));
+    EXPECT_EQ(OperatorRecord(QStringLiteral("type SpinEdit1 120\ncheck CheckBox2 off\n")),
+        QStringList({QStringLiteral("00:00:00 цель 1: Тетта 120°"),
+            QStringLiteral("00:00:00 линейные величины скрыты")}));
+}
+
 TEST(OperatorRecord, RetellsTheJournalWithTheTime)
 {
     const QStringList record = OperatorRecord(

@@ -129,8 +129,9 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
 }
 
 // The operator's actions through the desk's door replay as they were done: typed, repeated and
-// held entries, "Замер", slot switches within a second, a deleted fix, a new leg, an applied fit,
-// a cleared log, undo in the same second and later, redo.
+// held entries, "Замер" (key and buttons), slot switches within a second, a deleted fix, a new
+// leg, an applied fit, a cleared log, "оценка", the switches and spin fields, undo in the same
+// second and later, redo.
 TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
 {
     Program recorded;
@@ -141,12 +142,18 @@ TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
         "type SpinEdit2 2\nenter LabeledEdit7 120\nstep LabeledEdit1 up 5\ntype SpinEdit2 1\n"
         "type SpinEdit2 2\ntick 10\ntype SpinEdit2 1\ndeletefix 3\nnewleg\nenter LabeledEdit7 70\n"
         "undo\ntick 5\nundo\ntick 10\nenter LabeledEdit7 72\nundo\nredo\ntick 30\n"
-        "enter LabeledEdit7 73\nenter LabeledEdit8 57\nsolve\napply\ntick 3\nundo\ntick 2\nclearlog\nundo\ntick 4\n"
-        "fixes"));
+        "enter LabeledEdit7 73\nenter LabeledEdit8 57\nsolve\napply\ntick 3\nundo\ntick "
+        "2\nclearlog\nundo\ntick 4\n"
+        "check CheckBox1 on\nselect RadioButton2\ntick 3\nstep SpinEdit1 up 2\ntype SpinEdit3 200\n"
+        "undo\ntick 2\nundo\nselect RadioButton1\nclick ButtonFixDistance\nclick ButtonFixBearing\n"
+        "estimate 9 on\ntick 2\nundo\nredo\ntick 1\nfixes"));
     const QString journal = recorded.windows.form.journal().text();
     EXPECT_TRUE(journal.contains(
         "\ndeletefix 3\nnewleg\nenter LabeledEdit7 70\nundo\ntick 5\nundo\ntick 10\n"));
     EXPECT_TRUE(journal.contains("\napply\ntick 3\nundo\n"));
+    EXPECT_TRUE(journal.contains("\nstep SpinEdit1 up 2\ntype SpinEdit3 200\nundo\ntick 2\nundo\n"
+                                 "select RadioButton1\nfix LabeledEdit8\nfix LabeledEdit7\n"
+                                 "estimate 9 on\ntick 2\nundo\nredo\n"));
     EXPECT_GE(recorded.output.size(), 6);
 
     Program replayed;
