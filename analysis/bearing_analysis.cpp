@@ -555,17 +555,24 @@ FitLight LightOf(long double rmsDegrees)
 std::optional<ResidualSummary> SummariseBearingResiduals(
     const FixLog &log, const TargetMotion &target, const OwnShipTrack &own)
 {
-    ResidualSummary summary;
-    long double sumSquares = 0;
+    std::vector<long double> residuals;
     for (const Fix &fix : log.Fixes()) {
         if (fix.Kind != FixKind::Bearing || !FitUses(log, fix))
             continue;
-        const std::optional<long double> residual = Residual(fix, target, own);
-        if (!residual)
-            continue;
-        sumSquares += *residual * *residual;
-        if (std::fabs(*residual) > std::fabs(summary.Largest))
-            summary.Largest = *residual;
+        if (const std::optional<long double> residual = Residual(fix, target, own))
+            residuals.push_back(*residual);
+    }
+    return SummariseResiduals(residuals);
+}
+
+std::optional<ResidualSummary> SummariseResiduals(const std::vector<long double> &bearingResiduals)
+{
+    ResidualSummary summary;
+    long double sumSquares = 0;
+    for (const long double residual : bearingResiduals) {
+        sumSquares += residual * residual;
+        if (std::fabs(residual) > std::fabs(summary.Largest))
+            summary.Largest = residual;
         ++summary.Count;
     }
     if (summary.Count == 0)

@@ -66,6 +66,8 @@ struct ResidualSummary
 // leg); absent without one.
 std::optional<ResidualSummary> SummariseBearingResiduals(
     const FixLog &log, const TargetMotion &target, const OwnShipTrack &own);
+// The same over residuals already computed, in log order.
+std::optional<ResidualSummary> SummariseResiduals(const std::vector<long double> &bearingResiduals);
 
 // The rate of change of the computed bearing, degrees per minute, positive when the bearing grows
 // (clockwise), from the slot's board position and the relative motion the tick moves it by

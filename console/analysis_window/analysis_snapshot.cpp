@@ -47,11 +47,11 @@ QList<QPointF> predictedLine(const TargetMotion &motion, const OwnShipTrack &own
 } // namespace
 
 AnalysisSnapshot TakeSnapshot(const TargetSlot &slot, const FixLog &log, const OwnShipTrack &own,
-    std::int32_t nowTick, const FitSolution *fit)
+    std::int32_t nowTick, const FitSolution *fit, const std::vector<FixRow> *shownBefore)
 {
     AnalysisSnapshot shot;
     const TargetMotion trial = TrialMotion(slot, own, nowTick);
-    shot.summary = SummariseBearingResiduals(log, trial, own);
+    std::vector<long double> summarised; // the trial's bearing residuals the light is made of
 
     const std::optional<Fix> latest = log.LatestOf(FixKind::Bearing);
     const long double reference = latest ? latest->Value : 0;
@@ -61,8 +61,18 @@ AnalysisSnapshot TakeSnapshot(const TargetSlot &slot, const FixLog &log, const O
     shot.rows.reserve(log.Fixes().size());
     for (const Fix &fix : log.Fixes()) {
         FixRow row {fix, FitUses(log, fix), Residual(fix, trial, own), std::nullopt};
-        if (fit && row.used)
-            row.fitResidual = Residual(fix, fit->Motion, own);
+        const std::size_t at = shot.rows.size();
+        if (fit && row.used) {
+            const FixRow *before
+                = shownBefore && at < shownBefore->size() ? &(*shownBefore)[at] : nullptr;
+            row.fitResidual = before && before->fitResidual && before->used
+                    && before->fix.Tick == fix.Tick && before->fix.Kind == fix.Kind
+                    && before->fix.Value == fix.Value && before->fix.Estimate == fix.Estimate
+                ? before->fitResidual
+                : Residual(fix, fit->Motion, own);
+        }
+        if (fix.Kind == FixKind::Bearing && row.used && row.trialResidual)
+            summarised.push_back(*row.trialResidual);
         shot.rows.push_back(row);
         if (!firstTick)
             firstTick = fix.Tick;
@@ -78,6 +88,7 @@ AnalysisSnapshot TakeSnapshot(const TargetSlot &slot, const FixLog &log, const O
         if (row.fitResidual)
             shot.chart.fitResiduals.append({x, shown(*row.fitResidual)});
     }
+    shot.summary = SummariseResiduals(summarised);
     if (!latest)
         return shot;
     // Over the times of the fixes: tick after tick the lines stand until a fix or the trial

@@ -41,7 +41,9 @@ struct AnalysisSnapshot
     ChartPoints chart;
 };
 
+// `shownBefore`, when given, are the rows of the last snapshot of the same target on the same fit:
+// a fix that stands as it stood keeps its fit residual, which only a new fit changes.
 AnalysisSnapshot TakeSnapshot(const TargetSlot &slot, const FixLog &log, const OwnShipTrack &own,
-    std::int32_t nowTick, const FitSolution *fit);
+    std::int32_t nowTick, const FitSolution *fit, const std::vector<FixRow> *shownBefore = nullptr);
 
 } // namespace varmet

@@ -95,7 +95,7 @@ void fixLines(QLabel *label, int lines)
 AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_form(form)
-    , m_charts(new BearingCharts)
+    , m_chartsPlace(new QWidget)
     , m_fixModel(new FixTableModel(this))
     , m_fixTable(new QTableView)
     , m_caption(wrappingLabel("SlotCaption"))
@@ -236,8 +236,10 @@ void AnalysisWindow::buildLayout()
     side->addLayout(summary);
     side->addWidget(fit);
 
+    auto *chartsLayout = new QVBoxLayout(m_chartsPlace);
+    chartsLayout->setContentsMargins(0, 0, 0, 0);
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(m_charts, 3);
+    layout->addWidget(m_chartsPlace, 3);
     layout->addLayout(side, 2);
 }
 
@@ -336,6 +338,7 @@ void AnalysisWindow::forgetFit()
 void AnalysisWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    charts();
     refresh();
 }
 
@@ -362,9 +365,13 @@ void AnalysisWindow::showSnapshot(int number)
             .arg(number)
             .arg(target.TargetNumber)
             .arg(fixes.Fixes().size()));
-    AnalysisSnapshot shot
-        = TakeSnapshot(target, fixes, state.OwnTrack, state.TickCount, solution());
-    m_charts->showPoints(shot.chart);
+    const FitSolution *fit = solution();
+    AnalysisSnapshot shot = TakeSnapshot(target, fixes, state.OwnTrack, state.TickCount, fit,
+        showsFitOf(number, fit) ? &m_fixModel->rows() : nullptr);
+    m_shownFit.reset();
+    if (fit)
+        m_shownFit = ShownFit {number, fit->Motion};
+    charts().showPoints(shot.chart);
     const bool grew = shot.rows.size() > static_cast<std::size_t>(m_fixModel->rowCount());
     m_fixModel->setRows(std::move(shot.rows));
     if (grew)
@@ -380,6 +387,27 @@ void AnalysisWindow::showSnapshot(int number)
     showText(m_summary,
         shot.summary ? SummaryText(*shot.summary)
                      : QStringLiteral("Пеленгов для оценки пробного решения нет"));
+}
+
+BearingCharts &AnalysisWindow::charts()
+{
+    // The charts are the costliest part of the program's start, and many a session never opens
+    // the analysis: they are made when first shown.
+    if (!m_charts) {
+        m_charts = new BearingCharts;
+        m_chartsPlace->layout()->addWidget(m_charts);
+    }
+    return *m_charts;
+}
+
+bool AnalysisWindow::showsFitOf(int number, const FitSolution *fit) const
+{
+    if (!fit || !m_shownFit || m_shownFit->number != number)
+        return false;
+    const TargetMotion &shown = m_shownFit->motion;
+    return shown.At.East == fit->Motion.At.East && shown.At.North == fit->Motion.At.North
+        && shown.AtTick == fit->Motion.AtTick && shown.Course == fit->Motion.Course
+        && shown.Speed == fit->Motion.Speed;
 }
 
 void AnalysisWindow::showSolution()

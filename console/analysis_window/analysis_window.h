@@ -98,8 +98,19 @@ private:
 
     TForm1 &m_form;
     std::array<std::optional<SlotFit>, SlotCount> m_fits {};
+    // The slot and the fit whose residuals the list holds, so that the next snapshot can keep them.
+    struct ShownFit
+    {
+        int number = 0;
+        TargetMotion motion;
+    };
+    std::optional<ShownFit> m_shownFit;
+    bool showsFitOf(int number, const FitSolution *fit) const;
 
-    BearingCharts *m_charts;
+    BearingCharts &charts();
+
+    QWidget *m_chartsPlace;
+    BearingCharts *m_charts = nullptr; // made when first shown
     FixTableModel *m_fixModel;
     QTableView *m_fixTable;
     QLabel *m_caption;

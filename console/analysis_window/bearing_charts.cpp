@@ -3,7 +3,9 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QImage>
 #include <QLineSeries>
+#include <QPainter>
 #include <QScatterSeries>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -40,7 +42,8 @@ std::optional<Range> span(std::initializer_list<const QList<QPointF> *> lists, C
 
 // A range widened to whole steps of 1, 2 or 5 times a power of ten, some five steps in all; the
 // axis is only touched when that changes, since a new range lays out and repaints the chart.
-void setNiceRange(QValueAxis *axis, double low, double high)
+// Whether it changed.
+bool setNiceRange(QValueAxis *axis, double low, double high)
 {
     const double raw = std::max((high - low) / 5, 1e-9);
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
@@ -53,15 +56,21 @@ void setNiceRange(QValueAxis *axis, double low, double high)
     const double niceLow = std::floor(low / step) * step;
     const double niceHigh = std::ceil(high / step) * step;
     const int ticks = static_cast<int>(std::lrint((niceHigh - niceLow) / step)) + 1;
-    if (axis->min() != niceLow || axis->max() != niceHigh)
+    bool changed = false;
+    if (axis->min() != niceLow || axis->max() != niceHigh) {
         axis->setRange(niceLow, niceHigh);
-    if (axis->tickCount() != ticks)
+        changed = true;
+    }
+    if (axis->tickCount() != ticks) {
         axis->setTickCount(ticks);
+        changed = true;
+    }
+    return changed;
 }
 
 // The time axis shows its marks as minutes and seconds; the labels are only replaced when the
-// marks change.
-void setTimeRange(QCategoryAxis *axis, double low, double high)
+// marks change. Whether they did.
+bool setTimeRange(QCategoryAxis *axis, double low, double high)
 {
     const std::vector<TimeMark> marks = TimeAxisMarks(low, high);
     QStringList labels;
@@ -69,13 +78,29 @@ void setTimeRange(QCategoryAxis *axis, double low, double high)
         labels.append(mark.label);
     if (axis->categoriesLabels() == labels && axis->min() == marks.front().minutes
         && axis->max() == marks.back().minutes)
-        return;
+        return false;
     for (const QString &label : axis->categoriesLabels())
         axis->remove(label);
     axis->setStartValue(marks.front().minutes);
     for (const TimeMark &mark : marks)
         axis->append(mark.label, mark.minutes);
     axis->setRange(marks.front().minutes, marks.back().minutes);
+    return true;
+}
+
+// A dot drawn once: the series stamps it at every point, where a dot of its own per point would
+// be drawn anew on every repaint of the chart, which the moving trial line causes every tick.
+QImage dotImage(const QColor &colour, double size)
+{
+    const int side = static_cast<int>(std::ceil(size));
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(0, 0, size, size));
+    return image;
 }
 
 QScatterSeries *dots(const QString &name, const QColor &colour, double size)
@@ -85,6 +110,7 @@ QScatterSeries *dots(const QString &name, const QColor &colour, double size)
     series->setColor(colour);
     series->setBorderColor(colour);
     series->setMarkerSize(size);
+    series->setLightMarker(dotImage(colour, size));
     return series;
 }
 
@@ -148,12 +174,14 @@ BearingCharts::BearingCharts(QWidget *parent)
     , m_fitResiduals(dots(QStringLiteral("Невязки расчетного"), QColor(0, 150, 0), 6))
 {
     auto *bearings = new QChart;
+    m_bearingChart = bearings;
     m_bearingAxes = addAxes(bearings, QStringLiteral("Пеленг, град"));
     for (QXYSeries *series :
         std::initializer_list<QXYSeries *> {m_trialLine, m_fitLine, m_unusedFixes, m_usedFixes})
         attach(bearings, series, m_bearingAxes);
 
     auto *residuals = new QChart;
+    m_residualChart = residuals;
     m_residualAxes = addAxes(residuals, QStringLiteral("Невязка, град"));
     for (QXYSeries *series : std::initializer_list<QXYSeries *> {m_trialResiduals, m_fitResiduals})
         attach(residuals, series, m_residualAxes);
@@ -183,38 +211,68 @@ void BearingCharts::attach(QChart *chart, QXYSeries *series, const Axes &axes)
     series->attachAxis(axes.value);
 }
 
-void BearingCharts::replace(QXYSeries *series, const QList<QPointF> &points)
+bool BearingCharts::looksAlike(
+    const QList<QPointF> &shown, const QList<QPointF> &points, double tolerance)
 {
-    if (series->points() != points)
+    if (shown.size() != points.size())
+        return false;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown[i].x() != points[i].x() || std::fabs(shown[i].y() - points[i].y()) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+void BearingCharts::replace(QXYSeries *series, const QList<QPointF> &points, double tolerance)
+{
+    if (!looksAlike(series->points(), points, tolerance))
         series->replace(points);
+}
+
+double BearingCharts::invisibleShift(const QChart *chart, const QValueAxis *axis)
+{
+    const double span = axis->max() - axis->min();
+    const double height = chart->plotArea().height();
+    if (span <= 0 || height < 1)
+        return 0;
+    return InvisiblePixels * span / height;
 }
 
 void BearingCharts::showPoints(const ChartPoints &points)
 {
-    replace(m_usedFixes, points.usedFixes);
-    replace(m_unusedFixes, points.unusedFixes);
-    replace(m_trialLine, points.trialLine);
-    replace(m_fitLine, points.fitLine);
-    replace(m_trialResiduals, points.trialResiduals);
-    replace(m_fitResiduals, points.fitResiduals);
-
     const auto x = [](const QPointF &p) { return p.x(); };
     const auto y = [](const QPointF &p) { return p.y(); };
     // One time axis for both charts, so that a residual stands under its fix.
     const Range time = span({&points.usedFixes, &points.unusedFixes, &points.trialLine}, x)
                            .value_or(Range {0, 1});
+    bool timeMoved = false;
     for (QCategoryAxis *axis : {m_bearingAxes.time, m_residualAxes.time})
-        setTimeRange(axis, time.low, time.high);
+        timeMoved = setTimeRange(axis, time.low, time.high) || timeMoved;
 
     const Range bearing
         = span({&points.usedFixes, &points.unusedFixes, &points.trialLine, &points.fitLine}, y)
               .value_or(Range {0, 360});
-    setNiceRange(m_bearingAxes.value, bearing.low - 1, bearing.high + 1);
+    const bool bearingMoved
+        = setNiceRange(m_bearingAxes.value, bearing.low - 1, bearing.high + 1) || timeMoved;
 
     const Range residual
         = span({&points.trialResiduals, &points.fitResiduals}, y).value_or(Range {0, 0});
     const double reach = std::max({1.0, std::fabs(residual.low), std::fabs(residual.high)});
-    setNiceRange(m_residualAxes.value, -reach, reach);
+    const bool residualMoved = setNiceRange(m_residualAxes.value, -reach, reach) || timeMoved;
+
+    // The trial solution moves a little every tick as its dead reckoning goes on; a series is
+    // only redrawn, which repaints its whole chart, when some point moves visibly. Once the axes
+    // move everything is drawn as it stands.
+    const double bearingShift
+        = bearingMoved ? 0 : invisibleShift(m_bearingChart, m_bearingAxes.value);
+    const double residualShift
+        = residualMoved ? 0 : invisibleShift(m_residualChart, m_residualAxes.value);
+    replace(m_usedFixes, points.usedFixes, 0);
+    replace(m_unusedFixes, points.unusedFixes, 0);
+    replace(m_trialLine, points.trialLine, bearingShift);
+    replace(m_fitLine, points.fitLine, bearingShift);
+    replace(m_trialResiduals, points.trialResiduals, residualShift);
+    replace(m_fitResiduals, points.fitResiduals, residualShift);
 }
 
 } // namespace varmet

@@ -37,7 +37,7 @@ class BearingCharts : public QWidget
 public:
     explicit BearingCharts(QWidget *parent = nullptr);
 
-    // Shows the points; a series whose points are unchanged is left alone.
+    // Shows the points; a series none of whose points moved visibly is left alone.
     void showPoints(const ChartPoints &points);
 
 private:
@@ -48,7 +48,16 @@ private:
     };
     static Axes addAxes(QChart *chart, const QString &valueTitle);
     static void attach(QChart *chart, QXYSeries *series, const Axes &axes);
-    static void replace(QXYSeries *series, const QList<QPointF> &points);
+    // A point moved by less than this many pixels is left where it is drawn: the lines are 1.5 px
+    // wide and the dots 6 or 7 px, and redrawing a series repaints its whole chart.
+    static constexpr double InvisiblePixels = 1.0;
+    // Whether the series showing `shown` shows `points` to the eye: the same points, none moved
+    // by more than `tolerance` in y.
+    static bool looksAlike(
+        const QList<QPointF> &shown, const QList<QPointF> &points, double tolerance);
+    static void replace(QXYSeries *series, const QList<QPointF> &points, double tolerance);
+    // The value-axis span of `InvisiblePixels` on the chart as laid out; 0 before it is.
+    static double invisibleShift(const QChart *chart, const QValueAxis *axis);
 
     QScatterSeries *m_usedFixes;
     QScatterSeries *m_unusedFixes;
@@ -56,6 +65,8 @@ private:
     QLineSeries *m_fitLine;
     QScatterSeries *m_trialResiduals;
     QScatterSeries *m_fitResiduals;
+    QChart *m_bearingChart;
+    QChart *m_residualChart;
     Axes m_bearingAxes {};
     Axes m_residualAxes {};
 };

@@ -8,6 +8,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace varmet {
@@ -19,6 +20,15 @@ QString residualText(const std::optional<long double> &residual, FixKind kind)
     if (!residual)
         return {};
     return FixedText(*residual, 1) + (kind == FixKind::Bearing ? QStringLiteral("°") : QString());
+}
+
+// What the residual's text is made from (a tenth, rounded as the text rounds it): equal keys read
+// alike, and comparing them spares formatting every residual every tick.
+std::optional<long long> residualKey(const std::optional<long double> &residual)
+{
+    if (!residual)
+        return std::nullopt;
+    return std::llrint(*residual * 10);
 }
 
 } // namespace
@@ -48,9 +58,8 @@ void FixTableModel::setRows(std::vector<FixRow> rows)
     std::optional<std::size_t> first;
     std::size_t last = 0;
     for (std::size_t i = 0; i < old; ++i) {
-        const FixKind kind = rows[i].fix.Kind;
-        if (residualText(m_rows[i].trialResidual, kind) == residualText(rows[i].trialResidual, kind)
-            && residualText(m_rows[i].fitResidual, kind) == residualText(rows[i].fitResidual, kind))
+        if (residualKey(m_rows[i].trialResidual) == residualKey(rows[i].trialResidual)
+            && residualKey(m_rows[i].fitResidual) == residualKey(rows[i].fitResidual))
             continue;
         first = first.value_or(i);
         last = i;

@@ -24,6 +24,7 @@ public:
     // Takes the rows of a new snapshot: appended fixes are inserted, residuals updated in place,
     // anything else (a fix removed, another slot) resets the list.
     void setRows(std::vector<FixRow> rows);
+    const std::vector<FixRow> &rows() const { return m_rows; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

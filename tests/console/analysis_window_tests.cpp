@@ -3,6 +3,7 @@
 
 #include "console_fixture.h" // texts shown as texts
 
+#include "console/analysis_window/analysis_snapshot.h"
 #include "console/analysis_window/analysis_texts.h"
 #include "console/analysis_window/analysis_window.h"
 #include "console/analysis_window/fix_table.h"
@@ -96,6 +97,38 @@ TEST(AnalysisWindow, ApplyShowsTheFitRoundedInTheFields)
         program.text(display).toInt(&whole);
         EXPECT_TRUE(whole) << display << ' ' << program.text(display).toStdString();
     }
+}
+
+// The list keeps the fit's residuals from tick to tick; they must stay those of the fixes as they
+// stand, also as fixes are added under the same fit.
+TEST(AnalysisWindow, TheListsFitResidualsAreThoseOfTheLogAsItStands)
+{
+    Program program;
+    program.run(SessionBeforeApply());
+    const auto expectFreshResiduals = [&program] {
+        const auto *fit = std::get_if<FitSolution>(program.windows.analysis.result());
+        ASSERT_NE(fit, nullptr);
+        const FireControlState &state = program.windows.form.state();
+        const int number = program.windows.form.selectedSlot();
+        const AnalysisSnapshot fresh
+            = TakeSnapshot(state.Slots[number], state.FixLogs[static_cast<std::size_t>(number - 1)],
+                state.OwnTrack, state.TickCount, fit);
+        ASSERT_EQ(program.table()->model()->rowCount(), static_cast<int>(fresh.rows.size()));
+        int withResidual = 0;
+        for (std::size_t row = 0; row < fresh.rows.size(); ++row) {
+            const std::optional<long double> &residual = fresh.rows[row].fitResidual;
+            const QString expected = residual ? FixedText(*residual, 1) : QString();
+            EXPECT_TRUE(program.cell(static_cast<int>(row), FixTableModel::FitResidual)
+                            .startsWith(expected))
+                << row;
+            withResidual += residual ? 1 : 0;
+        }
+        EXPECT_GT(withResidual, 0);
+    };
+    program.run({"tick 3", "step LabeledEdit7 up 1", "tick 2"});
+    expectFreshResiduals();
+    program.run({"tick 5", "step LabeledEdit7 down 1", "tick 3"});
+    expectFreshResiduals();
 }
 
 TEST(AnalysisWindow, FollowsTheTicksWhileShownAndEditsTheLog)
