@@ -4,17 +4,21 @@
 // minutes, and the false warnings over the solves of straight runs. Not timed.
 //
 //   manoeuvre_detection_eval [SEED [ZIGS [STRAIGHTS]]] [options]
-//     SEED names the encounters (default 2, the held-out set; the limits were chosen on 1 and 3);
+//     SEED names the encounters, "1,3" pools seeds (default 2, held out like 8; the limits were
+//     chosen on 1 and 3 to 7);
 //     ZIGS, STRAIGHTS: how many of each (default 100 and 150).
 //     --cusum DRIFT LIMIT    the cumulative sum's settings
 //     --two-leg LIMIT        the two-leg test's limit (0: off)
 //     --window SECONDS       how far back the two-leg test looks for the change
 //     --calibrate RATE       print the two-leg limit that keeps the three tests together under
-//                            RATE false warnings on these straight runs
+//                            RATE false warnings on these straight runs, and a table of the
+//                            false warnings by limit for each batch of 150 straight runs
 //     --oracle DRAWS         for every zig missed, what any test could have seen: the likelihood
 //                            ratios with the true moment of the zig and with the true motion,
 //                            against their own 2 % limits simulated with DRAWS noise draws
-//     EVAL_VERBOSE=1         a line per miss and per straight run with false warnings
+//     EVAL_VERBOSE=1         a line per straight run with false warnings
+//     EVAL_SOLVES=1          a line (on stderr) per straight-run solve only the two-leg test warns on
+//     EVAL_ONLY=N            run only the N-th encounter of the seed
 
 #include "encounters.h"
 
@@ -348,6 +352,8 @@ int main(int argc, char **argv)
                 o.ChiSquare ? chi.push_back(*o.ChiSquare) : void(++chiMissed);
                 if (o.SplitError)
                     split.push_back(std::abs(*o.SplitError));
+                if (o.TwoLegSplitError)
+                    twoLegSplit.push_back(std::abs(*o.TwoLegSplitError));
                 if (o.Warned && o.ChiSquare)
                     lag.push_back(*o.Warned - *o.ChiSquare);
                 if (o.TwoLeg && o.Warned && *o.TwoLeg == *o.Warned
