@@ -51,6 +51,9 @@ protected:
     virtual QString laterNote() const { return {}; }
     // Removes the fixes this command made (logged since, or still pending).
     void removeFixesMade();
+    // Notes again which fixes the command made since its snapshot (after a later step merged
+    // into it).
+    void noteFixesMade();
 
     Desk &m_desk;
     PlotSnapshot m_before;

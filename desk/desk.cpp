@@ -25,8 +25,13 @@ Desk::~Desk() = default;
 
 void Desk::execute(DeskCommand *command)
 {
-    m_undo.push(command); // applies it
-    command->record(m_journal);
+    if (command->id() != -1) {
+        command->record(m_journal);
+        m_undo.push(command); // applies it, and may merge or drop it
+    } else {
+        m_undo.push(command); // applies it
+        command->record(m_journal);
+    }
     emit changed();
 }
 
@@ -74,6 +79,7 @@ std::optional<int> Desk::selectedSlot() const
 void Desk::replacePlot()
 {
     m_undo.clear();
+    m_shownSlot = m_fields.spinValue(Control::SpinEdit2);
     emit replaced();
 }
 

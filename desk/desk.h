@@ -44,6 +44,8 @@ public:
     QUndoStack &undoStack() { return m_undo; }
 
     // The one door of an operator action (takes it over): applied, journalled, undoable, a change.
+    // A command that may merge into the one before it or change nothing (id() other than -1)
+    // does not outlive its push: it is journalled first.
     void execute(DeskCommand *command);
     // Undo and redo of the last action, themselves journalled ("undo", "redo"); false: none.
     bool undo();
@@ -54,6 +56,10 @@ public:
 
     // The selected slot as "Номер п/п" shows it, when it addresses one.
     std::optional<int> selectedSlot() const;
+
+    // The slot whose inputs the fields show (ShowSlot changes it).
+    int shownSlot() const { return m_shownSlot; }
+    void setShownSlot(int number) { m_shownSlot = number; }
 
     // Whether anything changed since the plot was last saved or opened.
     bool hasChanges() const { return m_journal.revision() != m_savedRevision; }
@@ -76,6 +82,8 @@ signals:
     void changed();
     // Another plot replaced this one.
     void replaced();
+    // The fields now show slot `number` (the console writes what only it shows).
+    void slotShown(int number);
     // A command changed slot `number`'s fixes, or the plot was put back: a fit of it is stale.
     void fixesChanged(int number);
 
@@ -88,6 +96,7 @@ private:
     std::uint64_t m_savedRevision = 0;
     QUndoStack m_undo;
     bool m_restoring = false;
+    int m_shownSlot = 1;
 };
 
 } // namespace varmet

@@ -18,6 +18,7 @@
 #include "cycle/tick_cycle.h"
 #include "desk/commands.h"
 #include "desk/field_words.h"
+#include "desk/input_commands.h"
 #include "model/number_text.h"
 #include "session/input_limits.h"
 #include "session/session_file.h"
@@ -384,8 +385,13 @@ void TForm1::wireJournal()
 {
     for (UpDown *upDown : findChildren<UpDown *>()) {
         const QString name = upDown->associate()->objectName();
+        // The steps of the plot's fields are the desk's commands, journalled there; their
+        // release is no action of its own but ends the held arrow in the journal.
+        const bool desk = static_cast<bool>(upDown->stepTo);
         connect(upDown, &UpDown::operated, this,
-            [this, name](UpDown::Operation operation, UpDown::Direction direction) {
+            [this, name, desk](UpDown::Operation operation, UpDown::Direction direction) {
+                if (desk && operation != UpDown::Operation::Release)
+                    return;
                 switch (operation) {
                 case UpDown::Operation::Press:
                     m_desk->journal().action(
@@ -419,6 +425,19 @@ void TForm1::wireJournal()
                     perform(steps != 0
                             ? SetSpin::stepped(*m_desk, *control, spin->typedValue(), steps, before)
                             : SetSpin::typed(*m_desk, *control, spin->typedValue(), typed, before));
+                });
+            continue;
+        }
+        if (spin == m_spinEdit2) {
+            // "Номер п/п": the choice of a slot is the desk's command, which shows it.
+            connect(spin, &SpinEdit::operatorStepped, this, [this] { m_selecting = true; });
+            connect(spin, &SpinEdit::operatorTyped, this, [this] { m_selecting = true; });
+            connect(spin, &SpinEdit::operatorChanged, this,
+                [this, spin](int before, int steps, const QString &typed) {
+                    m_selecting = false;
+                    perform(steps != 0
+                            ? SelectSlot::stepped(*m_desk, spin->typedValue(), steps, before)
+                            : SelectSlot::typed(*m_desk, spin->typedValue(), typed, before));
                 });
             continue;
         }

@@ -1,0 +1,222 @@
+#include "input_commands.h"
+
+#include "desk.h"
+#include "field_words.h"
+
+#include "session/journal.h"
+
+#include "model/number_text.h"
+#include "model/numeric.h"
+#include "model/units.h"
+
+#include <cstdlib>
+
+namespace varmet {
+namespace {
+
+// Undo items that merge with the one before them (QUndoCommand::id()).
+enum MergeId { StepId = 1701, SelectId };
+
+QString Way(int steps)
+{
+    return steps > 0 ? QStringLiteral("up") : QStringLiteral("down");
+}
+
+} // namespace
+
+// ---- Arrows and keys --------------------------------------------------------------------------
+
+StepField::StepField(Desk &desk, Control field, Motion motion, int steps, int value)
+    : DeskCommand(desk)
+    , m_field(field)
+    , m_motion(motion)
+    , m_steps(steps)
+    , m_value(value)
+{
+    name();
+}
+
+void StepField::name()
+{
+    setText(FieldValueWords(m_field, QString::number(m_value), m_desk.selectedSlot()));
+}
+
+QString StepField::scriptLine() const
+{
+    const QLatin1String field(objectName(m_field));
+    switch (m_motion) {
+    case Motion::Press:
+        return QStringLiteral("press %1 %2").arg(field, Way(m_steps));
+    case Motion::Repeat:
+        return QStringLiteral("repeat %1").arg(field);
+    case Motion::Keys:
+        break;
+    }
+    return QStringLiteral("step %1 %2").arg(field, Way(m_steps));
+}
+
+void StepField::record(Journal &journal) const
+{
+    switch (m_motion) {
+    case Motion::Press:
+        journal.action(scriptLine()); // its release right after makes it "step"
+        return;
+    case Motion::Repeat:
+        journal.repeatable(scriptLine());
+        return;
+    case Motion::Keys:
+        for (int i = std::abs(m_steps); i > 0; --i)
+            journal.repeatable(scriptLine());
+        return;
+    }
+}
+
+int StepField::id() const
+{
+    return StepId;
+}
+
+bool StepField::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const StepField *>(other);
+    if (!later || later->m_field != m_field)
+        return false;
+    // The repeats of a held arrow join its press; key steps join those of the same second.
+    const bool held = later->m_motion == Motion::Repeat && m_motion != Motion::Keys;
+    const bool keys
+        = later->m_motion == Motion::Keys && m_motion == Motion::Keys && later->m_tick == m_tick;
+    if (!held && !keys)
+        return false;
+    m_value = later->m_value;
+    m_steps += later->m_steps;
+    name();
+    noteFixesMade();
+    return true;
+}
+
+void StepField::apply()
+{
+    ConsolePort &fields = m_desk.fields();
+    m_previous = fields.text(m_field);
+    const QString text = QString::number(m_value);
+    // A step at the end of a range changes nothing: no undo item (its line stays in the journal).
+    if (!m_applied && text == m_previous)
+        setObsolete(true);
+    m_applied = true;
+    fields.setText(m_field, text);
+}
+
+void StepField::revertLater()
+{
+    {
+        const TickCycle::ProgramWriteScope programWrites = m_desk.cycle().ProgramWrites();
+        m_desk.fields().setText(m_field, m_previous);
+    }
+    removeFixesMade();
+}
+
+QString StepField::laterNote() const
+{
+    return QStringLiteral("ввести прежнее %1, замер убрать").arg(m_previous);
+}
+
+// ---- "Номер п/п" ------------------------------------------------------------------------------
+
+SelectSlot *SelectSlot::stepped(Desk &desk, int number, int steps, std::optional<int> before)
+{
+    return new SelectSlot(desk, number, steps, {}, before);
+}
+
+SelectSlot *SelectSlot::typed(
+    Desk &desk, int number, const QString &text, std::optional<int> before)
+{
+    return new SelectSlot(desk, number, 0, text, before);
+}
+
+SelectSlot::SelectSlot(
+    Desk &desk, int number, int steps, const QString &typed, std::optional<int> before)
+    : DeskCommand(desk)
+    , m_number(number)
+    , m_steps(steps)
+    , m_typed(typed)
+    , m_previous(before)
+{
+    setText(QStringLiteral("выбор цели %1").arg(number));
+}
+
+QString SelectSlot::scriptLine() const
+{
+    if (m_steps == 0)
+        return QStringLiteral("type SpinEdit2 %1").arg(m_typed).trimmed();
+    return QStringLiteral("step SpinEdit2 %1").arg(Way(m_steps));
+}
+
+void SelectSlot::record(Journal &journal) const
+{
+    if (m_steps == 0) {
+        journal.action(scriptLine());
+        return;
+    }
+    for (int i = std::abs(m_steps); i > 0; --i)
+        journal.repeatable(scriptLine());
+}
+
+int SelectSlot::id() const
+{
+    return SelectId; // never merges: only so that a selection changing nothing leaves no item
+}
+
+void SelectSlot::apply()
+{
+    ConsolePort &fields = m_desk.fields();
+    if (!m_previous)
+        m_previous = fields.spinValue(Control::SpinEdit2);
+    if (!m_applied && *m_previous == m_number && m_desk.shownSlot() == m_number)
+        setObsolete(true);
+    m_applied = true;
+    fields.setSpinValue(Control::SpinEdit2, m_number);
+    ShowSlot(m_desk, m_number);
+}
+
+void SelectSlot::revertLater()
+{
+    m_desk.fields().setSpinValue(Control::SpinEdit2, *m_previous);
+    ShowSlot(m_desk, *m_previous);
+}
+
+void ShowSlot(Desk &desk, int number, bool again)
+{
+    if (!TargetSlots::Contains(number))
+        return; // a number being typed addresses no slot until it is back in range
+    if (desk.shownSlot() == number && !again)
+        return;
+    TickCycle &cycle = desk.cycle();
+    // What was typed into the slot shown so far is its input before another is shown.
+    if (desk.shownSlot() != number)
+        cycle.KeepInputs(desk.shownSlot());
+    desk.setShownSlot(number);
+    const TargetSlot &slot = desk.state().Slots[number];
+    // Each write may run its field's entry: the entries of this loading are the program's, no
+    // fixes, and move no target.
+    const TickCycle::ProgramWriteScope programWrites = cycle.ProgramWrites();
+    const TickCycle::SelectionLoad loading(cycle);
+    ConsolePort &fields = desk.fields();
+    const auto write = [&fields](Control field, const std::string &text) {
+        fields.setText(field, QString::fromStdString(text));
+    };
+    static const std::string NoValue = "—";
+    write(Control::LabeledEdit9, RealText(slot.TargetCourse));
+    write(Control::LabeledEdit1, RealText(RoundHalfEven(slot.TargetSpeed)));
+    // Relative motion is computed for a target only.
+    write(Control::LabeledEdit2, slot.IsTarget ? RealText(RoundHalfEven(slot.RelSpeed)) : NoValue);
+    write(Control::LabeledEdit3, slot.IsTarget ? RealText(slot.RelCourse) : NoValue);
+    write(Control::LabeledEdit18, RealText(RadiansToDegrees(slot.LeadCorrection)));
+    write(Control::LabeledEdit7, RealText(slot.AcousticBearing));
+    write(Control::LabeledEdit8, WholeText(slot.DistancePx / 2));
+    write(Control::LabeledEdit16, WholeText(PxToInputMetres(slot.WakeLengthPx)));
+    fields.setSpinValue(Control::SpinEdit1, RoundToInt32(slot.ThetaSet));
+    fields.setSpinValue(Control::SpinEdit3, RoundToInt32(PxToInputMetres(slot.DeltaEtPx)));
+    emit desk.slotShown(number);
+}
+
+} // namespace varmet
