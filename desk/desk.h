@@ -82,7 +82,10 @@ signals:
     void changed();
     // Another plot replaced this one.
     void replaced();
-    // The fields now show slot `number` (the console writes what only it shows).
+    // The fields are being loaded to show slot `number`: its course and speed are written, its
+    // target number (a field only the window has) comes next.
+    void showingSlot(int number);
+    // The fields show slot `number`.
     void slotShown(int number);
     // A command changed slot `number`'s fixes, or the plot was put back: a fit of it is stale.
     void fixesChanged(int number);

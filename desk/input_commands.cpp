@@ -184,12 +184,10 @@ void SelectSlot::revertLater()
     ShowSlot(m_desk, *m_previous);
 }
 
-void ShowSlot(Desk &desk, int number, bool again)
+void ShowSlot(Desk &desk, int number)
 {
     if (!TargetSlots::Contains(number))
         return; // a number being typed addresses no slot until it is back in range
-    if (desk.shownSlot() == number && !again)
-        return;
     TickCycle &cycle = desk.cycle();
     // What was typed into the slot shown so far is its input before another is shown.
     if (desk.shownSlot() != number)
@@ -207,6 +205,7 @@ void ShowSlot(Desk &desk, int number, bool again)
     static const std::string NoValue = "—";
     write(Control::LabeledEdit9, RealText(slot.TargetCourse));
     write(Control::LabeledEdit1, RealText(RoundHalfEven(slot.TargetSpeed)));
+    emit desk.showingSlot(number);
     // Relative motion is computed for a target only.
     write(Control::LabeledEdit2, slot.IsTarget ? RealText(RoundHalfEven(slot.RelSpeed)) : NoValue);
     write(Control::LabeledEdit3, slot.IsTarget ? RealText(slot.RelCourse) : NoValue);

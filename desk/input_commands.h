@@ -77,10 +77,9 @@ private:
     bool m_applied = false;
 };
 
-// Slot `number` shown in the fields (as "Номер п/п" selects it): first the fields of the slot
-// shown so far become its inputs, then the chosen slot's values are written as the program's
-// loading, which moves no target. Nothing happens while `number` addresses no slot or is
-// already shown, unless `again` (a plot put back needs its fields written once more).
-void ShowSlot(Desk &desk, int number, bool again = false);
+// Slot `number` shown in the fields (as "Номер п/п" selects it): first the fields of another
+// slot shown so far become its inputs, then the chosen slot's values are written as the
+// program's loading, which moves no target. Nothing happens while `number` addresses no slot.
+void ShowSlot(Desk &desk, int number);
 
 } // namespace varmet

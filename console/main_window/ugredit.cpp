@@ -589,10 +589,10 @@ void TForm1::FormCreate()
               };
     }
     // The desk shows a slot in the fields; "Номер цели" is the window's own.
-    connect(m_desk.get(), &Desk::slotShown, this, [this](int number) {
+    connect(m_desk.get(), &Desk::showingSlot, this, [this](int number) {
         writeField("LabeledEdit4", RealText(m_desk->state().Slots[number].TargetNumber));
-        emit slotSelected();
     });
+    connect(m_desk.get(), &Desk::slotShown, this, &TForm1::slotSelected);
     // The selected slot holds the target number the window opens with.
     LabeledEdit4Change();
 }
