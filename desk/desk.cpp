@@ -19,6 +19,9 @@ Desk::Desk(ConsolePort &fields, QObject *parent)
     , m_cycle(std::make_unique<TickCycle>(m_state, *m_board, fields))
 {
     m_undo.setUndoLimit(200);
+    // A fit never outlives the fixes or the plot it was made on.
+    connect(this, &Desk::fixesChanged, &m_analysis, &AnalysisState::forgetFit);
+    connect(this, &Desk::replaced, &m_analysis, &AnalysisState::forgetFits);
 }
 
 Desk::~Desk() = default;

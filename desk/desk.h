@@ -6,6 +6,7 @@
 // execute() is the one door it goes through: applied, recorded in the journal (the driver's script
 // language, so that a journal replays), put on the undo stack, and counted as a change.
 
+#include "analysis_state.h"
 #include "plot_snapshot.h"
 
 #include "board/board.h"
@@ -42,6 +43,9 @@ public:
     Journal &journal() { return m_journal; }
     const Journal &journal() const { return m_journal; }
     QUndoStack &undoStack() { return m_undo; }
+    // The fits' σ and each slot's last fit.
+    AnalysisState &analysis() { return m_analysis; }
+    const AnalysisState &analysis() const { return m_analysis; }
 
     // The one door of an operator action (takes it over): applied, journalled, undoable, a change.
     // A command that may merge into the one before it or change nothing (id() other than -1)
@@ -96,6 +100,7 @@ private:
     std::unique_ptr<Board> m_board;
     std::unique_ptr<TickCycle> m_cycle;
     Journal m_journal;
+    AnalysisState m_analysis;
     std::uint64_t m_savedRevision = 0;
     QUndoStack m_undo;
     bool m_restoring = false;

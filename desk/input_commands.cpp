@@ -15,7 +15,7 @@ namespace varmet {
 namespace {
 
 // Undo items that merge with the one before them (QUndoCommand::id()).
-enum MergeId { StepId = 1701, SelectId };
+enum MergeId { StepId = 1701, SelectId, SigmaId };
 
 QString Way(int steps)
 {
@@ -172,16 +172,120 @@ void SelectSlot::apply()
     if (!m_previous)
         m_previous = fields.spinValue(Control::SpinEdit2);
     if (!m_applied && *m_previous == m_number && m_desk.shownSlot() == m_number)
-        setObsolete(true);
+        setObsolete(true); // no undo item for the slot shown already
     m_applied = true;
     fields.setSpinValue(Control::SpinEdit2, m_number);
-    ShowSlot(m_desk, m_number);
+    // The fields are loaded whenever the text changed: a step at the end of the range changes
+    // nothing, a typed text always changed (it may have addressed no slot for a while).
+    if (m_steps == 0 || *m_previous != m_number)
+        ShowSlot(m_desk, m_number);
 }
 
 void SelectSlot::revertLater()
 {
     m_desk.fields().setSpinValue(Control::SpinEdit2, *m_previous);
     ShowSlot(m_desk, *m_previous);
+}
+
+// ---- The bearing analysis ---------------------------------------------------------------------
+
+namespace {
+
+// "1.0", "0.05": as the σ boxes show it, without trailing zeros beyond the first decimal.
+QString SigmaText(double value)
+{
+    QString text = QString::number(value, 'f', 2);
+    if (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+SetSigma::SetSigma(Desk &desk, const FitSigmas &sigmas)
+    : DeskCommand(desk)
+    , m_sigmas(sigmas)
+{
+    name();
+}
+
+void SetSigma::name()
+{
+    const FitSigmas &before = m_previous.value_or(m_desk.analysis().sigmas());
+    QStringList words;
+    if (m_sigmas.bearing != before.bearing)
+        words << QStringLiteral("пеленга %1°").arg(SigmaText(m_sigmas.bearing));
+    if (m_sigmas.distance != before.distance || words.isEmpty())
+        words << QStringLiteral("дистанции %1 кбт").arg(SigmaText(m_sigmas.distance));
+    setText(QStringLiteral("СКО ") + words.join(QStringLiteral(", ")));
+}
+
+QString SetSigma::scriptLine() const
+{
+    return QStringLiteral("sigma %1 %2")
+        .arg(QString::number(m_sigmas.bearing, 'g', 17),
+            QString::number(m_sigmas.distance, 'g', 17));
+}
+
+void SetSigma::record(Journal &journal) const
+{
+    // A change right after the last one (no tick between) replaces its line.
+    journal.setting(QStringLiteral("sigma "), scriptLine());
+}
+
+int SetSigma::id() const
+{
+    return SigmaId;
+}
+
+bool SetSigma::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const SetSigma *>(other);
+    if (!later || later->m_tick != m_tick)
+        return false;
+    m_sigmas = later->m_sigmas;
+    name();
+    // Back where it began: no undo item left.
+    setObsolete(m_previous && *m_previous == m_sigmas);
+    return true;
+}
+
+void SetSigma::apply()
+{
+    if (!m_previous)
+        m_previous = m_desk.analysis().sigmas();
+    if (*m_previous == m_sigmas)
+        setObsolete(true);
+    m_desk.analysis().setSigmas(m_sigmas);
+}
+
+void SetSigma::revertLater()
+{
+    m_desk.analysis().setSigmas(*m_previous);
+}
+
+Solve::Solve(Desk &desk, int slot, SlotFit fit)
+    : DeskCommand(desk)
+    , m_slot(slot)
+    , m_fit(std::move(fit))
+{
+    setText(QStringLiteral("расчет решения цели %1").arg(slot));
+}
+
+QString Solve::scriptLine() const
+{
+    return QStringLiteral("solve");
+}
+
+void Solve::apply()
+{
+    m_previous = m_desk.analysis().fit(m_slot);
+    m_desk.analysis().setFit(m_slot, m_fit);
+}
+
+void Solve::revertLater()
+{
+    m_desk.analysis().setFit(m_slot, m_previous);
 }
 
 void ShowSlot(Desk &desk, int number)

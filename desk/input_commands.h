@@ -4,6 +4,7 @@
 // keys'), a held arrow, and the choice of the slot the fields show ("Номер п/п"). Their journal
 // lines are those the arrows and the spin field always gave, so that old journals replay.
 
+#include "analysis_state.h"
 #include "commands.h"
 
 #include <QString>
@@ -75,6 +76,46 @@ private:
     QString m_typed;
     std::optional<int> m_previous;
     bool m_applied = false;
+};
+
+// The σ of the bearing analysis set (the analysis window's "σ П (град)" and "σ Д (кбт)"): the
+// fits weigh the fixes by them. Changes with no tick between are one undo item and one journal
+// line ("sigma 1.5 5"); undone whenever, the σ before come back.
+class SetSigma : public DeskCommand
+{
+public:
+    SetSigma(Desk &desk, const FitSigmas &sigmas);
+    QString scriptLine() const override;
+    void record(Journal &journal) const override;
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+    bool revertsExactly() const override { return true; }
+    void name();
+
+    FitSigmas m_sigmas;
+    std::optional<FitSigmas> m_previous;
+};
+
+// "Рассчитать": slot `slot`'s fit as the analysis computed it from the fixes now (`fit`) becomes
+// its last fit; undone, the fit before it (or none) is the last again.
+class Solve : public DeskCommand
+{
+public:
+    Solve(Desk &desk, int slot, SlotFit fit);
+    QString scriptLine() const override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+    bool revertsExactly() const override { return true; }
+
+    int m_slot;
+    SlotFit m_fit;
+    std::optional<SlotFit> m_previous;
 };
 
 // Slot `number` shown in the fields (as "Номер п/п" selects it): first the fields of another

@@ -248,6 +248,11 @@ void TForm1::applySession(const SessionData &session)
             const QSignalBlocker blocker(box);
             box->setValue(c.at(box->objectName()).toDouble());
         }
+        // The σ the boxes show are the desk's.
+        const auto value = [this](const char *name) {
+            return m_analysisWindow->findChild<QDoubleSpinBox *>(QLatin1String(name))->value();
+        };
+        m_desk->analysis().setSigmas({value("SigmaBearing"), value("SigmaDistance")});
     }
     m_port->setText(Control::Label12, c.at(QStringLiteral("Label12")));
     m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
@@ -486,31 +491,6 @@ void TForm1::wireJournal()
                 m_desk->journal().action(QStringLiteral("click ") + name);
         });
     }
-}
-
-void TForm1::wireAnalysisJournal()
-{
-    if (!m_analysisWindow)
-        return;
-    // "Новый галс", "Применить" and the log's actions are the desk's commands, journalled there.
-    const std::pair<const char *, const char *> buttons[] = {{"ButtonSolve", "solve"}};
-    for (const auto &[name, command] : buttons) {
-        if (auto *button = m_analysisWindow->findChild<QAbstractButton *>(QLatin1String(name)))
-            connect(button, &QAbstractButton::clicked, this,
-                [this, command = command] { m_desk->journal().action(QLatin1String(command)); });
-    }
-    auto *bearing = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaBearing"));
-    auto *distance = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaDistance"));
-    if (!bearing || !distance)
-        return;
-    const auto sigma = [this, bearing, distance] {
-        m_desk->journal().setting(QStringLiteral("sigma "),
-            QStringLiteral("sigma %1 %2")
-                .arg(QString::number(bearing->value(), 'g', 17),
-                    QString::number(distance->value(), 'g', 17)));
-    };
-    connect(bearing, &QDoubleSpinBox::valueChanged, this, sigma);
-    connect(distance, &QDoubleSpinBox::valueChanged, this, sigma);
 }
 
 void TForm1::journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons)

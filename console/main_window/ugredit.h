@@ -67,7 +67,6 @@ public:
     void setAnalysisWindow(QWidget *analysis)
     {
         m_analysisWindow = analysis;
-        wireAnalysisJournal();
         m_startUp.controls = captureControls(); // its settings belong to the start-up state
     }
 
@@ -176,7 +175,6 @@ private:
     std::optional<QString> checkControls(ControlStates &controls, bool newerMinor) const;
     void applySession(const SessionData &session);
     void wireJournal();
-    void wireAnalysisJournal();
     void journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons);
 
     void buildControls(QWidget *client);

@@ -20,8 +20,10 @@ protected:
 
     void tick(int n = 1)
     {
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
             desk.cycle().Timer1Timer();
+            desk.journal().tick();
+        }
     }
     void enter(Control field, int value) { desk.execute(new EnterValue(desk, field, value)); }
     void step(Control field, Motion motion, int steps, int value)
@@ -175,6 +177,67 @@ TEST_F(InputCommandTest, SelectingASlotShowsItAndChangesNoTarget)
     EXPECT_EQ(text(Control::LabeledEdit7), QStringLiteral("60"));
     ASSERT_TRUE(desk.redo());
     EXPECT_EQ(desk.shownSlot(), 2);
+}
+
+// The σ of the analysis are the desk's: changes with no tick between are one undo item and one
+// journal line, as the journal always had them; a change back where it began leaves no item.
+TEST_F(InputCommandTest, SigmaChangesAreUndoableSettingsOfTheDesk)
+{
+    desk.markSaved();
+    const int items = desk.undoStack().count();
+    desk.execute(new SetSigma(desk, {1.5, 5}));
+    desk.execute(new SetSigma(desk, {1.5, 4}));
+    EXPECT_TRUE(desk.hasChanges());
+    EXPECT_EQ(desk.undoStack().count(), items + 1);
+    EXPECT_EQ(desk.undoText(), QStringLiteral("СКО пеленга 1.5°, дистанции 4.0 кбт"));
+    tick();
+    desk.execute(new SetSigma(desk, {1.5, 6}));
+    EXPECT_TRUE(
+        desk.journal().text().endsWith(QStringLiteral("sigma 1.5 4\ntick 1\nsigma 1.5 6\n")));
+    EXPECT_EQ(desk.undoText(), QStringLiteral("СКО дистанции 6.0 кбт"));
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(desk.analysis().sigmas(), (FitSigmas {1.5, 4}));
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(desk.analysis().sigmas(), (FitSigmas {1, 5}));
+    ASSERT_TRUE(desk.redo());
+    EXPECT_EQ(desk.analysis().sigmas(), (FitSigmas {1.5, 4}));
+
+    tick();
+    const int now = desk.undoStack().index();
+    desk.execute(new SetSigma(desk, {0.05, 4}));
+    desk.execute(new SetSigma(desk, {1.5, 4}));
+    EXPECT_EQ(desk.undoStack().index(), now);
+    EXPECT_EQ(desk.analysis().sigmas(), (FitSigmas {1.5, 4}));
+}
+
+// "Рассчитать" makes the slot's last fit; undone, the fit before it is the last again; a change
+// of the slot's fixes makes it stale, and so does another plot.
+TEST_F(InputCommandTest, SolvingIsAnActionAndItsFitDiesWithItsFixes)
+{
+    plotTarget();
+    for (const int bearing : {61, 62, 64, 65, 67, 69}) {
+        tick(30);
+        enter(Control::LabeledEdit7, bearing);
+    }
+    const FireControlState &s = desk.state();
+    SlotFit fit;
+    fit.analysis = Analyse(
+        log(), s.OwnTrack, TrialMotion(s.Slots[1], s.OwnTrack, s.TickCount), s.TickCount, {});
+    fit.tick = s.TickCount;
+    desk.execute(new Solve(desk, 1, fit));
+    ASSERT_TRUE(desk.analysis().fit(1));
+    EXPECT_EQ(desk.analysis().fit(1)->tick, s.TickCount);
+    EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("solve\n")));
+    EXPECT_EQ(desk.undoText(), QStringLiteral("расчет решения цели 1"));
+    ASSERT_TRUE(desk.undo());
+    EXPECT_FALSE(desk.analysis().fit(1));
+    ASSERT_TRUE(desk.redo());
+    ASSERT_TRUE(desk.analysis().fit(1));
+    desk.execute(new DeleteFix(desk, 1, 0));
+    EXPECT_FALSE(desk.analysis().fit(1));
+    desk.execute(new Solve(desk, 1, fit));
+    desk.replacePlot();
+    EXPECT_FALSE(desk.analysis().fit(1));
 }
 
 } // namespace
