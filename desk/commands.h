@@ -34,6 +34,8 @@ public:
     virtual void record(Journal &journal) const;
     // The undo item's name now: a later undo says what it will do.
     QString undoName() const;
+    // Whether the action is an undo item (the flow of time is not: undo never stops the clock).
+    virtual bool undoable() const { return true; }
 
     void redo() final;
     void undo() final;

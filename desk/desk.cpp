@@ -28,6 +28,13 @@ Desk::~Desk() = default;
 
 void Desk::execute(DeskCommand *command)
 {
+    if (!command->undoable()) {
+        const std::unique_ptr<DeskCommand> owned(command);
+        owned->redo();
+        owned->record(m_journal);
+        emit changed();
+        return;
+    }
     if (command->id() != -1) {
         command->record(m_journal);
         m_undo.push(command); // applies it, and may merge or drop it

@@ -8,6 +8,7 @@
 
 #include "analysis_state.h"
 #include "plot_snapshot.h"
+#include "work_settings.h"
 
 #include "board/board.h"
 #include "cycle/console_port.h"
@@ -46,8 +47,12 @@ public:
     // The fits' σ and each slot's last fit.
     AnalysisState &analysis() { return m_analysis; }
     const AnalysisState &analysis() const { return m_analysis; }
+    // The danger limit and the flow of time.
+    WorkSettings &work() { return m_work; }
+    const WorkSettings &work() const { return m_work; }
 
-    // The one door of an operator action (takes it over): applied, journalled, undoable, a change.
+    // The one door of an operator action (takes it over): applied, journalled, undoable (unless
+    // the command is no undo item), a change.
     // A command that may merge into the one before it or change nothing (id() other than -1)
     // does not outlive its push: it is journalled first.
     void execute(DeskCommand *command);
@@ -101,6 +106,7 @@ private:
     std::unique_ptr<TickCycle> m_cycle;
     Journal m_journal;
     AnalysisState m_analysis;
+    WorkSettings m_work;
     std::uint64_t m_savedRevision = 0;
     QUndoStack m_undo;
     bool m_restoring = false;

@@ -15,7 +15,7 @@ namespace varmet {
 namespace {
 
 // Undo items that merge with the one before them (QUndoCommand::id()).
-enum MergeId { StepId = 1701, SelectId, SigmaId };
+enum MergeId { StepId = 1701, SelectId, SigmaId, DangerId };
 
 QString Way(int steps)
 {
@@ -286,6 +286,87 @@ void Solve::apply()
 void Solve::revertLater()
 {
     m_desk.analysis().setFit(m_slot, m_previous);
+}
+
+// ---- The situation and the flow of time ---------------------------------------------------------
+
+SetDangerLimit::SetDangerLimit(Desk &desk, double cables)
+    : DeskCommand(desk)
+    , m_cables(cables)
+{
+    setText(QStringLiteral("опасная дистанция %1 кбт").arg(QString::number(cables, 'f', 1)));
+}
+
+QString SetDangerLimit::scriptLine() const
+{
+    return QStringLiteral("situation limit %1").arg(QString::number(m_cables, 'f', 1));
+}
+
+void SetDangerLimit::record(Journal &journal) const
+{
+    journal.setting(QStringLiteral("situation limit"), scriptLine());
+}
+
+int SetDangerLimit::id() const
+{
+    return DangerId;
+}
+
+bool SetDangerLimit::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const SetDangerLimit *>(other);
+    if (!later || later->m_tick != m_tick)
+        return false;
+    m_cables = later->m_cables;
+    setText(later->text());
+    setObsolete(m_previous && *m_previous == m_cables);
+    return true;
+}
+
+void SetDangerLimit::apply()
+{
+    WorkSettings &work = m_desk.work();
+    if (!m_previous)
+        m_previous = work.dangerLimit();
+    if (*m_previous == m_cables)
+        setObsolete(true);
+    work.setDangerLimit(m_cables);
+}
+
+void SetDangerLimit::revertLater()
+{
+    m_desk.work().setDangerLimit(*m_previous);
+}
+
+SetTimeFlow *SetTimeFlow::speed(Desk &desk, int speed)
+{
+    return new SetTimeFlow(desk, speed, std::nullopt);
+}
+
+SetTimeFlow *SetTimeFlow::pause(Desk &desk, bool paused)
+{
+    return new SetTimeFlow(desk, std::nullopt, paused);
+}
+
+SetTimeFlow::SetTimeFlow(Desk &desk, std::optional<int> speed, std::optional<bool> paused)
+    : DeskCommand(desk)
+    , m_speed(speed)
+    , m_paused(paused)
+{ }
+
+QString SetTimeFlow::scriptLine() const
+{
+    if (m_speed)
+        return QStringLiteral("speed %1").arg(*m_speed);
+    return *m_paused ? QStringLiteral("pause") : QStringLiteral("resume");
+}
+
+void SetTimeFlow::apply()
+{
+    if (m_speed)
+        m_desk.work().setSpeed(*m_speed);
+    else
+        m_desk.work().setPaused(*m_paused);
 }
 
 void ShowSlot(Desk &desk, int number)

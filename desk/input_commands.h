@@ -118,6 +118,45 @@ private:
     std::optional<SlotFit> m_previous;
 };
 
+// "Опасная дистанция" of the situation set to `cables`: changes with no tick between are one undo
+// item and one journal line ("situation limit 7.5").
+class SetDangerLimit : public DeskCommand
+{
+public:
+    SetDangerLimit(Desk &desk, double cables);
+    QString scriptLine() const override;
+    void record(Journal &journal) const override;
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+    bool revertsExactly() const override { return true; }
+
+    double m_cables;
+    std::optional<double> m_previous;
+};
+
+// The flow of time: the speed (ticks per second, one of WorkSettings::Speeds), or the pause
+// (`paused`) and resume. Journalled ("speed 5", "pause", "resume") and a change, but no undo item.
+class SetTimeFlow : public DeskCommand
+{
+public:
+    static SetTimeFlow *speed(Desk &desk, int speed);
+    static SetTimeFlow *pause(Desk &desk, bool paused);
+    QString scriptLine() const override;
+    bool undoable() const override { return false; }
+
+private:
+    SetTimeFlow(Desk &desk, std::optional<int> speed, std::optional<bool> paused);
+    void apply() override;
+    void revertLater() override { }
+
+    std::optional<int> m_speed;
+    std::optional<bool> m_paused;
+};
+
 // Slot `number` shown in the fields (as "Номер п/п" selects it): first the fields of another
 // slot shown so far become its inputs, then the chosen slot's values are written as the
 // program's loading, which moves no target. Nothing happens while `number` addresses no slot.

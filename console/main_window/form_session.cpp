@@ -50,6 +50,13 @@ const QString Visible = QStringLiteral(".visible");
 const QString Step = QStringLiteral(".step");
 const QString Held = QStringLiteral(".held");
 
+// The settings of the work beside the plot, by their names in the inputs: "Опасная дистанция",
+// the time's speed and its pause (the menu item's mark). A file without them (written before
+// they were kept) opens at their start-up values: 5 cables, ×1, running.
+const QString DangerLimit = QStringLiteral("DangerLimit");
+const QString TimeSpeed = QStringLiteral("TimeSpeed");
+const QString TimePaused = QStringLiteral("MPause.down");
+
 // The labels the program writes: the two clocks and the banner.
 constexpr const char *ClockLabels[] = {"Label12", "Label19"};
 
@@ -111,6 +118,12 @@ ControlStates TForm1::captureControls() const
                 controls[box->objectName()] = QString::number(box->value(), 'g', 17);
         }
     }
+    // The settings of the work beside the plot: the situation's danger limit, the flow of time.
+    const WorkSettings &work = m_desk->work();
+    controls[DangerLimit]
+        = QString::number(work.dangerLimit(), 'g', QLocale::FloatingPointShortest);
+    controls[TimeSpeed] = QString::number(work.speed());
+    controls[TimePaused] = work.paused() ? "1" : "0";
     const QWidget *banner = findChild<QLabel *>(QStringLiteral("Label13"));
     controls[QStringLiteral("Label13") + Visible] = banner->isVisibleTo(this) ? "1" : "0";
     controls[QStringLiteral("Label13") + Colour] = ColourText(shownBackground(banner));
@@ -165,6 +178,17 @@ std::optional<QString> TForm1::checkControls(ControlStates &controls, bool newer
                         .arg(box->maximum()));
         }
     }
+    if (!FiniteIn(
+            controls.at(DangerLimit), WorkSettings::MinDangerLimit, WorkSettings::MaxDangerLimit))
+        return problem(DangerLimit,
+            QStringLiteral("значение «%1» вне пределов %2..%3")
+                .arg(controls.at(DangerLimit))
+                .arg(WorkSettings::MinDangerLimit)
+                .arg(WorkSettings::MaxDangerLimit));
+    if (const auto speed = ParseWhole(controls.at(TimeSpeed).toStdString());
+        !speed || *speed < 1 || *speed > 10 || !WorkSettings::IsSpeed(static_cast<int>(*speed)))
+        return problem(TimeSpeed,
+            QStringLiteral("скорость «%1» не из 1, 2, 5, 10").arg(controls.at(TimeSpeed)));
     // The inputs the tick reads as numbers hold numbers of their ranges; a field that slot
     // selection fills may also show 0 below a range starting at 1.
     for (const UpDown *upDown : findChildren<UpDown *>()) {
@@ -254,6 +278,9 @@ void TForm1::applySession(const SessionData &session)
         };
         m_desk->analysis().setSigmas({value("SigmaBearing"), value("SigmaDistance")});
     }
+    m_desk->work().setDangerLimit(c.at(DangerLimit).toDouble());
+    m_desk->work().setSpeed(c.at(TimeSpeed).toInt());
+    m_desk->work().setPaused(c.at(TimePaused) == "1");
     m_port->setText(Control::Label12, c.at(QStringLiteral("Label12")));
     m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
     m_port->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
