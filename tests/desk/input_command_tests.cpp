@@ -4,6 +4,7 @@
 #include "desk/commands.h"
 #include "desk/desk.h"
 #include "desk/desk_fields.h"
+#include "desk/field_words.h"
 #include "desk/input_commands.h"
 
 #include <gtest/gtest.h>
@@ -202,12 +203,40 @@ TEST_F(InputCommandTest, SigmaChangesAreUndoableSettingsOfTheDesk)
     ASSERT_TRUE(desk.redo());
     EXPECT_EQ(desk.analysis().sigmas(), (FitSigmas {1.5, 4}));
 
+    EXPECT_EQ(OperatorRecord(QStringLiteral("sigma 1.5 4\nsituation limit 7.5\nspeed 5\npause\n")),
+        QStringList({QStringLiteral("00:00:00 СКО пеленга 1.5°, дистанции 4 кбт"),
+            QStringLiteral("00:00:00 опасная дистанция 7.5 кбт"),
+            QStringLiteral("00:00:00 скорость времени ×5"),
+            QStringLiteral("00:00:00 время остановлено")}));
+
     tick();
     const int now = desk.undoStack().index();
     desk.execute(new SetSigma(desk, {0.05, 4}));
     desk.execute(new SetSigma(desk, {1.5, 4}));
     EXPECT_EQ(desk.undoStack().index(), now);
     EXPECT_EQ(desk.analysis().sigmas(), (FitSigmas {1.5, 4}));
+}
+
+// The danger limit is an undoable setting; the flow of time is journalled and a change, but no
+// undo item: undo never stops or starts the clock.
+TEST_F(InputCommandTest, TheDangerLimitIsUndoableAndTheFlowOfTimeIsNoUndoItem)
+{
+    desk.execute(new SetDangerLimit(desk, 7.5));
+    EXPECT_EQ(desk.work().dangerLimit(), 7.5);
+    EXPECT_EQ(desk.undoText(), QStringLiteral("опасная дистанция 7.5 кбт"));
+    desk.markSaved();
+    desk.execute(SetTimeFlow::speed(desk, 5));
+    desk.execute(SetTimeFlow::pause(desk, true));
+    EXPECT_TRUE(desk.hasChanges());
+    EXPECT_EQ(desk.work().speed(), 5);
+    EXPECT_TRUE(desk.work().paused());
+    EXPECT_TRUE(
+        desk.journal().text().endsWith(QStringLiteral("situation limit 7.5\nspeed 5\npause\n")));
+    EXPECT_EQ(desk.undoText(), QStringLiteral("опасная дистанция 7.5 кбт"));
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(desk.work().dangerLimit(), 5);
+    EXPECT_TRUE(desk.work().paused());
+    EXPECT_FALSE(desk.undoStack().canUndo());
 }
 
 // "Рассчитать" makes the slot's last fit; undone, the fit before it is the last again; a change
