@@ -139,7 +139,7 @@ SelectSlot::SelectSlot(
     , m_number(number)
     , m_steps(steps)
     , m_typed(typed)
-    , m_previous(before)
+    , m_spinBefore(before)
 {
     setText(QStringLiteral("выбор цели %1").arg(number));
 }
@@ -169,22 +169,28 @@ int SelectSlot::id() const
 void SelectSlot::apply()
 {
     ConsolePort &fields = m_desk.fields();
-    if (!m_previous)
-        m_previous = fields.spinValue(Control::SpinEdit2);
-    if (!m_applied && *m_previous == m_number && m_desk.shownSlot() == m_number)
-        setObsolete(true); // no undo item for the slot shown already
+    // What "Номер п/п" held before: the console's field has already changed when it asks.
+    const int before
+        = !m_applied && m_spinBefore ? *m_spinBefore : fields.spinValue(Control::SpinEdit2);
+    if (!m_applied) {
+        m_shownBefore = m_desk.shownSlot();
+        // A choice that shows no other slot (the same one, or a number being typed that
+        // addresses none) leaves no undo item; its line stays in the journal.
+        if (m_shownBefore == m_number || !TargetSlots::Contains(m_number))
+            setObsolete(true);
+    }
     m_applied = true;
     fields.setSpinValue(Control::SpinEdit2, m_number);
     // The fields are loaded whenever the text changed: a step at the end of the range changes
     // nothing, a typed text always changed (it may have addressed no slot for a while).
-    if (m_steps == 0 || *m_previous != m_number)
+    if (m_steps == 0 || before != m_number)
         ShowSlot(m_desk, m_number);
 }
 
 void SelectSlot::revertLater()
 {
-    m_desk.fields().setSpinValue(Control::SpinEdit2, *m_previous);
-    ShowSlot(m_desk, *m_previous);
+    m_desk.fields().setSpinValue(Control::SpinEdit2, m_shownBefore);
+    ShowSlot(m_desk, m_shownBefore);
 }
 
 // ---- The bearing analysis ---------------------------------------------------------------------

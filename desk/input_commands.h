@@ -52,7 +52,7 @@ private:
 
 // "Номер п/п" set to `number` by `steps` of its arrows or keys, or typed as `typed` (the text it
 // shows): the fields show that slot; nothing of any target changes (what was typed into the
-// slot shown so far is kept as its inputs first). `before`: the number shown before, when the
+// slot shown so far is kept as its inputs first). `before`: the field's number before, when the
 // field has already changed. Undone whenever, the slot shown before is shown again.
 class SelectSlot : public DeskCommand
 {
@@ -74,7 +74,8 @@ private:
     int m_number;
     int m_steps; // 0: typed
     QString m_typed;
-    std::optional<int> m_previous;
+    std::optional<int> m_spinBefore;
+    int m_shownBefore = 1;
     bool m_applied = false;
 };
 

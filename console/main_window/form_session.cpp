@@ -462,11 +462,8 @@ void TForm1::wireJournal()
         }
         if (spin == m_spinEdit2) {
             // "Номер п/п": the choice of a slot is the desk's command, which shows it.
-            connect(spin, &SpinEdit::operatorStepped, this, [this] { m_selecting = true; });
-            connect(spin, &SpinEdit::operatorTyped, this, [this] { m_selecting = true; });
             connect(spin, &SpinEdit::operatorChanged, this,
                 [this, spin](int before, int steps, const QString &typed) {
-                    m_selecting = false;
                     perform(steps != 0
                             ? SelectSlot::stepped(*m_desk, spin->typedValue(), steps, before)
                             : SelectSlot::typed(*m_desk, spin->typedValue(), typed, before));

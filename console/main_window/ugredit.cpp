@@ -761,7 +761,7 @@ void TForm1::SpinEdit2Change()
 {
     // The operator's choice is the desk's command (wireJournal); a change by the program shows
     // the slot at once.
-    if (!m_selecting)
+    if (!m_spinEdit2->operatorEditing())
         ShowSlot(*m_desk, selectedSlot());
 }
 

@@ -232,7 +232,6 @@ private:
     std::array<UpDown *, 4> m_heldSteppers {};
     std::optional<std::size_t> m_heldStepper; // index into m_heldSteppers while one is pressed
     int m_holdTicks = 0;
-    bool m_selecting = false; // the operator is changing "Номер п/п": a desk command follows
     bool m_motionBeforeClick = true; // target motion when a radio button was pressed
     QAction *m_undoAction = nullptr;
     QAction *m_redoAction = nullptr;

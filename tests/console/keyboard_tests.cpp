@@ -335,6 +335,21 @@ TEST_F(ConsoleTest, ArrowsKeysAndTheSlotNumberGoThroughTheDesk)
     form->UndoActionClick(); // the keys, as one action within the second
     EXPECT_EQ(bearing->text(), "0");
     EXPECT_FALSE(form->desk().undoStack().canUndo());
+
+    // A number typed that addresses no slot is no action to undo; undo shows the slot shown
+    // before, whatever the field held in between.
+    SpinEdit *slot = spin("SpinEdit2");
+    slot->typeText("3");
+    slot->typeText("12");
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(slot, &focusOut);
+    EXPECT_EQ(slot->value(), 5);
+    EXPECT_EQ(form->desk().undoText(), QStringLiteral("выбор цели 5"));
+    form->UndoActionClick();
+    EXPECT_EQ(slot->value(), 3);
+    form->UndoActionClick();
+    EXPECT_EQ(slot->value(), 1);
+    EXPECT_FALSE(form->desk().undoStack().canUndo());
 }
 
 // No key works two actions of the window, its menus or docks: Qt fires neither of a pair bound to
