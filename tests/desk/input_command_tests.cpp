@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace varmet {
 namespace {
 
@@ -125,12 +127,26 @@ TEST_F(InputCommandTest, UndoTakesBackTheStepsAloneAndThenTheEntryBeforeThem)
     ASSERT_TRUE(desk.undo()); // the course
     EXPECT_EQ(text(Control::LabeledEdit9), QStringLiteral("200"));
 
-    // Steps before an entry stay when the entry is undone, also in the same second.
+    // Steps before an entry stay when the entry is undone: in the same second, and later, when
+    // the entry had brought the steps' fix into the log; undoing the steps then takes it out.
     holdBearing({61});
     enter(Control::LabeledEdit9, 220);
     ASSERT_TRUE(desk.undo());
     EXPECT_EQ(text(Control::LabeledEdit9), QStringLiteral("200"));
     EXPECT_EQ(text(Control::LabeledEdit7), QStringLiteral("61"));
+    ASSERT_TRUE(desk.redo());
+    const auto bearing61 = [this] {
+        return std::count_if(log().Fixes().begin(), log().Fixes().end(),
+            [](const Fix &fix) { return fix.Kind == FixKind::Bearing && fix.Value == 61; });
+    };
+    EXPECT_EQ(bearing61(), 1);
+    tick(3);
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(text(Control::LabeledEdit9), QStringLiteral("200"));
+    EXPECT_EQ(bearing61(), 1);
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(text(Control::LabeledEdit7), QStringLiteral("60"));
+    EXPECT_EQ(bearing61(), 0);
 }
 
 // "Номер п/п": showing another slot moves no target and loses nothing typed; undone, the slot
