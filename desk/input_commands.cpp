@@ -168,7 +168,7 @@ int SelectSlot::id() const
 
 void SelectSlot::apply()
 {
-    ConsolePort &fields = m_desk.fields();
+    const ConsolePort &fields = m_desk.fields();
     // What "Номер п/п" held before: the console's field has already changed when it asks.
     const int before
         = !m_applied && m_spinBefore ? *m_spinBefore : fields.spinValue(Control::SpinEdit2);
@@ -180,17 +180,24 @@ void SelectSlot::apply()
             setObsolete(true);
     }
     m_applied = true;
-    fields.setSpinValue(Control::SpinEdit2, m_number);
     // The fields are loaded whenever the text changed: a step at the end of the range changes
-    // nothing, a typed text always changed (it may have addressed no slot for a while).
-    if (m_steps == 0 || before != m_number)
+    // nothing, a typed text always changed (it may have addressed no slot for a while). A window
+    // shows the slot as its field changes; then it is not loaded twice.
+    if (!setField(m_number) && (m_steps == 0 || before != m_number))
         ShowSlot(m_desk, m_number);
 }
 
 void SelectSlot::revertLater()
 {
-    m_desk.fields().setSpinValue(Control::SpinEdit2, m_shownBefore);
-    ShowSlot(m_desk, m_shownBefore);
+    if (!setField(m_shownBefore))
+        ShowSlot(m_desk, m_shownBefore);
+}
+
+bool SelectSlot::setField(int number)
+{
+    const int shown = m_desk.shownSlot();
+    m_desk.fields().setSpinValue(Control::SpinEdit2, number);
+    return m_desk.shownSlot() != shown;
 }
 
 // ---- The bearing analysis ---------------------------------------------------------------------

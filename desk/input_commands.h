@@ -70,6 +70,8 @@ private:
     void apply() override;
     void revertLater() override;
     bool revertsExactly() const override { return true; }
+    // "Номер п/п" set to `number`; whether that showed the slot already (a window's field does).
+    bool setField(int number);
 
     int m_number;
     int m_steps; // 0: typed
