@@ -4,6 +4,7 @@
 #include "desk/commands.h"
 #include "desk/desk.h"
 #include "desk/desk_fields.h"
+#include "desk/input_commands.h"
 
 #include <QGuiApplication>
 
@@ -55,6 +56,32 @@ void ConfirmedBearingAndUndo(benchmark::State &bench)
     }
 }
 BENCHMARK(ConfirmedBearingAndUndo);
+
+// One repeat of a held bearing arrow: a step merged into the press's undo item.
+void HeldArrowRepeat(benchmark::State &bench)
+{
+    PlottedDesk plot;
+    plot.desk.execute(
+        new StepField(plot.desk, Control::LabeledEdit7, StepField::Motion::Press, 1, 71));
+    int bearing = 71;
+    for (auto _ : bench) {
+        bearing = bearing == 359 ? 0 : bearing + 1;
+        plot.desk.execute(
+            new StepField(plot.desk, Control::LabeledEdit7, StepField::Motion::Repeat, 1, bearing));
+    }
+}
+BENCHMARK(HeldArrowRepeat);
+
+// "Номер п/п" to slot 2 and back: the fields loaded twice, two undo items.
+void SlotChoiceThereAndBack(benchmark::State &bench)
+{
+    PlottedDesk plot;
+    for (auto _ : bench) {
+        plot.desk.execute(SelectSlot::stepped(plot.desk, 2, 1));
+        plot.desk.execute(SelectSlot::stepped(plot.desk, 1, -1));
+    }
+}
+BENCHMARK(SlotChoiceThereAndBack);
 
 } // namespace
 } // namespace varmet

@@ -57,9 +57,19 @@ void DeskCommand::redo()
     m_before = m_desk.snapshot();
     m_tick = m_desk.state().TickCount;
     apply();
+    noteFixesMade();
+}
+
+void DeskCommand::noteFixesMade()
+{
     m_made.clear();
     FixesAdded(m_before, m_desk.state(), [this](int slot, const Fix &fix) {
-        m_made.push_back({slot, fix});
+        // A fix pending before the command that entered its log since is not the command's.
+        const auto &was
+            = m_before.pending
+                  .pending[static_cast<std::size_t>(slot - 1)][static_cast<std::size_t>(fix.Kind)];
+        if (!was || !SameFix(was->fix, fix))
+            m_made.push_back({slot, fix});
     });
     // A fix still pending enters the log with a later tick: it is the entry's fix too.
     const FixRecorder::Snapshot now = m_desk.cycle().fixRecorder().snapshot();

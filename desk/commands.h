@@ -34,6 +34,8 @@ public:
     virtual void record(Journal &journal) const;
     // The undo item's name now: a later undo says what it will do.
     QString undoName() const;
+    // Whether the action is an undo item (the flow of time is not: undo never stops the clock).
+    virtual bool undoable() const { return true; }
 
     void redo() final;
     void undo() final;
@@ -51,6 +53,9 @@ protected:
     virtual QString laterNote() const { return {}; }
     // Removes the fixes this command made (logged since, or still pending).
     void removeFixesMade();
+    // Notes again which fixes the command made since its snapshot (after a later step merged
+    // into it).
+    void noteFixesMade();
 
     Desk &m_desk;
     PlotSnapshot m_before;

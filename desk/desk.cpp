@@ -19,14 +19,29 @@ Desk::Desk(ConsolePort &fields, QObject *parent)
     , m_cycle(std::make_unique<TickCycle>(m_state, *m_board, fields))
 {
     m_undo.setUndoLimit(200);
+    // A fit never outlives the fixes or the plot it was made on.
+    connect(this, &Desk::fixesChanged, &m_analysis, &AnalysisState::forgetFit);
+    connect(this, &Desk::replaced, &m_analysis, &AnalysisState::forgetFits);
 }
 
 Desk::~Desk() = default;
 
 void Desk::execute(DeskCommand *command)
 {
-    m_undo.push(command); // applies it
-    command->record(m_journal);
+    if (!command->undoable()) {
+        const std::unique_ptr<DeskCommand> owned(command);
+        owned->redo();
+        owned->record(m_journal);
+        emit changed();
+        return;
+    }
+    if (command->id() != -1) {
+        command->record(m_journal);
+        m_undo.push(command); // applies it, and may merge or drop it
+    } else {
+        m_undo.push(command); // applies it
+        command->record(m_journal);
+    }
     emit changed();
 }
 
@@ -74,6 +89,7 @@ std::optional<int> Desk::selectedSlot() const
 void Desk::replacePlot()
 {
     m_undo.clear();
+    m_shownSlot = m_fields.spinValue(Control::SpinEdit2);
     emit replaced();
 }
 

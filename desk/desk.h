@@ -6,7 +6,9 @@
 // execute() is the one door it goes through: applied, recorded in the journal (the driver's script
 // language, so that a journal replays), put on the undo stack, and counted as a change.
 
+#include "analysis_state.h"
 #include "plot_snapshot.h"
+#include "work_settings.h"
 
 #include "board/board.h"
 #include "cycle/console_port.h"
@@ -42,8 +44,17 @@ public:
     Journal &journal() { return m_journal; }
     const Journal &journal() const { return m_journal; }
     QUndoStack &undoStack() { return m_undo; }
+    // The fits' σ and each slot's last fit.
+    AnalysisState &analysis() { return m_analysis; }
+    const AnalysisState &analysis() const { return m_analysis; }
+    // The danger limit and the flow of time.
+    WorkSettings &work() { return m_work; }
+    const WorkSettings &work() const { return m_work; }
 
-    // The one door of an operator action (takes it over): applied, journalled, undoable, a change.
+    // The one door of an operator action (takes it over): applied, journalled, undoable (unless
+    // the command is no undo item), a change.
+    // A command that may merge into the one before it or change nothing (id() other than -1)
+    // does not outlive its push: it is journalled first.
     void execute(DeskCommand *command);
     // Undo and redo of the last action, themselves journalled ("undo", "redo"); false: none.
     bool undo();
@@ -54,6 +65,10 @@ public:
 
     // The selected slot as "Номер п/п" shows it, when it addresses one.
     std::optional<int> selectedSlot() const;
+
+    // The slot whose inputs the fields show (ShowSlot changes it).
+    int shownSlot() const { return m_shownSlot; }
+    void setShownSlot(int number) { m_shownSlot = number; }
 
     // Whether anything changed since the plot was last saved or opened.
     bool hasChanges() const { return m_journal.revision() != m_savedRevision; }
@@ -76,6 +91,11 @@ signals:
     void changed();
     // Another plot replaced this one.
     void replaced();
+    // The fields are being loaded to show slot `number`: its course and speed are written, its
+    // target number (a field only the window has) comes next.
+    void showingSlot(int number);
+    // The fields show slot `number`.
+    void slotShown(int number);
     // A command changed slot `number`'s fixes, or the plot was put back: a fit of it is stale.
     void fixesChanged(int number);
 
@@ -85,9 +105,12 @@ private:
     std::unique_ptr<Board> m_board;
     std::unique_ptr<TickCycle> m_cycle;
     Journal m_journal;
+    AnalysisState m_analysis;
+    WorkSettings m_work;
     std::uint64_t m_savedRevision = 0;
     QUndoStack m_undo;
     bool m_restoring = false;
+    int m_shownSlot = 1;
 };
 
 } // namespace varmet

@@ -183,6 +183,16 @@ QStringList OperatorRecord(const QString &journal)
             say(QStringLiteral("расчет по пеленгам"), true);
         } else if (verb == QLatin1String("apply")) {
             say(QStringLiteral("решение применено"), true);
+        } else if (verb == QLatin1String("sigma") && w.size() == 3) {
+            say(QStringLiteral("СКО пеленга %1°, дистанции %2 кбт").arg(arg1, arg2), false);
+        } else if (verb == QLatin1String("situation") && arg1 == QLatin1String("limit")) {
+            say(QStringLiteral("опасная дистанция %1 кбт").arg(arg2), false);
+        } else if (verb == QLatin1String("speed")) {
+            say(QStringLiteral("скорость времени ×%1").arg(arg1), false);
+        } else if (verb == QLatin1String("pause")) {
+            say(QStringLiteral("время остановлено"), false);
+        } else if (verb == QLatin1String("resume")) {
+            say(QStringLiteral("время пущено"), false);
         } else if (verb == QLatin1String("undo")) {
             say(QStringLiteral("отмена"), false);
         } else if (verb == QLatin1String("redo")) {

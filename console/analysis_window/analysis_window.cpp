@@ -1,6 +1,7 @@
 #include "analysis_window.h"
 
 #include "desk/commands.h"
+#include "desk/input_commands.h"
 
 #include "analysis_snapshot.h"
 #include "analysis_texts.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -145,18 +147,19 @@ AnalysisWindow::AnalysisWindow(TForm1 &form, QWidget *parent)
             refresh();
         }
     });
+    // The σ are the desk's: the boxes show them, and the operator's change is a command.
     for (QDoubleSpinBox *sigma : {m_sigmaBearing, m_sigmaDistance})
-        connect(sigma, &QDoubleSpinBox::valueChanged, this, &AnalysisWindow::refresh);
+        connect(sigma, &QDoubleSpinBox::valueChanged, this, [this] {
+            m_form.perform(
+                new SetSigma(m_form.desk(), {m_sigmaBearing->value(), m_sigmaDistance->value()}));
+        });
+    connect(&m_form.desk().analysis(), &AnalysisState::sigmasChanged, this, [this] {
+        showSigmas();
+        refresh();
+    });
     connect(m_apply, &QPushButton::clicked, this, &AnalysisWindow::apply);
-    // A fit never outlives the fixes or the plot it was made on.
-    connect(&m_form.desk(), &Desk::fixesChanged, this,
-        [this](int number) { m_fits.at(static_cast<std::size_t>(number - 1)).reset(); });
     // An action, its undo or redo may change the log the list shows.
     connect(&m_form.desk(), &Desk::changed, this, &AnalysisWindow::refresh);
-    connect(&m_form.desk(), &Desk::replaced, this, [this] {
-        for (std::optional<SlotFit> &fit : m_fits)
-            fit.reset();
-    });
     connect(m_deleteFix, &QPushButton::clicked, this, &AnalysisWindow::deleteFix);
     connect(m_clearLog, &QPushButton::clicked, this, &AnalysisWindow::clearLog);
     auto *deleteKey = new QAction(m_fixTable);
@@ -262,7 +265,7 @@ const FitResult *AnalysisWindow::result() const
     const std::optional<int> number = slot();
     if (!number)
         return nullptr;
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    const std::optional<SlotFit> &fit = fitOf(*number);
     return fit ? &fit->analysis.Result : nullptr;
 }
 
@@ -271,7 +274,7 @@ bool AnalysisWindow::resultOutOfDate() const
     const std::optional<int> number = slot();
     if (!number)
         return false;
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    const std::optional<SlotFit> &fit = fitOf(*number);
     return fit && !(fit->inputs == inputsNow());
 }
 
@@ -280,23 +283,36 @@ std::optional<long double> AnalysisWindow::fitHitProbability() const
     const std::optional<int> number = slot();
     if (!number)
         return std::nullopt;
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    const std::optional<SlotFit> &fit = fitOf(*number);
     return fit ? fit->hitOnFit : std::nullopt;
 }
 
-AnalysisWindow::Inputs AnalysisWindow::inputsNow() const
+FitInputs AnalysisWindow::inputsNow() const
 {
     const FixLog *fixes = log();
     if (!fixes)
         return {};
-    return {fixes->Fixes(), fixes->NewLegTick, m_sigmaBearing->value(), m_sigmaDistance->value()};
+    return {fixes->Fixes(), fixes->NewLegTick, m_form.desk().analysis().sigmas()};
+}
+
+const std::optional<SlotFit> &AnalysisWindow::fitOf(int number) const
+{
+    return m_form.desk().analysis().fit(number);
+}
+
+void AnalysisWindow::showSigmas()
+{
+    const FitSigmas &sigmas = m_form.desk().analysis().sigmas();
+    const QSignalBlocker bearing(m_sigmaBearing), distance(m_sigmaDistance);
+    m_sigmaBearing->setValue(sigmas.bearing);
+    m_sigmaDistance->setValue(sigmas.distance);
 }
 
 std::optional<long double> AnalysisWindow::slotHitProbability(int number) const
 {
     if (!TargetSlots::Contains(number))
         return std::nullopt;
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(number - 1)];
+    const std::optional<SlotFit> &fit = fitOf(number);
     const auto *solved = fit ? std::get_if<FitSolution>(&fit->analysis.Result) : nullptr;
     return solved ? consoleHitProbability(*solved, number) : std::nullopt;
 }
@@ -327,12 +343,6 @@ const FitSolution *AnalysisWindow::solution() const
 {
     const FitResult *fit = result();
     return fit ? std::get_if<FitSolution>(fit) : nullptr;
-}
-
-void AnalysisWindow::forgetFit()
-{
-    if (const std::optional<int> number = slot())
-        m_fits[static_cast<std::size_t>(*number - 1)].reset();
 }
 
 void AnalysisWindow::showEvent(QShowEvent *event)
@@ -413,8 +423,7 @@ bool AnalysisWindow::showsFitOf(int number, const FitSolution *fit) const
 void AnalysisWindow::showSolution()
 {
     const std::optional<int> number = slot();
-    const std::optional<SlotFit> *fit
-        = number ? &m_fits[static_cast<std::size_t>(*number - 1)] : nullptr;
+    const std::optional<SlotFit> *fit = number ? &fitOf(*number) : nullptr;
     const std::optional<ManoeuvreTest> *test = fit && *fit ? &(*fit)->analysis.Manoeuvre : nullptr;
     const bool offerNewLeg = test && *test && (*test)->Fires() && (*test)->NewLegTick;
     m_newLegAtManoeuvre->setEnabled(offerNewLeg);
@@ -464,7 +473,8 @@ void AnalysisWindow::solve()
     if (!number)
         return;
     const FireControlState &state = m_form.state();
-    const FitSettings settings {m_sigmaBearing->value(), m_sigmaDistance->value()};
+    const FitSigmas &sigmas = m_form.desk().analysis().sigmas();
+    const FitSettings settings {sigmas.bearing, sigmas.distance};
     const TargetSlot &target = state.Slots[*number];
     const TargetMotion trial = TrialMotion(target, state.OwnTrack, state.TickCount);
     SlotFit fit;
@@ -486,7 +496,7 @@ void AnalysisWindow::solve()
         if (salvo)
             fit.hitOnFit = HitProbability(*solved, *salvo, oddsFor(*number));
     }
-    m_fits[static_cast<std::size_t>(*number - 1)] = std::move(fit);
+    m_form.perform(new Solve(m_form.desk(), *number, std::move(fit)));
     refresh();
 }
 
@@ -503,7 +513,7 @@ void AnalysisWindow::newLegAtManoeuvre()
     const std::optional<int> number = slot();
     if (!fixes || !number)
         return;
-    const std::optional<SlotFit> &fit = m_fits[static_cast<std::size_t>(*number - 1)];
+    const std::optional<SlotFit> &fit = fitOf(*number);
     if (!fit || !fit->analysis.Manoeuvre || !fit->analysis.Manoeuvre->NewLegTick)
         return;
     m_form.perform(new NewLeg(m_form.desk(), *number, *fit->analysis.Manoeuvre->NewLegTick));

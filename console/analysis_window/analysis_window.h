@@ -9,6 +9,7 @@
 #include "analysis/bearing_analysis.h"
 #include "analysis/hit_probability.h"
 #include "analysis/steering_advice.h"
+#include "desk/analysis_state.h"
 
 #include <QWidget>
 
@@ -64,30 +65,14 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // What a result was computed from, to tell when it goes out of date.
-    struct Inputs
-    {
-        std::deque<Fix> fixes;
-        std::optional<std::int32_t> newLegTick;
-        double sigmaBearing = 0;
-        double sigmaDistance = 0;
-        friend bool operator==(const Inputs &, const Inputs &) = default;
-    };
-    struct SlotFit
-    {
-        FitAnalysis analysis;
-        std::int32_t tick = 0; // when computed
-        Inputs inputs;
-        bool ownShipManoeuvred = false; // among the fixes used
-        std::optional<SteeringAdvice> advice;
-        std::optional<long double> hitOnFit;
-    };
-
     std::optional<int> slot() const;
     FixLog *log() const;
     const FitSolution *solution() const;
-    void forgetFit();
-    Inputs inputsNow() const;
+    // The desk's last fit of slot `number`.
+    const std::optional<SlotFit> &fitOf(int number) const;
+    FitInputs inputsNow() const;
+    // The σ boxes show the desk's σ.
+    void showSigmas();
     std::optional<long double> consoleHitProbability(const FitSolution &fit, int number) const;
     // The odds' settings for slot `number`: the exercise's length of the target it tracks, else
     // the default.
@@ -97,7 +82,6 @@ private:
     void buildLayout();
 
     TForm1 &m_form;
-    std::array<std::optional<SlotFit>, SlotCount> m_fits {};
     // The slot and the fit whose residuals the list holds, so that the next snapshot can keep them.
     struct ShownFit
     {

@@ -18,6 +18,7 @@
 #include "cycle/tick_cycle.h"
 #include "desk/commands.h"
 #include "desk/field_words.h"
+#include "desk/input_commands.h"
 #include "model/number_text.h"
 #include "session/input_limits.h"
 #include "session/session_file.h"
@@ -48,6 +49,13 @@ const QString Down = QStringLiteral(".down");
 const QString Visible = QStringLiteral(".visible");
 const QString Step = QStringLiteral(".step");
 const QString Held = QStringLiteral(".held");
+
+// The settings of the work beside the plot, by their names in the inputs: "Опасная дистанция",
+// the time's speed and its pause (the menu item's mark). A file without them (written before
+// they were kept) opens at their start-up values: 5 cables, ×1, running.
+const QString DangerLimit = QStringLiteral("DangerLimit");
+const QString TimeSpeed = QStringLiteral("TimeSpeed");
+const QString TimePaused = QStringLiteral("MPause.down");
 
 // The labels the program writes: the two clocks and the banner.
 constexpr const char *ClockLabels[] = {"Label12", "Label19"};
@@ -110,6 +118,12 @@ ControlStates TForm1::captureControls() const
                 controls[box->objectName()] = QString::number(box->value(), 'g', 17);
         }
     }
+    // The settings of the work beside the plot: the situation's danger limit, the flow of time.
+    const WorkSettings &work = m_desk->work();
+    controls[DangerLimit]
+        = QString::number(work.dangerLimit(), 'g', QLocale::FloatingPointShortest);
+    controls[TimeSpeed] = QString::number(work.speed());
+    controls[TimePaused] = work.paused() ? "1" : "0";
     const QWidget *banner = findChild<QLabel *>(QStringLiteral("Label13"));
     controls[QStringLiteral("Label13") + Visible] = banner->isVisibleTo(this) ? "1" : "0";
     controls[QStringLiteral("Label13") + Colour] = ColourText(shownBackground(banner));
@@ -164,6 +178,17 @@ std::optional<QString> TForm1::checkControls(ControlStates &controls, bool newer
                         .arg(box->maximum()));
         }
     }
+    if (!FiniteIn(
+            controls.at(DangerLimit), WorkSettings::MinDangerLimit, WorkSettings::MaxDangerLimit))
+        return problem(DangerLimit,
+            QStringLiteral("значение «%1» вне пределов %2..%3")
+                .arg(controls.at(DangerLimit))
+                .arg(WorkSettings::MinDangerLimit)
+                .arg(WorkSettings::MaxDangerLimit));
+    if (const auto speed = ParseWhole(controls.at(TimeSpeed).toStdString());
+        !speed || *speed < 1 || *speed > 10 || !WorkSettings::IsSpeed(static_cast<int>(*speed)))
+        return problem(TimeSpeed,
+            QStringLiteral("скорость «%1» не из 1, 2, 5, 10").arg(controls.at(TimeSpeed)));
     // The inputs the tick reads as numbers hold numbers of their ranges; a field that slot
     // selection fills may also show 0 below a range starting at 1.
     for (const UpDown *upDown : findChildren<UpDown *>()) {
@@ -247,7 +272,15 @@ void TForm1::applySession(const SessionData &session)
             const QSignalBlocker blocker(box);
             box->setValue(c.at(box->objectName()).toDouble());
         }
+        // The σ the boxes show are the desk's.
+        const auto value = [this](const char *name) {
+            return m_analysisWindow->findChild<QDoubleSpinBox *>(QLatin1String(name))->value();
+        };
+        m_desk->analysis().setSigmas({value("SigmaBearing"), value("SigmaDistance")});
     }
+    m_desk->work().setDangerLimit(c.at(DangerLimit).toDouble());
+    m_desk->work().setSpeed(c.at(TimeSpeed).toInt());
+    m_desk->work().setPaused(c.at(TimePaused) == "1");
     m_port->setText(Control::Label12, c.at(QStringLiteral("Label12")));
     m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
     m_port->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
@@ -384,8 +417,13 @@ void TForm1::wireJournal()
 {
     for (UpDown *upDown : findChildren<UpDown *>()) {
         const QString name = upDown->associate()->objectName();
+        // The steps of the plot's fields are the desk's commands, journalled there; their
+        // release is no action of its own but ends the held arrow in the journal.
+        const bool desk = static_cast<bool>(upDown->stepTo);
         connect(upDown, &UpDown::operated, this,
-            [this, name](UpDown::Operation operation, UpDown::Direction direction) {
+            [this, name, desk](UpDown::Operation operation, UpDown::Direction direction) {
+                if (desk && operation != UpDown::Operation::Release)
+                    return;
                 switch (operation) {
                 case UpDown::Operation::Press:
                     m_desk->journal().action(
@@ -419,6 +457,16 @@ void TForm1::wireJournal()
                     perform(steps != 0
                             ? SetSpin::stepped(*m_desk, *control, spin->typedValue(), steps, before)
                             : SetSpin::typed(*m_desk, *control, spin->typedValue(), typed, before));
+                });
+            continue;
+        }
+        if (spin == m_spinEdit2) {
+            // "Номер п/п": the choice of a slot is the desk's command, which shows it.
+            connect(spin, &SpinEdit::operatorChanged, this,
+                [this, spin](int before, int steps, const QString &typed) {
+                    perform(steps != 0
+                            ? SelectSlot::stepped(*m_desk, spin->typedValue(), steps, before)
+                            : SelectSlot::typed(*m_desk, spin->typedValue(), typed, before));
                 });
             continue;
         }
@@ -467,31 +515,6 @@ void TForm1::wireJournal()
                 m_desk->journal().action(QStringLiteral("click ") + name);
         });
     }
-}
-
-void TForm1::wireAnalysisJournal()
-{
-    if (!m_analysisWindow)
-        return;
-    // "Новый галс", "Применить" and the log's actions are the desk's commands, journalled there.
-    const std::pair<const char *, const char *> buttons[] = {{"ButtonSolve", "solve"}};
-    for (const auto &[name, command] : buttons) {
-        if (auto *button = m_analysisWindow->findChild<QAbstractButton *>(QLatin1String(name)))
-            connect(button, &QAbstractButton::clicked, this,
-                [this, command = command] { m_desk->journal().action(QLatin1String(command)); });
-    }
-    auto *bearing = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaBearing"));
-    auto *distance = m_analysisWindow->findChild<QDoubleSpinBox *>(QStringLiteral("SigmaDistance"));
-    if (!bearing || !distance)
-        return;
-    const auto sigma = [this, bearing, distance] {
-        m_desk->journal().setting(QStringLiteral("sigma "),
-            QStringLiteral("sigma %1 %2")
-                .arg(QString::number(bearing->value(), 'g', 17),
-                    QString::number(distance->value(), 'g', 17)));
-    };
-    connect(bearing, &QDoubleSpinBox::valueChanged, this, sigma);
-    connect(distance, &QDoubleSpinBox::valueChanged, this, sigma);
 }
 
 void TForm1::journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons)

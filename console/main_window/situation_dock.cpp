@@ -4,6 +4,7 @@
 #include "ugredit.h"
 
 #include "analysis/bearing_analysis.h"
+#include "desk/input_commands.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -139,10 +141,10 @@ SituationDock::SituationDock(TForm1 &form)
     auto *caption = new QLabel(QStringLiteral("Опасная дистанция, кбт:"), body);
     m_limit->setParent(body);
     m_limit->setObjectName("DangerLimit");
-    m_limit->setRange(0.1, 100);
+    m_limit->setRange(WorkSettings::MinDangerLimit, WorkSettings::MaxDangerLimit);
     m_limit->setDecimals(1);
     m_limit->setSingleStep(0.5);
-    m_limit->setValue(5);
+    m_limit->setValue(form.desk().work().dangerLimit());
     m_limit->setToolTip(QStringLiteral("Цель, которая пройдет ближе, выделяется красным"));
     caption->setBuddy(m_limit);
     limitRow->addWidget(caption);
@@ -156,9 +158,12 @@ SituationDock::SituationDock(TForm1 &form)
     m_dock->setFloating(true);
     m_dock->hide();
 
-    connect(m_limit, &QDoubleSpinBox::valueChanged, this, [this](double cables) {
-        m_form.journal().setting(QStringLiteral("situation limit"),
-            QStringLiteral("situation limit %1").arg(QString::number(cables, 'f', 1)));
+    // The limit is the desk's: the box shows it, and the operator's change is a command.
+    connect(m_limit, &QDoubleSpinBox::valueChanged, this,
+        [this](double cables) { m_form.perform(new SetDangerLimit(m_form.desk(), cables)); });
+    connect(&form.desk().work(), &WorkSettings::dangerLimitChanged, this, [this] {
+        const QSignalBlocker blocker(m_limit);
+        m_limit->setValue(m_form.desk().work().dangerLimit());
         Refresh();
     });
     connect(&form, &TForm1::ticked, this, [this] {
@@ -239,7 +244,7 @@ void SituationDock::Refresh()
 
 long double SituationDock::dangerLimit() const
 {
-    return m_limit->value();
+    return m_form.desk().work().dangerLimit();
 }
 
 void SituationDock::setDangerLimit(long double cables)

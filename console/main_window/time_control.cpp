@@ -2,6 +2,8 @@
 
 #include "ugredit.h"
 
+#include "desk/input_commands.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QLabel>
@@ -53,54 +55,61 @@ TimeControl::TimeControl(TForm1 &form)
         disconnect(timer, &QTimer::timeout, &form, &TForm1::Timer1Timer);
         connect(timer, &QTimer::timeout, this, &TimeControl::period);
     }
+    // A session opened or the start-up state put back may change the flow of time.
+    connect(&form.desk().work(), &WorkSettings::timeChanged, this, &TimeControl::show);
     show();
+}
+
+int TimeControl::speed() const
+{
+    return m_form.desk().work().speed();
+}
+
+bool TimeControl::paused() const
+{
+    return m_form.desk().work().paused();
 }
 
 bool TimeControl::setSpeed(int speed)
 {
-    if (std::find(Speeds.begin(), Speeds.end(), speed) == Speeds.end())
+    if (!WorkSettings::IsSpeed(speed))
         return false;
-    if (speed != m_speed) {
-        m_speed = speed;
-        m_form.journal().action(QStringLiteral("speed %1").arg(speed));
-    }
+    if (speed != this->speed())
+        m_form.perform(SetTimeFlow::speed(m_form.desk(), speed));
     show();
     return true;
 }
 
 void TimeControl::pause()
 {
-    if (!m_paused) {
-        m_paused = true;
-        m_form.journal().action(QStringLiteral("pause"));
-    }
+    if (!paused())
+        m_form.perform(SetTimeFlow::pause(m_form.desk(), true));
     show();
 }
 
 void TimeControl::resume()
 {
-    if (m_paused) {
-        m_paused = false;
-        m_form.journal().action(QStringLiteral("resume"));
-    }
+    if (paused())
+        m_form.perform(SetTimeFlow::pause(m_form.desk(), false));
     show();
 }
 
 void TimeControl::period()
 {
-    if (m_paused)
+    if (paused())
         return;
-    for (int i = 0; i < m_speed; ++i)
+    for (int i = speed(); i > 0; --i)
         m_form.Timer1Timer();
 }
 
 void TimeControl::show()
 {
-    m_status->setText(m_paused ? QStringLiteral("Время: пауза (×%1)").arg(m_speed)
-                               : QStringLiteral("Время: ×%1").arg(m_speed));
-    m_pause->setChecked(m_paused);
+    const int now = speed();
+    m_status->setText(paused() ? QStringLiteral("Время: пауза (×%1)").arg(now)
+                               : QStringLiteral("Время: ×%1").arg(now));
+    m_pause->setChecked(paused());
     for (std::size_t i = 0; i < Speeds.size(); ++i)
-        m_speeds[i]->setChecked(Speeds[i] == m_speed);
+        m_speeds[i]->setChecked(Speeds[i] == now);
 }
 
 } // namespace varmet

@@ -6,6 +6,8 @@
 // counts ticks, replays identically at any speed. The status bar shows the speed or the pause; the
 // menu "Время" sets them; each change is journalled ("speed N", "pause", "resume").
 
+#include "desk/work_settings.h"
+
 #include <QObject>
 
 #include <array>
@@ -22,14 +24,16 @@ class TimeControl : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr std::array<int, 4> Speeds {1, 2, 5, 10};
+    static constexpr std::array<int, 4> Speeds = WorkSettings::Speeds;
 
     // Takes the main timer's periods over from the window.
     explicit TimeControl(TForm1 &form);
 
-    int speed() const { return m_speed; }
-    bool paused() const { return m_paused; }
-    // Returns false (and changes nothing) for a speed not among Speeds.
+    // The desk's flow of time, which the status bar and the menu show.
+    int speed() const;
+    bool paused() const;
+    // The operator's changes, through the desk. Returns false (and changes nothing) for a speed
+    // not among Speeds.
     bool setSpeed(int speed);
     void pause();
     void resume();
@@ -41,8 +45,6 @@ private:
     void show();
 
     TForm1 &m_form;
-    int m_speed = 1;
-    bool m_paused = false;
     QLabel *m_status;
     QAction *m_pause;
     std::array<QAction *, Speeds.size()> m_speeds {};

@@ -17,6 +17,7 @@
 #include "cycle/tick_cycle.h"
 #include "desk/commands.h"
 #include "desk/field_words.h"
+#include "desk/input_commands.h"
 #include "model/figures.h"
 #include "model/number_text.h"
 #include "model/numeric.h"
@@ -573,7 +574,25 @@ void TForm1::FormCreate()
             entry->enter
                 = [this, control](int value) { perform(new EnterValue(*m_desk, *control, value)); };
     }
-    connect(m_desk.get(), &Desk::replaced, this, [this] { m_shownSlot = selectedSlot(); });
+    // So is every step of their arrows and keys; a press and the repeats of the held arrow are
+    // one action.
+    for (UpDown *upDown : findChildren<UpDown *>()) {
+        const std::optional<Control> control = InputControlNamed(upDown->associate()->objectName());
+        if (!control)
+            continue;
+        upDown->stepTo
+            = [this, control](std::optional<UpDown::Operation> operation, int steps, int value) {
+                  const StepField::Motion motion = !operation  ? StepField::Motion::Keys
+                      : *operation == UpDown::Operation::Press ? StepField::Motion::Press
+                                                               : StepField::Motion::Repeat;
+                  perform(new StepField(*m_desk, *control, motion, steps, value));
+              };
+    }
+    // The desk shows a slot in the fields; "Номер цели" is the window's own.
+    connect(m_desk.get(), &Desk::showingSlot, this, [this](int number) {
+        writeField("LabeledEdit4", RealText(m_desk->state().Slots[number].TargetNumber));
+    });
+    connect(m_desk.get(), &Desk::slotShown, this, &TForm1::slotSelected);
     // The selected slot holds the target number the window opens with.
     LabeledEdit4Change();
 }
@@ -740,33 +759,10 @@ void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
 
 void TForm1::SpinEdit2Change()
 {
-    const int number = selectedSlot();
-    if (!TargetSlots::Contains(number))
-        return; // a number being typed addresses no slot until it is back in range
-    // Each write may run its field's entry, which moves the target: every value is read as the
-    // slot stands at that moment. The entries are the program's loading of the slot, no fixes.
-    // What was typed into the slot shown so far is its input before another is shown.
-    if (m_shownSlot != number)
-        m_desk->cycle().KeepInputs(m_shownSlot);
-    m_shownSlot = number;
-    const TargetSlot &slot = m_desk->state().Slots[number];
-    const TickCycle::ProgramWriteScope programWrites = m_desk->cycle().ProgramWrites();
-    // The entries this loading starts re-fix a target where it stands; a slot without one stays
-    // without.
-    const TickCycle::SelectionLoad loading(m_desk->cycle());
-    writeField("LabeledEdit9", RealText(slot.TargetCourse));
-    writeField("LabeledEdit1", RealText(RoundHalfEven(slot.TargetSpeed)));
-    writeField("LabeledEdit4", RealText(slot.TargetNumber));
-    // Relative motion is computed for a target only.
-    writeField("LabeledEdit2", slot.IsTarget ? RealText(RoundHalfEven(slot.RelSpeed)) : NoValue);
-    writeField("LabeledEdit3", slot.IsTarget ? RealText(slot.RelCourse) : NoValue);
-    writeField("LabeledEdit18", RealText(RadiansToDegrees(slot.LeadCorrection)));
-    writeField("LabeledEdit7", RealText(slot.AcousticBearing));
-    writeField("LabeledEdit8", WholeText(slot.DistancePx / 2));
-    writeField("LabeledEdit16", WholeText(PxToInputMetres(slot.WakeLengthPx)));
-    spin("SpinEdit1")->setValue(RoundToInt32(slot.ThetaSet));
-    spin("SpinEdit3")->setValue(RoundToInt32(PxToInputMetres(slot.DeltaEtPx)));
-    emit slotSelected();
+    // The operator's choice is the desk's command (wireJournal); a change by the program shows
+    // the slot at once.
+    if (!m_spinEdit2->operatorEditing())
+        ShowSlot(*m_desk, selectedSlot());
 }
 
 void TForm1::LabeledEdit4Change()

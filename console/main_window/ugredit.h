@@ -67,7 +67,6 @@ public:
     void setAnalysisWindow(QWidget *analysis)
     {
         m_analysisWindow = analysis;
-        wireAnalysisJournal();
         m_startUp.controls = captureControls(); // its settings belong to the start-up state
     }
 
@@ -176,7 +175,6 @@ private:
     std::optional<QString> checkControls(ControlStates &controls, bool newerMinor) const;
     void applySession(const SessionData &session);
     void wireJournal();
-    void wireAnalysisJournal();
     void journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons);
 
     void buildControls(QWidget *client);
@@ -234,7 +232,6 @@ private:
     std::array<UpDown *, 4> m_heldSteppers {};
     std::optional<std::size_t> m_heldStepper; // index into m_heldSteppers while one is pressed
     int m_holdTicks = 0;
-    int m_shownSlot = 1; // the slot whose inputs the fields show
     bool m_motionBeforeClick = true; // target motion when a radio button was pressed
     QAction *m_undoAction = nullptr;
     QAction *m_redoAction = nullptr;

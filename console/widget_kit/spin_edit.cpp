@@ -8,6 +8,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <limits>
@@ -44,6 +45,7 @@ SpinEdit::SpinEdit(
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::notifyIfTextChanged);
     connect(this, &QSpinBox::textChanged, this, &SpinEdit::notifyIfTextChanged);
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+        const QScopedValueRollback editing(m_operatorEditing, true);
         // The text shown before the keystroke, whether or not the field has noted the new one.
         const QString before = text() == m_shownText ? m_previousText : m_shownText;
         emit operatorTyped(text());
@@ -87,6 +89,7 @@ void SpinEdit::fixup(QString &input) const
 
 void SpinEdit::stepBy(int steps)
 {
+    const QScopedValueRollback editing(m_operatorEditing, true);
     const int before = typedValue();
     emit operatorStepped(steps);
     QSpinBox::stepBy(steps);
@@ -114,6 +117,7 @@ void SpinEdit::focusInEvent(QFocusEvent *event)
 
 void SpinEdit::focusOutEvent(QFocusEvent *event)
 {
+    const QScopedValueRollback editing(m_operatorEditing, true);
     const QString typed = text();
     QSpinBox::focusOutEvent(event);
     if (text() != typed)

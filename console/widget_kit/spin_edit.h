@@ -30,6 +30,9 @@ public:
 
     // Replaces the text the way typing does: through the validator, with the same notifications.
     void typeText(const QString &text);
+    // Whether an operator's change (a step, typing, the correction when the field loses focus)
+    // is under way: a change of the text now is the operator's.
+    bool operatorEditing() const { return m_operatorEditing; }
 
 signals:
     void fieldTextChanged();
@@ -56,6 +59,7 @@ private:
     bool m_acceptsOutOfRange = false;
     QString m_shownText;
     QString m_previousText; // the text shown before m_shownText
+    bool m_operatorEditing = false;
 };
 
 } // namespace varmet

@@ -84,7 +84,15 @@ int UpDown::stepped(int value, int steps) const
 
 void UpDown::stepBy(int steps)
 {
-    m_associate->setText(QString::number(steppedBy(currentValue(), steps, m_singleIncrement)));
+    write(std::nullopt, steps, steppedBy(currentValue(), steps, m_singleIncrement));
+}
+
+void UpDown::write(std::optional<Operation> operation, int steps, int value)
+{
+    if (stepTo)
+        stepTo(operation, steps, value);
+    else
+        m_associate->setText(QString::number(value));
 }
 
 int UpDown::steppedBy(int value, int steps, int increment) const
@@ -114,9 +122,10 @@ int UpDown::currentValue() const
     return static_cast<int>(std::clamp<long double>(value, -reach, reach));
 }
 
-void UpDown::step(Direction direction)
+void UpDown::step(Direction direction, Operation operation)
 {
-    m_associate->setText(QString::number(stepped(currentValue(), static_cast<int>(direction))));
+    const int steps = static_cast<int>(direction);
+    write(operation, steps, stepped(currentValue(), steps));
 }
 
 void UpDown::press(Direction direction)
@@ -124,7 +133,7 @@ void UpDown::press(Direction direction)
     m_held = direction;
     emit operated(Operation::Press, direction);
     emit pressed();
-    step(direction);
+    step(direction, Operation::Press);
 }
 
 void UpDown::repeat()
@@ -132,7 +141,7 @@ void UpDown::repeat()
     if (!m_held)
         return;
     emit operated(Operation::Repeat, *m_held);
-    step(*m_held);
+    step(*m_held, Operation::Repeat);
 }
 
 void UpDown::release()

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QToolButton;
@@ -52,6 +53,11 @@ public:
 
     enum class Operation { Press, Repeat, Release };
 
+    // Where a step goes: by default the field's text becomes `value`; a plot that takes every
+    // step as an action of its own sets this instead. `steps`: signed single steps; the
+    // operation is that of the arrows, none for the keys' steps.
+    std::function<void(std::optional<Operation> operation, int steps, int value)> stepTo;
+
 signals:
     void pressed();
     void released();
@@ -66,7 +72,8 @@ private:
     QToolButton *makeButton(Direction direction);
     int currentValue() const;
     int steppedBy(int value, int steps, int increment) const;
-    void step(Direction direction);
+    void step(Direction direction, Operation operation);
+    void write(std::optional<Operation> operation, int steps, int value);
 
     LabeledEdit *m_associate;
     int m_minimum;

@@ -302,6 +302,56 @@ TEST_F(ConsoleTest, FixButtonsSwitchesAndSpinFieldsGoThroughTheDesk)
     EXPECT_TRUE(form->journal().text().endsWith("undo\nundo\nundo\nundo\n"));
 }
 
+// The arrows, the keys of a field and "Номер п/п" are the desk's actions: each undoable, a held
+// arrow as one, journalled as the driver replays them (the keys' steps were once not journalled
+// at all, so a replay lost them).
+TEST_F(ConsoleTest, ArrowsKeysAndTheSlotNumberGoThroughTheDesk)
+{
+    LabeledEdit *bearing = edit("LabeledEdit7");
+    bearing->setFocus();
+    QTest::keyClick(bearing, Qt::Key_Up);
+    QTest::keyClick(bearing, Qt::Key_Up);
+    QTest::keyClick(bearing, Qt::Key_PageDown);
+    EXPECT_EQ(bearing->text(), "357");
+    EXPECT_TRUE(
+        form->journal().text().endsWith("step LabeledEdit7 up 2\nstep LabeledEdit7 down 5\n"));
+    UpDown *arrows = upDown("UpDown7");
+    arrows->press(UpDown::Direction::Up);
+    arrows->repeat();
+    arrows->repeat();
+    arrows->release();
+    EXPECT_EQ(bearing->text(), "0");
+    EXPECT_TRUE(form->journal().text().endsWith(
+        "press LabeledEdit7 up\nrepeat LabeledEdit7 2\nrelease LabeledEdit7\n"));
+    spin("SpinEdit2")->stepUp();
+    EXPECT_EQ(form->desk().undoText(), QStringLiteral("выбор цели 2"));
+    EXPECT_EQ(text("LabeledEdit7"), "0");
+    form->UndoActionClick(); // slot 1 shown again
+    EXPECT_EQ(spin("SpinEdit2")->value(), 1);
+    EXPECT_EQ(text("LabeledEdit4"), "1");
+    EXPECT_EQ(text("LabeledEdit7"), "0");
+    form->UndoActionClick(); // the held arrow
+    EXPECT_EQ(bearing->text(), "357");
+    form->UndoActionClick(); // the keys, as one action within the second
+    EXPECT_EQ(bearing->text(), "0");
+    EXPECT_FALSE(form->desk().undoStack().canUndo());
+
+    // A number typed that addresses no slot is no action to undo; undo shows the slot shown
+    // before, whatever the field held in between.
+    SpinEdit *slot = spin("SpinEdit2");
+    slot->typeText("3");
+    slot->typeText("12");
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(slot, &focusOut);
+    EXPECT_EQ(slot->value(), 5);
+    EXPECT_EQ(form->desk().undoText(), QStringLiteral("выбор цели 5"));
+    form->UndoActionClick();
+    EXPECT_EQ(slot->value(), 3);
+    form->UndoActionClick();
+    EXPECT_EQ(slot->value(), 1);
+    EXPECT_FALSE(form->desk().undoStack().canUndo());
+}
+
 // No key works two actions of the window, its menus or docks: Qt fires neither of a pair bound to
 // the same key (F6 once stood for both "Замер пеленга" and "Пауза").
 TEST(Shortcuts, NoTwoActionsOfTheMainWindowShareAKey)

@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include <sys/stat.h>
@@ -133,7 +134,8 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
 // The operator's actions through the desk's door replay as they were done: typed, repeated and
 // held entries, "Замер" (key and buttons), slot switches within a second, a deleted fix, a new
 // leg, an applied fit, a cleared log, "оценка", the switches and spin fields, undo in the same
-// second and later, redo.
+// second and later, redo; held arrows, slots chosen within a second, the σ and "Рассчитать", with
+// undo and redo of them.
 TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
 {
     Program recorded;
@@ -148,7 +150,13 @@ TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
         "2\nclearlog\nundo\ntick 4\n"
         "check CheckBox1 on\nselect RadioButton2\ntick 3\nstep SpinEdit1 up 2\ntype SpinEdit3 200\n"
         "undo\ntick 2\nundo\nselect RadioButton1\nclick ButtonFixDistance\nclick ButtonFixBearing\n"
-        "estimate 9 on\ntick 2\nundo\nredo\ntick 1\nfixes"));
+        "estimate 9 on\ntick 2\nundo\nredo\ntick 1\n"
+        // Held arrows undone and redone, slots chosen within a second, the σ and "Рассчитать".
+        "press LabeledEdit8 down\nholdtick 3\nrepeat LabeledEdit8 4\nrelease LabeledEdit8\n"
+        "undo\nredo\ntick 1\npress LabeledEdit7 up\nrepeat LabeledEdit7 2\nrelease "
+        "LabeledEdit7\nundo\ntick 3\nstep SpinEdit2 up\nenter LabeledEdit9 45\nstep SpinEdit2 "
+        "up\nstep SpinEdit2 down 2\nundo\nundo\ntick 2\nredo\ntype SpinEdit2 1\nsigma 2 5\n"
+        "sigma 2 3\nsolve\ntick 1\nundo\nundo\ntick 2\nredo\nredo\nsolve\nfixes"));
     const QString journal = recorded.windows.form.journal().text();
     EXPECT_TRUE(journal.contains(
         "\ndeletefix 3\nnewleg\nenter LabeledEdit7 70\nundo\ntick 5\nundo\ntick 10\n"));
@@ -156,7 +164,11 @@ TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
     EXPECT_TRUE(journal.contains("\nstep SpinEdit1 up 2\ntype SpinEdit3 200\nundo\ntick 2\nundo\n"
                                  "select RadioButton1\nfix LabeledEdit8\nfix LabeledEdit7\n"
                                  "estimate 9 on\ntick 2\nundo\nredo\n"));
-    EXPECT_GE(recorded.output.size(), 6);
+    EXPECT_TRUE(
+        journal.contains("\nstep SpinEdit2 up\nenter LabeledEdit9 45\nstep SpinEdit2 up\n"
+                         "step SpinEdit2 down 2\nundo\nundo\ntick 2\nredo\ntype SpinEdit2 1\n"
+                         "sigma 2 3\nsolve\ntick 1\nundo\nundo\n"));
+    EXPECT_GE(recorded.output.size(), 10);
 
     Program replayed;
     replayed.run(journal + QStringLiteral("fixes"));
@@ -314,8 +326,7 @@ const Damage Damages[] = {
     {"ExerciseInsideTooLarge",
         [](const QByteArray &b) {
             return Replace(b, "\"state\": null",
-                "\"state\": {\"source\": \"" + QByteArray((1 << 20) + 3, ' ').toBase64()
-                    + "\"}");
+                "\"state\": {\"source\": \"" + QByteArray((1 << 20) + 3, ' ').toBase64() + "\"}");
         },
         "«source»: файл учения больше 1048576 байт"},
     {"NameGivenTwice",
@@ -557,6 +568,65 @@ TEST(SessionVersions, AnInputTheFileLacksTakesItsDefaultAndANewerMinorsInputIsPa
     EXPECT_EQ(opened.at("CheckBox1.down"), atStart.at("CheckBox1.down"));
     EXPECT_EQ(opened.at("LabeledEdit7"), "40");
     EXPECT_FALSE(opened.contains("Dial7"));
+}
+
+// The situation's danger limit and the flow of time are kept as typed values: saved and opened
+// again as they were; a file without them (written before they were kept) opens at 5 cables, ×1,
+// running; values out of reach are refused.
+TEST(SessionVersions, TheDangerLimitAndTheFlowOfTimeAreKeptAndDefaultWhereAFileLacksThem)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("w.vsession");
+    Program saved;
+    saved.run("situation limit 7.5\nspeed 5\npause\ntick 2");
+    ASSERT_FALSE(saved.windows.form.saveSession(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    const QJsonObject values = document["inputs"].toObject()["values"].toObject();
+    EXPECT_EQ(values["DangerLimit"], QJsonValue(7.5));
+    EXPECT_EQ(values["TimeSpeed"], QJsonValue(5));
+    EXPECT_EQ(values["MPause.down"], QJsonValue(true));
+
+    Program opened;
+    ASSERT_FALSE(opened.windows.form.openSession(path));
+    EXPECT_EQ(opened.windows.situation.dangerLimit(), 7.5L);
+    EXPECT_EQ(opened.windows.time.speed(), 5);
+    EXPECT_TRUE(opened.windows.time.paused());
+    EXPECT_FALSE(opened.windows.form.hasUnsavedChanges());
+    ExpectSameSession(saved, opened, true);
+    opened.run("resume\nspeed 2");
+    EXPECT_TRUE(opened.windows.form.hasUnsavedChanges());
+    EXPECT_TRUE(opened.windows.form.journal().text().endsWith("resume\nspeed 2\n"));
+
+    const auto writeWith = [&](const std::function<void(QJsonObject &)> &change) {
+        QJsonObject damaged = document;
+        QJsonObject inputs = damaged["inputs"].toObject();
+        QJsonObject v = inputs["values"].toObject();
+        change(v);
+        inputs["values"] = v;
+        damaged["inputs"] = inputs;
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(damaged).toJson());
+        file.close();
+    };
+    writeWith([](QJsonObject &v) {
+        for (const char *name : {"DangerLimit", "TimeSpeed", "MPause.down"})
+            v.remove(name);
+    });
+    ASSERT_FALSE(opened.windows.form.openSession(path));
+    EXPECT_EQ(opened.windows.situation.dangerLimit(), 5.0L);
+    EXPECT_EQ(opened.windows.time.speed(), 1);
+    EXPECT_FALSE(opened.windows.time.paused());
+
+    writeWith([](QJsonObject &v) { v["TimeSpeed"] = 3; });
+    const auto refusal = opened.windows.form.openSession(path);
+    ASSERT_TRUE(refusal);
+    EXPECT_TRUE(refusal->contains("«TimeSpeed»")) << refusal->toStdString();
+    writeWith([](QJsonObject &v) { v["DangerLimit"] = 0; });
+    EXPECT_TRUE(opened.windows.form.openSession(path));
+    EXPECT_EQ(opened.windows.time.speed(), 1); // a refused file changed nothing
 }
 
 // ---- Closing asks "Сохранить изменения?" only after a change since the last save.

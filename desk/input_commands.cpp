@@ -1,0 +1,419 @@
+#include "input_commands.h"
+
+#include "desk.h"
+#include "field_words.h"
+
+#include "session/journal.h"
+
+#include "model/number_text.h"
+#include "model/numeric.h"
+#include "model/units.h"
+
+#include <cstdlib>
+
+namespace varmet {
+namespace {
+
+// Undo items that merge with the one before them (QUndoCommand::id()).
+enum MergeId { StepId = 1701, SelectId, SigmaId, DangerId };
+
+QString Way(int steps)
+{
+    return steps > 0 ? QStringLiteral("up") : QStringLiteral("down");
+}
+
+} // namespace
+
+// ---- Arrows and keys --------------------------------------------------------------------------
+
+StepField::StepField(Desk &desk, Control field, Motion motion, int steps, int value)
+    : DeskCommand(desk)
+    , m_field(field)
+    , m_motion(motion)
+    , m_steps(steps)
+    , m_value(value)
+{
+    name();
+}
+
+void StepField::name()
+{
+    setText(FieldValueWords(m_field, QString::number(m_value), m_desk.selectedSlot()));
+}
+
+QString StepField::scriptLine() const
+{
+    const QLatin1String field(objectName(m_field));
+    switch (m_motion) {
+    case Motion::Press:
+        return QStringLiteral("press %1 %2").arg(field, Way(m_steps));
+    case Motion::Repeat:
+        return QStringLiteral("repeat %1").arg(field);
+    case Motion::Keys:
+        break;
+    }
+    return QStringLiteral("step %1 %2").arg(field, Way(m_steps));
+}
+
+void StepField::record(Journal &journal) const
+{
+    switch (m_motion) {
+    case Motion::Press:
+        journal.action(scriptLine()); // its release right after makes it "step"
+        return;
+    case Motion::Repeat:
+        journal.repeatable(scriptLine());
+        return;
+    case Motion::Keys:
+        for (int i = std::abs(m_steps); i > 0; --i)
+            journal.repeatable(scriptLine());
+        return;
+    }
+}
+
+int StepField::id() const
+{
+    return StepId;
+}
+
+bool StepField::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const StepField *>(other);
+    if (!later || later->m_field != m_field)
+        return false;
+    // The repeats of a held arrow join its press; key steps join those of the same second.
+    const bool held = later->m_motion == Motion::Repeat && m_motion != Motion::Keys;
+    const bool keys
+        = later->m_motion == Motion::Keys && m_motion == Motion::Keys && later->m_tick == m_tick;
+    if (!held && !keys)
+        return false;
+    m_value = later->m_value;
+    m_steps += later->m_steps;
+    name();
+    noteFixesMade();
+    return true;
+}
+
+void StepField::apply()
+{
+    ConsolePort &fields = m_desk.fields();
+    m_previous = fields.text(m_field);
+    const QString text = QString::number(m_value);
+    // A step at the end of a range changes nothing: no undo item (its line stays in the journal).
+    if (!m_applied && text == m_previous)
+        setObsolete(true);
+    m_applied = true;
+    fields.setText(m_field, text);
+}
+
+void StepField::revertLater()
+{
+    {
+        const TickCycle::ProgramWriteScope programWrites = m_desk.cycle().ProgramWrites();
+        m_desk.fields().setText(m_field, m_previous);
+    }
+    removeFixesMade();
+}
+
+QString StepField::laterNote() const
+{
+    return QStringLiteral("ввести прежнее %1, замер убрать").arg(m_previous);
+}
+
+// ---- "Номер п/п" ------------------------------------------------------------------------------
+
+SelectSlot *SelectSlot::stepped(Desk &desk, int number, int steps, std::optional<int> before)
+{
+    return new SelectSlot(desk, number, steps, {}, before);
+}
+
+SelectSlot *SelectSlot::typed(
+    Desk &desk, int number, const QString &text, std::optional<int> before)
+{
+    return new SelectSlot(desk, number, 0, text, before);
+}
+
+SelectSlot::SelectSlot(
+    Desk &desk, int number, int steps, const QString &typed, std::optional<int> before)
+    : DeskCommand(desk)
+    , m_number(number)
+    , m_steps(steps)
+    , m_typed(typed)
+    , m_spinBefore(before)
+{
+    setText(QStringLiteral("выбор цели %1").arg(number));
+}
+
+QString SelectSlot::scriptLine() const
+{
+    if (m_steps == 0)
+        return QStringLiteral("type SpinEdit2 %1").arg(m_typed).trimmed();
+    return QStringLiteral("step SpinEdit2 %1").arg(Way(m_steps));
+}
+
+void SelectSlot::record(Journal &journal) const
+{
+    if (m_steps == 0) {
+        journal.action(scriptLine());
+        return;
+    }
+    for (int i = std::abs(m_steps); i > 0; --i)
+        journal.repeatable(scriptLine());
+}
+
+int SelectSlot::id() const
+{
+    return SelectId; // never merges: only so that a selection changing nothing leaves no item
+}
+
+void SelectSlot::apply()
+{
+    const ConsolePort &fields = m_desk.fields();
+    // What "Номер п/п" held before: the console's field has already changed when it asks.
+    const int before
+        = !m_applied && m_spinBefore ? *m_spinBefore : fields.spinValue(Control::SpinEdit2);
+    if (!m_applied) {
+        m_shownBefore = m_desk.shownSlot();
+        // A choice that shows no other slot (the same one, or a number being typed that
+        // addresses none) leaves no undo item; its line stays in the journal.
+        if (m_shownBefore == m_number || !TargetSlots::Contains(m_number))
+            setObsolete(true);
+    }
+    m_applied = true;
+    // The fields are loaded whenever the text changed: a step at the end of the range changes
+    // nothing, a typed text always changed (it may have addressed no slot for a while). A window
+    // shows the slot as its field changes; then it is not loaded twice.
+    if (!setField(m_number) && (m_steps == 0 || before != m_number))
+        ShowSlot(m_desk, m_number);
+}
+
+void SelectSlot::revertLater()
+{
+    if (!setField(m_shownBefore))
+        ShowSlot(m_desk, m_shownBefore);
+}
+
+bool SelectSlot::setField(int number)
+{
+    const int shown = m_desk.shownSlot();
+    m_desk.fields().setSpinValue(Control::SpinEdit2, number);
+    return m_desk.shownSlot() != shown;
+}
+
+// ---- The bearing analysis ---------------------------------------------------------------------
+
+namespace {
+
+// "1.0", "0.05": as the σ boxes show it, without trailing zeros beyond the first decimal.
+QString SigmaText(double value)
+{
+    QString text = QString::number(value, 'f', 2);
+    if (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+SetSigma::SetSigma(Desk &desk, const FitSigmas &sigmas)
+    : DeskCommand(desk)
+    , m_sigmas(sigmas)
+{
+    name();
+}
+
+void SetSigma::name()
+{
+    const FitSigmas &before = m_previous.value_or(m_desk.analysis().sigmas());
+    QStringList words;
+    if (m_sigmas.bearing != before.bearing)
+        words << QStringLiteral("пеленга %1°").arg(SigmaText(m_sigmas.bearing));
+    if (m_sigmas.distance != before.distance || words.isEmpty())
+        words << QStringLiteral("дистанции %1 кбт").arg(SigmaText(m_sigmas.distance));
+    setText(QStringLiteral("СКО ") + words.join(QStringLiteral(", ")));
+}
+
+QString SetSigma::scriptLine() const
+{
+    return QStringLiteral("sigma %1 %2")
+        .arg(QString::number(m_sigmas.bearing, 'g', 17),
+            QString::number(m_sigmas.distance, 'g', 17));
+}
+
+void SetSigma::record(Journal &journal) const
+{
+    // A change right after the last one (no tick between) replaces its line.
+    journal.setting(QStringLiteral("sigma "), scriptLine());
+}
+
+int SetSigma::id() const
+{
+    return SigmaId;
+}
+
+bool SetSigma::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const SetSigma *>(other);
+    if (!later || later->m_tick != m_tick)
+        return false;
+    m_sigmas = later->m_sigmas;
+    name();
+    // Back where it began: no undo item left.
+    setObsolete(m_previous && *m_previous == m_sigmas);
+    return true;
+}
+
+void SetSigma::apply()
+{
+    if (!m_previous)
+        m_previous = m_desk.analysis().sigmas();
+    if (*m_previous == m_sigmas)
+        setObsolete(true);
+    m_desk.analysis().setSigmas(m_sigmas);
+}
+
+void SetSigma::revertLater()
+{
+    m_desk.analysis().setSigmas(*m_previous);
+}
+
+Solve::Solve(Desk &desk, int slot, SlotFit fit)
+    : DeskCommand(desk)
+    , m_slot(slot)
+    , m_fit(std::move(fit))
+{
+    setText(QStringLiteral("расчет решения цели %1").arg(slot));
+}
+
+QString Solve::scriptLine() const
+{
+    return QStringLiteral("solve");
+}
+
+void Solve::apply()
+{
+    m_previous = m_desk.analysis().fit(m_slot);
+    m_desk.analysis().setFit(m_slot, m_fit);
+}
+
+void Solve::revertLater()
+{
+    m_desk.analysis().setFit(m_slot, m_previous);
+}
+
+// ---- The situation and the flow of time ---------------------------------------------------------
+
+SetDangerLimit::SetDangerLimit(Desk &desk, double cables)
+    : DeskCommand(desk)
+    , m_cables(cables)
+{
+    setText(QStringLiteral("опасная дистанция %1 кбт").arg(QString::number(cables, 'f', 1)));
+}
+
+QString SetDangerLimit::scriptLine() const
+{
+    return QStringLiteral("situation limit %1").arg(QString::number(m_cables, 'f', 1));
+}
+
+void SetDangerLimit::record(Journal &journal) const
+{
+    journal.setting(QStringLiteral("situation limit"), scriptLine());
+}
+
+int SetDangerLimit::id() const
+{
+    return DangerId;
+}
+
+bool SetDangerLimit::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const SetDangerLimit *>(other);
+    if (!later || later->m_tick != m_tick)
+        return false;
+    m_cables = later->m_cables;
+    setText(later->text());
+    setObsolete(m_previous && *m_previous == m_cables);
+    return true;
+}
+
+void SetDangerLimit::apply()
+{
+    WorkSettings &work = m_desk.work();
+    if (!m_previous)
+        m_previous = work.dangerLimit();
+    if (*m_previous == m_cables)
+        setObsolete(true);
+    work.setDangerLimit(m_cables);
+}
+
+void SetDangerLimit::revertLater()
+{
+    m_desk.work().setDangerLimit(*m_previous);
+}
+
+SetTimeFlow *SetTimeFlow::speed(Desk &desk, int speed)
+{
+    return new SetTimeFlow(desk, speed, std::nullopt);
+}
+
+SetTimeFlow *SetTimeFlow::pause(Desk &desk, bool paused)
+{
+    return new SetTimeFlow(desk, std::nullopt, paused);
+}
+
+SetTimeFlow::SetTimeFlow(Desk &desk, std::optional<int> speed, std::optional<bool> paused)
+    : DeskCommand(desk)
+    , m_speed(speed)
+    , m_paused(paused)
+{ }
+
+QString SetTimeFlow::scriptLine() const
+{
+    if (m_speed)
+        return QStringLiteral("speed %1").arg(*m_speed);
+    return *m_paused ? QStringLiteral("pause") : QStringLiteral("resume");
+}
+
+void SetTimeFlow::apply()
+{
+    if (m_speed)
+        m_desk.work().setSpeed(*m_speed);
+    else
+        m_desk.work().setPaused(*m_paused);
+}
+
+void ShowSlot(Desk &desk, int number)
+{
+    if (!TargetSlots::Contains(number))
+        return; // a number being typed addresses no slot until it is back in range
+    TickCycle &cycle = desk.cycle();
+    // What was typed into the slot shown so far is its input before another is shown.
+    if (desk.shownSlot() != number)
+        cycle.KeepInputs(desk.shownSlot());
+    desk.setShownSlot(number);
+    const TargetSlot &slot = desk.state().Slots[number];
+    // Each write may run its field's entry: the entries of this loading are the program's, no
+    // fixes, and move no target.
+    const TickCycle::ProgramWriteScope programWrites = cycle.ProgramWrites();
+    const TickCycle::SelectionLoad loading(cycle);
+    ConsolePort &fields = desk.fields();
+    const auto write = [&fields](Control field, const std::string &text) {
+        fields.setText(field, QString::fromStdString(text));
+    };
+    static const std::string NoValue = "—";
+    write(Control::LabeledEdit9, RealText(slot.TargetCourse));
+    write(Control::LabeledEdit1, RealText(RoundHalfEven(slot.TargetSpeed)));
+    emit desk.showingSlot(number);
+    // Relative motion is computed for a target only.
+    write(Control::LabeledEdit2, slot.IsTarget ? RealText(RoundHalfEven(slot.RelSpeed)) : NoValue);
+    write(Control::LabeledEdit3, slot.IsTarget ? RealText(slot.RelCourse) : NoValue);
+    write(Control::LabeledEdit18, RealText(RadiansToDegrees(slot.LeadCorrection)));
+    write(Control::LabeledEdit7, RealText(slot.AcousticBearing));
+    write(Control::LabeledEdit8, WholeText(slot.DistancePx / 2));
+    write(Control::LabeledEdit16, WholeText(PxToInputMetres(slot.WakeLengthPx)));
+    fields.setSpinValue(Control::SpinEdit1, RoundToInt32(slot.ThetaSet));
+    fields.setSpinValue(Control::SpinEdit3, RoundToInt32(PxToInputMetres(slot.DeltaEtPx)));
+    emit desk.slotShown(number);
+}
+
+} // namespace varmet
