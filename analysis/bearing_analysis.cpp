@@ -59,6 +59,8 @@ constexpr Tolerance Polish {100, 1e-15L, 1e-13L};
 // The two-leg fits start at the one-leg optimum, near their own.
 constexpr Tolerance TwoLegSearch {20, 1e-9L, 0};
 constexpr std::size_t TwoLegParameters = 6;
+// How far about the first-order estimate of the new leg (seconds) the two-leg fits look.
+constexpr std::int32_t NewLegNeighbourhood = 60;
 
 template<typename Real>
 Real Fold(Real degrees)
@@ -433,10 +435,10 @@ public:
 
     // The generalised likelihood ratio of one change of velocity against none: the most the
     // two-leg fit saves over the splits between two fixes with two report times or more on either
-    // side whose new leg starts within `window` seconds of the latest fix, and the tick of the
-    // first fix after the best split. Absent with too few fixes.
+    // side whose first fix after the split lies between `from` and `to`, and that fix's tick.
+    // Absent with too few fixes.
     std::optional<std::pair<long double, std::int32_t>> MostTwoLegSaving(
-        const Minimum &minimum, std::int32_t window) const
+        const Minimum &minimum, long double from, long double to) const
     {
         std::vector<std::int32_t> ticks = m_ticks;
         std::sort(ticks.begin(), ticks.end());
@@ -446,7 +448,7 @@ public:
         const Vector<double> start = minimum.X.cast<double>();
         std::optional<std::pair<long double, std::int32_t>> best;
         for (std::size_t first = 2; first + 2 <= ticks.size(); ++first) {
-            if (ticks[first] < ticks.back() - window)
+            if (ticks[first] < from || ticks[first] > to)
                 continue;
             const long double split = (ticks[first - 1] + ticks[first]) / 2.0L;
             const long double saving = m_quick.TwoLegSaving(start, TauOf(split), TwoLegSearch);
@@ -490,12 +492,22 @@ public:
         test.Freedom = rows.size() > Parameters ? rows.size() - Parameters : 0;
         if (test.Freedom > 0)
             test.ChiSquareLimit = ChiSquareLimit(ManoeuvreTest::FalseAlarm, test.Freedom);
-        if (const std::optional<std::size_t> first = BestSplit(rows))
-            test.NewLegTick = m_ticks[*first];
-        if (const auto twoLeg = MostTwoLegSaving(minimum, settings.TwoLegWindow)) {
+        const std::int32_t latest = *std::max_element(m_ticks.begin(), m_ticks.end());
+        const auto twoLeg = MostTwoLegSaving(minimum, latest - settings.TwoLegWindow, latest);
+        if (twoLeg) {
             test.TwoLegSaving = twoLeg->first;
             test.TwoLegLimit = settings.TwoLegLimit;
-            test.TwoLegNewLegTick = twoLeg->second;
+        }
+        // The new leg where the two-leg fits place it best: among the splits of the window and
+        // those about the first-order estimate, which looks over all fixes.
+        auto place = twoLeg;
+        if (const std::optional<std::size_t> first = BestSplit(rows)) {
+            const std::int32_t estimate = m_ticks[*first];
+            const auto near = MostTwoLegSaving(
+                minimum, estimate - NewLegNeighbourhood, estimate + NewLegNeighbourhood);
+            if (near && (!place || near->first > place->first))
+                place = near;
+            test.NewLegTick = place ? place->second : estimate;
         }
         return test;
     }

@@ -141,7 +141,6 @@ struct ManoeuvreTest
     // FitSettings::TwoLegWindow (σ²), and the limit it is held to; both 0 with too few fixes.
     long double TwoLegSaving = 0;
     long double TwoLegLimit = 0;
-    std::optional<std::int32_t> TwoLegNewLegTick; // the first fix after the best split
 
     bool ChiSquareFires() const { return Freedom > 0 && ChiSquare > ChiSquareLimit; }
     bool CusumFires() const { return Cusum > CusumLimit; }

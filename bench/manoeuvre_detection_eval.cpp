@@ -17,8 +17,8 @@
 //                            ratios with the true moment of the zig and with the true motion,
 //                            against their own 2 % limits simulated with DRAWS noise draws
 //     EVAL_VERBOSE=1         a line per straight run with false warnings
-//     EVAL_SOLVES=1          a line (on stderr) per straight-run solve only the two-leg test warns on
-//     EVAL_ONLY=N            run only the N-th encounter of the seed
+//     EVAL_SOLVES=1          a line (on stderr) per straight-run solve only the two-leg test warns
+//     on EVAL_ONLY=N            run only the N-th encounter of the seed
 
 #include "encounters.h"
 
@@ -40,7 +40,6 @@ struct Outcome
     std::optional<std::int32_t> ChiSquare;
     std::optional<std::int32_t> TwoLeg;
     std::optional<std::int32_t> SplitError; // estimated new leg minus the zig, at the warning
-    std::optional<std::int32_t> TwoLegSplitError; // the same, of the best two-leg fit
     // At the last solve: the one-leg χ², the part of it the noise alone makes (the truth's
     // residuals), and its limit; what is left is all the zig shows.
     long double LastChiSquare = 0;
@@ -97,8 +96,6 @@ Outcome Run(const Encounter &e, std::uint64_t noiseSeed)
                 outcome.Warned = tick - *e.ZigTick;
                 if (test.NewLegTick)
                     outcome.SplitError = *test.NewLegTick - *e.ZigTick;
-                if (test.TwoLegNewLegTick)
-                    outcome.TwoLegSplitError = *test.TwoLegNewLegTick - *e.ZigTick;
             }
             if (chi && !outcome.ChiSquare)
                 outcome.ChiSquare = tick - *e.ZigTick;
@@ -117,7 +114,7 @@ Outcome Run(const Encounter &e, std::uint64_t noiseSeed)
                     "run %d solve tick %d own-turn %d fixes %zu saving %.1f split %d chi %.1f/%zu "
                     "dist %.1f\n",
                     CurrentRun, tick, e.OwnTurnTick, log.Fixes().size(),
-                    static_cast<double>(test.TwoLegSaving), test.TwoLegNewLegTick.value_or(-1),
+                    static_cast<double>(test.TwoLegSaving), test.NewLegTick.value_or(-1),
                     static_cast<double>(test.ChiSquare), test.Freedom,
                     static_cast<double>(
                         SeaDistance(e.Own.PositionAt(tick), sonar.Truth().PositionAt(tick))));
@@ -310,7 +307,6 @@ int main(int argc, char **argv)
     std::vector<std::int32_t> chi;
     std::vector<std::int32_t> lag; // warning minus χ² alone, where both fired
     std::vector<std::int32_t> split; // |estimated new leg - zig| at the warning
-    std::vector<std::int32_t> twoLegSplit;
     struct Miss
     {
         Encounter E;
@@ -352,8 +348,6 @@ int main(int argc, char **argv)
                 o.ChiSquare ? chi.push_back(*o.ChiSquare) : void(++chiMissed);
                 if (o.SplitError)
                     split.push_back(std::abs(*o.SplitError));
-                if (o.TwoLegSplitError)
-                    twoLegSplit.push_back(std::abs(*o.TwoLegSplitError));
                 if (o.Warned && o.ChiSquare)
                     lag.push_back(*o.Warned - *o.ChiSquare);
                 if (o.TwoLeg && o.Warned && *o.TwoLeg == *o.Warned
@@ -406,9 +400,8 @@ int main(int argc, char **argv)
         static_cast<double>(Median(chi)), chiMissed, allZigs);
     std::printf(
         "warning minus chi-square alone: median %.0f s\n", static_cast<double>(Median(lag)));
-    std::printf("estimated manoeuvre time at the warning: median error %.0f s (the best "
-                "two-leg fit's split: %.0f s)\n",
-        static_cast<double>(Median(split)), static_cast<double>(Median(twoLegSplit)));
+    std::printf("estimated manoeuvre time at the warning: median error %.0f s\n",
+        static_cast<double>(Median(split)));
     std::printf("false warnings: %d of %d straight-run solves (%.2f %%), chi-square alone %d, "
                 "chi-square or sum %d; before the zig %d of %d (%.2f %%)\n",
         falseWarnings, straightSolves, 100.0 * falseWarnings / std::max(1, straightSolves),

@@ -259,9 +259,9 @@ TEST(ManoeuvreTest, TwoLegRatioExactOnTwoLegsScaledInSigmaQuietOnStraightRuns)
     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
         const FitAnalysis noisy
             = Analyse(NoisyBearings(zig, own, 1500, seed), own, Crossing, 1500, matched);
-        ASSERT_TRUE(noisy.Manoeuvre && noisy.Manoeuvre->TwoLegNewLegTick);
+        ASSERT_TRUE(noisy.Manoeuvre && noisy.Manoeuvre->NewLegTick);
         EXPECT_TRUE(noisy.Manoeuvre->TwoLegFires());
-        EXPECT_NEAR(*noisy.Manoeuvre->TwoLegNewLegTick, 900, 60);
+        EXPECT_NEAR(*noisy.Manoeuvre->NewLegTick, 900, 60);
     }
 
     // On straight runs a split at a fixed moment saves χ² with two degrees (mean 2) in σ², and
