@@ -103,12 +103,34 @@ void BoardCanvas::restore(const QImage &picture, const CanvasState &state)
     m_visible = m_permanent.copy();
     m_changed = previous | bounds();
     resetState();
+    setState(state);
+}
+
+void BoardCanvas::setState(const CanvasState &state)
+{
     m_penColour = state.penColour;
     m_penWidth = state.penWidth;
     m_penMode = state.penMode;
     m_brushColour = state.brushColour;
     m_brushStyle = state.brushStyle;
     m_position = state.position;
+}
+
+QRgb BoardCanvas::permanentPixel(int x, int y) const
+{
+    const auto *row = reinterpret_cast<const QRgb *>(m_permanent.constScanLine(y));
+    return row[x];
+}
+
+void BoardCanvas::setPermanentPixel(int x, int y, QRgb colour)
+{
+    const auto ux = static_cast<std::size_t>(x);
+    const auto uy = static_cast<std::size_t>(y);
+    colour |= OpaqueBits;
+    pixels(m_permanent)[uy * stride(m_permanent) + ux] = colour;
+    pixels(m_visible)[uy * stride(m_visible) + ux]
+        = colour ^ m_mask[uy * static_cast<std::size_t>(size().width()) + ux];
+    m_changed |= QRect(x, y, 1, 1);
 }
 
 void BoardCanvas::setBrushColor(QRgb colour)

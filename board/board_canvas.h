@@ -68,6 +68,13 @@ public:
     // strokes are laid on afterwards by their owners.
     CanvasState state() const;
     void restore(const QImage &picture, const CanvasState &state);
+    // The pen, brush and position set back to `state`, nothing painted.
+    void setState(const CanvasState &state);
+
+    // One pixel of the permanent content, read and painted anew under the live strokes: for
+    // taking back a drawing exactly, pixel by pixel. (x, y) must lie on the board.
+    QRgb permanentPixel(int x, int y) const;
+    void setPermanentPixel(int x, int y, QRgb colour);
 
     // Pen, brush and position persist between callers.
     void setPenColor(QRgb colour) { m_penColour = colour; }

@@ -35,6 +35,15 @@ public:
     // The undo item's name now: a later undo says what it will do.
     QString undoName() const;
 
+    // Whether the command goes on the undo stack. One that does not is done once and for good,
+    // and says afterwards what it was for the plot: a change, nothing changed (journalled only),
+    // the plot saved, or another plot put in its place (no undo outlives it).
+    virtual bool undoable() const { return true; }
+    enum class Outcome { Changed, Unchanged, Saved, Replaced };
+    virtual Outcome outcome() const { return Outcome::Changed; }
+    // What went wrong, to be told to the operator (a file refused or not written); none: done.
+    virtual std::optional<QString> failure() const { return std::nullopt; }
+
     void redo() final;
     void undo() final;
 
@@ -63,6 +72,7 @@ private:
         Fix fix;
     };
     std::vector<MadeFix> m_made;
+    bool m_recorded = false;
 };
 
 // A value the operator typed into an input field and confirmed (Enter), or a report confirmed

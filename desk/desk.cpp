@@ -23,11 +23,32 @@ Desk::Desk(ConsolePort &fields, QObject *parent)
 
 Desk::~Desk() = default;
 
-void Desk::execute(DeskCommand *command)
+std::optional<QString> Desk::execute(DeskCommand *command)
 {
-    m_undo.push(command); // applies it
-    command->record(m_journal);
+    if (command->undoable()) {
+        m_undo.push(command); // applies and journals it, or merges it into the one before
+        emit changed();
+        return std::nullopt;
+    }
+    const std::unique_ptr<DeskCommand> once(command);
+    const bool changedBefore = hasChanges();
+    once->redo();
+    switch (once->outcome()) {
+    case DeskCommand::Outcome::Changed:
+        break;
+    case DeskCommand::Outcome::Unchanged:
+        if (!changedBefore)
+            markSaved(); // its journal line is no change
+        break;
+    case DeskCommand::Outcome::Saved:
+        markSaved();
+        break;
+    case DeskCommand::Outcome::Replaced:
+        replacePlot();
+        break;
+    }
     emit changed();
+    return once->failure();
 }
 
 bool Desk::undo()

@@ -44,7 +44,9 @@ public:
     QUndoStack &undoStack() { return m_undo; }
 
     // The one door of an operator action (takes it over): applied, journalled, undoable, a change.
-    void execute(DeskCommand *command);
+    // A command that cannot be undone is done once and counted as it says (a save marks the plot
+    // saved, an open or a start replaces it); returns what went wrong with it, for the operator.
+    std::optional<QString> execute(DeskCommand *command);
     // Undo and redo of the last action, themselves journalled ("undo", "redo"); false: none.
     bool undo();
     bool redo();
