@@ -6,6 +6,7 @@
 #include "desk/commands.h"
 #include "desk/desk.h"
 #include "desk/desk_fields.h"
+#include "desk/field_words.h"
 
 #include "board/board.h"
 #include "model/units.h"
@@ -278,6 +279,21 @@ TEST(Files, SessionsAndExercisesAreCountedAsTheyReplaceOrSaveThePlot)
     plot.desk.execute(new EndExercise(plot.desk, [&] { seenAtTheEnd = journalled(); }));
     EXPECT_TRUE(seenAtTheEnd.endsWith("menu MExerciseStop\n"));
     EXPECT_EQ(journalled(), seenAtTheEnd);
+}
+
+// The journal window retells the board's and the files' lines: a stroke once, by its press.
+TEST(OperatorRecord, RetellsTheBoardsAndTheFilesActions)
+{
+    EXPECT_EQ(OperatorRecord(QStringLiteral(
+                  "click SBErase\nmouse down 1 2\nmouse move 3 4\nmouse up 3 4\nclick SBErase\n"
+                  "tick 2\nclick Button2\nclick Button1\nmenu MOpen /карты/район 5.bmp\n"
+                  "menu MSave C:\\work\\plot.png\nmenu N2\nexercise /ex/cross ing.json 77\n"
+                  "menu MExerciseStop\n")),
+        QStringList({"00:00:00 ластик", "00:00:00 стерто ластиком", "00:00:00 ластик",
+            "00:00:02 номер цели нанесен на планшет", "00:00:02 сетка обновлена",
+            "00:00:02 открыт рисунок район 5.bmp", "00:00:02 сохранен рисунок plot.png",
+            "00:00:02 рисунок восстановлен", "00:00:02 начато учение cross ing.json",
+            "00:00:02 учение завершено"}));
 }
 
 } // namespace
