@@ -288,14 +288,30 @@ void Board::restore(const BoardRecord &record)
     m_undoBitmap = record.undoBitmap;
 }
 
+namespace {
+
+// A label far off the board paints nothing that could be seen; the painter's coordinates are
+// plain ints.
+bool LabelOnReach(PixelPoint at)
+{
+    constexpr std::int64_t Far = 1 << 20;
+    return std::llabs(at.x) <= Far && std::llabs(at.y) <= Far;
+}
+
+} // namespace
+
 void Board::drawTargetLabel(const QString &numberText, PixelPoint at)
 {
-    // A label far off the board paints nothing that could be seen; the painter's coordinates
-    // are plain ints.
-    constexpr std::int64_t Far = 1 << 20;
-    if (std::llabs(at.x) > Far || std::llabs(at.y) > Far)
-        return;
-    m_canvas.textOut(
+    if (LabelOnReach(at))
+        m_canvas.textOut(
+            static_cast<int>(at.x), static_cast<int>(at.y), QStringLiteral("№") + numberText);
+}
+
+QRect Board::targetLabelArea(const QString &numberText, PixelPoint at) const
+{
+    if (!LabelOnReach(at))
+        return {};
+    return m_canvas.textArea(
         static_cast<int>(at.x), static_cast<int>(at.y), QStringLiteral("№") + numberText);
 }
 

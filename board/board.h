@@ -98,6 +98,8 @@ public:
 
     // "№" followed by numberText, with its top-left corner at the given point.
     void drawTargetLabel(const QString &numberText, PixelPoint at);
+    // The area it may paint (none far off the board).
+    QRect targetLabelArea(const QString &numberText, PixelPoint at) const;
 
 private:
     void paintGrid();

@@ -226,6 +226,15 @@ void BoardCanvas::textOut(int x, int y, const QString &text)
     recompose(area);
 }
 
+QRect BoardCanvas::textArea(int x, int y, const QString &text) const
+{
+    // The metrics of the picture painted on, as textOut's painter has them.
+    const QFontMetrics metrics(m_font, &m_permanent);
+    const QRect box(x, y, metrics.horizontalAdvance(text), metrics.height());
+    const QPoint baseline(x, y + metrics.ascent());
+    return box.united(metrics.boundingRect(text).translated(baseline)).adjusted(-4, -4, 4, 4);
+}
+
 void BoardCanvas::fillRect(int left, int top, int right, int bottom)
 {
     if (m_brushStyle == BrushStyle::Clear || right <= left || bottom <= top)

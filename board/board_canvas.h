@@ -95,6 +95,8 @@ public:
     // The text with its top-left corner at (x, y) in the canvas font; its box is painted with
     // the brush colour when the brush is solid.
     void textOut(int x, int y, const QString &text);
+    // The area such a text may paint (its box, the glyphs' overhang and a margin).
+    QRect textArea(int x, int y, const QString &text) const;
     // Pixels left <= x < right, top <= y < bottom painted with the brush.
     void fillRect(int left, int top, int right, int bottom);
     // Inverts a dotted one-pixel outline on the border of the rectangle (columns left and

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <cstring>
+
 #include <utility>
 
 namespace varmet {
@@ -32,13 +34,17 @@ void BoardEdit::finish(const BoardCanvas &canvas)
     const QImage before = std::exchange(m_before, QImage());
     if (before.isNull() || canvas.size() != m_board)
         return;
+    // Read through a shared copy: nothing is drawn while it is held.
+    const QImage after = canvas.permanentPicture();
+    const auto width = static_cast<std::size_t>(m_area.width());
     for (int y = m_area.top(); y <= m_area.bottom(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(before.constScanLine(y - m_area.top()));
-        for (int x = m_area.left(); x <= m_area.right(); ++x) {
-            const QRgb was = row[x - m_area.left()];
-            const QRgb is = canvas.permanentPixel(x, y);
-            if (was != is)
-                m_pixels.push_back({x, y, was, is});
+        const auto *was = reinterpret_cast<const QRgb *>(before.constScanLine(y - m_area.top()));
+        const auto *is = reinterpret_cast<const QRgb *>(after.constScanLine(y)) + m_area.left();
+        if (std::memcmp(was, is, width * sizeof(QRgb)) == 0)
+            continue;
+        for (std::size_t i = 0; i < width; ++i) {
+            if (was[i] != is[i])
+                m_pixels.push_back({m_area.left() + static_cast<int>(i), y, was[i], is[i]});
         }
     }
 }
@@ -204,6 +210,11 @@ QString PutLabel::scriptLine() const
 void PutLabel::draw()
 {
     m_desk.board().drawTargetLabel(m_numberText, m_at);
+}
+
+QRect PutLabel::drawnArea() const
+{
+    return m_desk.board().targetLabelArea(m_numberText, m_at);
 }
 
 GridRefresh::GridRefresh(Desk &desk)

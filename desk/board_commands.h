@@ -116,6 +116,7 @@ public:
 
 private:
     void draw() override;
+    QRect drawnArea() const override;
 
     QString m_numberText;
     PixelPoint m_at;
