@@ -67,6 +67,9 @@ private:
 // A drawing on the board as an undoable command: drawn once, then undone and redone as its edit.
 class BoardCommand : public DeskCommand
 {
+public:
+    bool drawsOnly() const override { return true; }
+
 protected:
     explicit BoardCommand(Desk &desk);
     // The drawing itself, done when the command is first done.
@@ -140,6 +143,7 @@ class OpenPicture : public DeskCommand
 public:
     OpenPicture(Desk &desk, const QString &path, const QImage &picture);
     QString scriptLine() const override;
+    bool drawsOnly() const override { return true; }
 
 private:
     void apply() override;
@@ -176,6 +180,7 @@ class SavePicture : public OnceCommand
 public:
     SavePicture(Desk &desk, const QString &path);
     QString scriptLine() const override;
+    bool drawsOnly() const override { return true; }
     Outcome outcome() const override { return Outcome::Unchanged; }
     std::optional<QString> failure() const override { return m_failure; }
 
@@ -194,6 +199,7 @@ public:
     NothingChanged(Desk &desk, const QString &line, std::optional<QString> failure = {});
     QString scriptLine() const override { return m_line; }
     Outcome outcome() const override { return Outcome::Unchanged; }
+    bool drawsOnly() const override { return true; }
     std::optional<QString> failure() const override { return m_failure; }
 
 private:

@@ -43,6 +43,8 @@ public:
     virtual Outcome outcome() const { return Outcome::Changed; }
     // What went wrong, to be told to the operator (a file refused or not written); none: done.
     virtual std::optional<QString> failure() const { return std::nullopt; }
+    // Whether the command changes nothing but the board's picture (the state and the fixes stay).
+    virtual bool drawsOnly() const { return false; }
 
     void redo() final;
     void undo() final;

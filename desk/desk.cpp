@@ -26,8 +26,12 @@ Desk::~Desk() = default;
 std::optional<QString> Desk::execute(DeskCommand *command)
 {
     if (command->undoable()) {
+        const bool drawsOnly = command->drawsOnly();
         m_undo.push(command); // applies and journals it, or merges it into the one before
-        emit changed();
+        if (drawsOnly)
+            emit pictureChanged();
+        else
+            emit changed();
         return std::nullopt;
     }
     const std::unique_ptr<DeskCommand> once(command);
@@ -47,7 +51,10 @@ std::optional<QString> Desk::execute(DeskCommand *command)
         replacePlot();
         break;
     }
-    emit changed();
+    if (once->drawsOnly())
+        emit pictureChanged();
+    else
+        emit changed();
     return once->failure();
 }
 

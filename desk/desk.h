@@ -76,6 +76,9 @@ public:
 signals:
     // After every command, undo and redo: the plot may show something else.
     void changed();
+    // After a command that changed the board's picture alone (an eraser stroke's every part): what
+    // follows the state or the fixes has nothing to do.
+    void pictureChanged();
     // Another plot replaced this one.
     void replaced();
     // A command changed slot `number`'s fixes, or the plot was put back: a fit of it is stale.

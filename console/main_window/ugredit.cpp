@@ -982,6 +982,7 @@ void TForm1::ActionLogClick()
                 showActionLog();
         };
         connect(m_desk.get(), &Desk::changed, m_actionLog, follow);
+        connect(m_desk.get(), &Desk::pictureChanged, m_actionLog, follow);
         connect(this, &TForm1::ticked, m_actionLog, follow);
     }
     showActionLog();

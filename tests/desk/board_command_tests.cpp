@@ -157,7 +157,13 @@ TEST(EraserStroke, IsOneActionUndoneExactlyWheneverTheUndoComes)
     Plot with;
     const QImage before = with.picture();
     const int actions = with.desk.undoStack().count();
+    // What follows the state and the fixes (the analysis window) is not told of each part.
+    int changed = 0, drawn = 0;
+    QObject::connect(&with.desk, &Desk::changed, [&changed] { ++changed; });
+    QObject::connect(&with.desk, &Desk::pictureChanged, [&drawn] { ++drawn; });
     with.erase(with.target(), 6);
+    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(drawn, 8);
     EXPECT_EQ(with.desk.undoStack().count(), actions + 1);
     EXPECT_EQ(with.desk.undoText(), QStringLiteral("ластик"));
     EXPECT_TRUE(with.desk.journal().text().endsWith(
