@@ -97,6 +97,15 @@ void GridRefreshUndone(benchmark::State &bench)
 }
 BENCHMARK(GridRefreshUndone);
 
+// The board's own repaint of the grid, without the door: the most of the cost above.
+void GridRepainted(benchmark::State &bench)
+{
+    PlottedDesk plot;
+    for (auto _ : bench)
+        plot.desk.board().RefreshGrid();
+}
+BENCHMARK(GridRepainted);
+
 } // namespace
 } // namespace varmet
 
