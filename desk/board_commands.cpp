@@ -184,6 +184,8 @@ void EraserStroke::draw()
         break;
     case Part::Release:
         board.Image3MouseUp(true);
+        // It paints nothing: it only ends the stroke it merges into, and is no action alone.
+        setObsolete(true);
         break;
     }
 }

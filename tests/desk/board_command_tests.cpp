@@ -174,6 +174,10 @@ TEST(EraserStroke, IsOneActionUndoneExactlyWheneverTheUndoComes)
                     .arg(static_cast<int>(with.target().y) + 18))));
     const QImage erased = with.picture();
     ASSERT_NE(erased, before);
+    // A release that ends no stroke is journalled, but nothing to undo.
+    with.desk.execute(new EraserStroke(with.desk, EraserStroke::Part::Release, 9, 9));
+    EXPECT_EQ(with.desk.undoStack().count(), actions + 1);
+    EXPECT_TRUE(with.desk.journal().text().endsWith("mouse up 9 9\n"));
 
     with.tick(60); // the target's track goes on over the wiped patches
     without.tick(60);
