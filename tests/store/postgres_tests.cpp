@@ -142,7 +142,8 @@ TEST_F(Postgres, AServerKilledDuringWritesLosesNoRunReportedSaved)
     }
     ASSERT_TRUE(writer.waitForFinished(-1));
     readSaved();
-    EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    EXPECT_EQ(writer.exitCode(), 0)
+        << writer.readAllStandardError().toStdString() << server->diagnosis().toStdString();
     EXPECT_EQ(saved.size(), 60);
 
     auto store = open(admin);

@@ -7,8 +7,10 @@
 #include "store/run_store.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QThread>
 
+#include <chrono>
 #include <cstdio>
 
 using namespace varmet;
@@ -32,9 +34,11 @@ int main(int argc, char **argv)
 
     std::unique_ptr<RunStore> store;
     QString lastFailure;
-    // Until the store answers: a restarting server or a busy file takes its time.
+    // Until the store answers, for up to five minutes: a server restarting after a kill on a busy
+    // machine, or a busy file, takes its time.
     const auto withRetries = [&](const auto &write) {
-        for (int attempt = 0; attempt < 600; ++attempt) {
+        const QDeadlineTimer patience(std::chrono::minutes(5));
+        while (!patience.hasExpired()) {
             if (!store) {
                 auto opened = RunStore::Open(std::get<StoreAddress>(address), password);
                 if (auto *failure = std::get_if<QString>(&opened)) {

@@ -116,6 +116,8 @@ std::optional<QString> TestPostgres::start()
 {
     // A server killed a moment ago may still be letting go of its shared memory: try again.
     for (int attempt = 0; attempt < 100; ++attempt) {
+        if (m_server)
+            m_output += QString::fromLocal8Bit(m_server->readAll());
         m_server = std::make_unique<QProcess>();
         asServerAccount(*m_server, true);
         m_server->setProcessChannelMode(QProcess::MergedChannels);
@@ -125,7 +127,11 @@ std::optional<QString> TestPostgres::start()
                 QStringLiteral("-k"), m_scratch->path(), QStringLiteral("-p"),
                 QString::number(m_port), QStringLiteral("-c"), QStringLiteral("listen_addresses="),
                 QStringLiteral("-c"), QStringLiteral("max_connections=120"), QStringLiteral("-c"),
-                QStringLiteral("shared_buffers=16MB")});
+                QStringLiteral("shared_buffers=16MB"),
+                // The tests kill the server, not the machine: what the server wrote stays in the
+                // system's cache. With fsync on, every start after a kill first syncs the whole
+                // data folder, which under a busy disk took longer than any writer waits.
+                QStringLiteral("-c"), QStringLiteral("fsync=off")});
         if (!m_server->waitForStarted(-1))
             return QStringLiteral("postgres does not start");
         // Ready once it takes a connection; or it ended and is tried again.
@@ -157,6 +163,23 @@ void TestPostgres::stop()
     ::kill(static_cast<pid_t>(m_server->processId()), SIGINT);
     if (!m_server->waitForFinished(30000))
         kill();
+}
+
+QString TestPostgres::diagnosis()
+{
+    if (!m_server)
+        return QStringLiteral("no server started");
+    // Nothing reads a running server's output until asked: take what it has written by now.
+    while (m_server->state() == QProcess::Running && m_server->waitForReadyRead(200))
+        m_output += QString::fromLocal8Bit(m_server->readAll());
+    m_output += QString::fromLocal8Bit(m_server->readAll());
+    const QString state = m_server->state() == QProcess::Running
+        ? QStringLiteral("running, pid %1").arg(m_server->processId())
+        : QStringLiteral("ended (%1, code %2)")
+              .arg(m_server->exitStatus() == QProcess::CrashExit ? QStringLiteral("signal")
+                                                                 : QStringLiteral("exit"))
+              .arg(m_server->exitCode());
+    return QStringLiteral("server %1; its log:\n%2").arg(state, m_output);
 }
 
 StoreAddress TestPostgres::address(const QString &user, const QString &database) const

@@ -31,6 +31,8 @@ public:
     StoreAddress address(const QString &user, const QString &database) const;
     // Runs SQL as the superuser in `database`; the reason of a failure.
     std::optional<QString> exec(const QString &database, const QString &sql) const;
+    // For a failure's message: whether the server runs, how it ended, and what it wrote.
+    QString diagnosis();
 
 private:
     std::optional<QString> run(const QString &program, const QStringList &args);
@@ -41,6 +43,7 @@ private:
     int m_port = 0;
     std::unique_ptr<QProcess> m_server;
     std::optional<QString> m_failure;
+    QString m_output; // the server's own log, kept across restarts
 };
 
 } // namespace varmet::testing
