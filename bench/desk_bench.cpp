@@ -1,6 +1,7 @@
 // One operator action through the desk's door: applied, journalled, put on the undo stack; and
 // its undo in the same second (the plot put back).
 
+#include "desk/board_commands.h"
 #include "desk/commands.h"
 #include "desk/desk.h"
 #include "desk/desk_fields.h"
@@ -82,6 +83,55 @@ void SlotChoiceThereAndBack(benchmark::State &bench)
     }
 }
 BENCHMARK(SlotChoiceThereAndBack);
+
+// Eraser strokes of a press, 20 moves and the release, each part through the door (the parts
+// merge into one action); per part.
+void EraserStrokePart(benchmark::State &bench)
+{
+    PlottedDesk plot;
+    int row = 0;
+    for (auto _ : bench) {
+        const int y = 100 + row;
+        plot.desk.execute(new EraserStroke(plot.desk, EraserStroke::Part::Press, 100, y));
+        for (int x = 104; x <= 180; x += 4)
+            plot.desk.execute(new EraserStroke(plot.desk, EraserStroke::Part::Move, x, y));
+        plot.desk.execute(new EraserStroke(plot.desk, EraserStroke::Part::Release, 180, y));
+        row = (row + 7) % 400;
+    }
+    bench.SetItemsProcessed(bench.iterations() * 22);
+}
+BENCHMARK(EraserStrokePart);
+
+// A label and a grid refresh (each kept as the pixels it changed: the label's box, the whole
+// board), each undone.
+void LabelUndone(benchmark::State &bench)
+{
+    PlottedDesk plot;
+    for (auto _ : bench) {
+        plot.desk.execute(new PutLabel(plot.desk, QStringLiteral("12"), {200, 300}));
+        plot.desk.undo();
+    }
+}
+BENCHMARK(LabelUndone);
+
+void GridRefreshUndone(benchmark::State &bench)
+{
+    PlottedDesk plot;
+    for (auto _ : bench) {
+        plot.desk.execute(new GridRefresh(plot.desk));
+        plot.desk.undo();
+    }
+}
+BENCHMARK(GridRefreshUndone);
+
+// The board's own repaint of the grid, without the door: the most of the cost above.
+void GridRepainted(benchmark::State &bench)
+{
+    PlottedDesk plot;
+    for (auto _ : bench)
+        plot.desk.board().RefreshGrid();
+}
+BENCHMARK(GridRepainted);
 
 } // namespace
 } // namespace varmet

@@ -45,6 +45,9 @@ void StartToFirstPaint(benchmark::State &bench, const char *program)
 BENCHMARK_CAPTURE(StartToFirstPaint, BareQtWindow, STARTUP_PROBE_BARE)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK_CAPTURE(StartToFirstPaint, BareQtWindowWithText, STARTUP_PROBE_TEXT)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(StartToFirstPaint, Program, STARTUP_PROBE_PROGRAM)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

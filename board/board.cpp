@@ -145,6 +145,14 @@ void Board::Image3MouseMove(int x, int y, bool leftButtonHeld, bool eraserOn)
     m_canvas.fillRect(x - PatchReach, y - PatchReach, x + PatchReach, y + PatchReach);
 }
 
+QRect Board::ErasedPatch(int x, int y)
+{
+    x = HeldOnReach(x);
+    y = HeldOnReach(y);
+    return QRect(
+        QPoint(x - PatchReach, y - PatchReach), QPoint(x + PatchReach - 1, y + PatchReach - 1));
+}
+
 void Board::Image3MouseUp(bool eraserOn)
 {
     if (eraserOn)
@@ -193,6 +201,15 @@ void Board::replaceBoardPicture(const QImage &picture)
 
 std::optional<QString> Board::openPicture(const QString &path)
 {
+    std::variant<QImage, QString> read = ReadPicture(path);
+    if (const QString *refusal = std::get_if<QString>(&read))
+        return *refusal;
+    showPicture(std::get<QImage>(read));
+    return std::nullopt;
+}
+
+std::variant<QImage, QString> Board::ReadPicture(const QString &path)
+{
     const QString extension = QFileInfo(path).suffix().toLower();
     if (extension == QLatin1String("emf") || extension == QLatin1String("wmf"))
         return QStringLiteral("Метафайлы (.emf, .wmf) не поддерживаются: планшет загружает "
@@ -216,13 +233,16 @@ std::optional<QString> Board::openPicture(const QString &path)
             .arg(QDir::toNativeSeparators(path), *refusal);
     const QImage &picture = std::get<QImage>(read);
     if (*format == PictureFormat::Icon)
-        replaceBoardPicture(onWhite(picture, QSize(BoardSize, BoardSize)));
-    else if (picture.hasAlphaChannel())
-        replaceBoardPicture(onWhite(picture, picture.size()));
-    else
-        replaceBoardPicture(picture);
+        return onWhite(picture, QSize(BoardSize, BoardSize));
+    if (picture.hasAlphaChannel())
+        return onWhite(picture, picture.size());
+    return picture;
+}
+
+void Board::showPicture(const QImage &picture)
+{
+    replaceBoardPicture(picture);
     TakeSnapshot();
-    return std::nullopt;
 }
 
 std::optional<QString> Board::savePicture(const QString &typedPath)
@@ -268,14 +288,30 @@ void Board::restore(const BoardRecord &record)
     m_undoBitmap = record.undoBitmap;
 }
 
+namespace {
+
+// A label far off the board paints nothing that could be seen; the painter's coordinates are
+// plain ints.
+bool LabelOnReach(PixelPoint at)
+{
+    constexpr std::int64_t Far = 1 << 20;
+    return std::llabs(at.x) <= Far && std::llabs(at.y) <= Far;
+}
+
+} // namespace
+
 void Board::drawTargetLabel(const QString &numberText, PixelPoint at)
 {
-    // A label far off the board paints nothing that could be seen; the painter's coordinates
-    // are plain ints.
-    constexpr std::int64_t Far = 1 << 20;
-    if (std::llabs(at.x) > Far || std::llabs(at.y) > Far)
-        return;
-    m_canvas.textOut(
+    if (LabelOnReach(at))
+        m_canvas.textOut(
+            static_cast<int>(at.x), static_cast<int>(at.y), QStringLiteral("№") + numberText);
+}
+
+QRect Board::targetLabelArea(const QString &numberText, PixelPoint at) const
+{
+    if (!LabelOnReach(at))
+        return {};
+    return m_canvas.textArea(
         static_cast<int>(at.x), static_cast<int>(at.y), QStringLiteral("№") + numberText);
 }
 

@@ -11,9 +11,11 @@
 #include "model/state.h"
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include <optional>
+#include <variant>
 
 namespace varmet {
 
@@ -59,6 +61,9 @@ public:
     void Image3MouseDown(int x, int y, bool eraserOn);
     void Image3MouseMove(int x, int y, bool leftButtonHeld, bool eraserOn);
     void Image3MouseUp(bool eraserOn);
+    // The patch a press, or a move with the left button held, wipes at (x, y) (not yet clipped
+    // to the board).
+    static QRect ErasedPatch(int x, int y);
 
     // The snapshot holds the permanent content only (no live figures).
     void TakeSnapshot();
@@ -72,6 +77,12 @@ public:
     // (metafile, not a regular file, unreadable, not a whole picture, too large), in which case
     // board and snapshot are untouched.
     std::optional<QString> openPicture(const QString &path);
+    // The same in two steps: the file read as the board would show it, or the reason of its
+    // refusal; and such a picture shown on the board, with a snapshot taken of it.
+    static std::variant<QImage, QString> ReadPicture(const QString &path);
+    void showPicture(const QImage &picture);
+    // The snapshot put back as it was before a picture was shown.
+    void setUndoBitmap(const QImage &bitmap) { m_undoBitmap = bitmap; }
 
     // Paints the scale labels into the board, takes a snapshot and writes the board as seen
     // (live figures included) as a PNG file when `path` ends in ".png", else as a BMP file under
@@ -87,6 +98,8 @@ public:
 
     // "№" followed by numberText, with its top-left corner at the given point.
     void drawTargetLabel(const QString &numberText, PixelPoint at);
+    // The area it may paint (none far off the board).
+    QRect targetLabelArea(const QString &numberText, PixelPoint at) const;
 
 private:
     void paintGrid();

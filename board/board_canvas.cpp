@@ -103,12 +103,34 @@ void BoardCanvas::restore(const QImage &picture, const CanvasState &state)
     m_visible = m_permanent.copy();
     m_changed = previous | bounds();
     resetState();
+    setState(state);
+}
+
+void BoardCanvas::setState(const CanvasState &state)
+{
     m_penColour = state.penColour;
     m_penWidth = state.penWidth;
     m_penMode = state.penMode;
     m_brushColour = state.brushColour;
     m_brushStyle = state.brushStyle;
     m_position = state.position;
+}
+
+QRgb BoardCanvas::permanentPixel(int x, int y) const
+{
+    const auto *row = reinterpret_cast<const QRgb *>(m_permanent.constScanLine(y));
+    return row[x];
+}
+
+void BoardCanvas::setPermanentPixel(int x, int y, QRgb colour)
+{
+    const auto ux = static_cast<std::size_t>(x);
+    const auto uy = static_cast<std::size_t>(y);
+    colour |= OpaqueBits;
+    pixels(m_permanent)[uy * stride(m_permanent) + ux] = colour;
+    pixels(m_visible)[uy * stride(m_visible) + ux]
+        = colour ^ m_mask[uy * static_cast<std::size_t>(size().width()) + ux];
+    m_changed |= QRect(x, y, 1, 1);
 }
 
 void BoardCanvas::setBrushColor(QRgb colour)
@@ -202,6 +224,15 @@ void BoardCanvas::textOut(int x, int y, const QString &text)
         area = box.united(metrics.boundingRect(text).translated(baseline)).adjusted(-2, -2, 2, 2);
     }
     recompose(area);
+}
+
+QRect BoardCanvas::textArea(int x, int y, const QString &text) const
+{
+    // The metrics of the picture painted on, as textOut's painter has them.
+    const QFontMetrics metrics(m_font, &m_permanent);
+    const QRect box(x, y, metrics.horizontalAdvance(text), metrics.height());
+    const QPoint baseline(x, y + metrics.ascent());
+    return box.united(metrics.boundingRect(text).translated(baseline)).adjusted(-4, -4, 4, 4);
 }
 
 void BoardCanvas::fillRect(int left, int top, int right, int bottom)

@@ -68,6 +68,13 @@ public:
     // strokes are laid on afterwards by their owners.
     CanvasState state() const;
     void restore(const QImage &picture, const CanvasState &state);
+    // The pen, brush and position set back to `state`, nothing painted.
+    void setState(const CanvasState &state);
+
+    // One pixel of the permanent content, read and painted anew under the live strokes: for
+    // taking back a drawing exactly, pixel by pixel. (x, y) must lie on the board.
+    QRgb permanentPixel(int x, int y) const;
+    void setPermanentPixel(int x, int y, QRgb colour);
 
     // Pen, brush and position persist between callers.
     void setPenColor(QRgb colour) { m_penColour = colour; }
@@ -88,6 +95,8 @@ public:
     // The text with its top-left corner at (x, y) in the canvas font; its box is painted with
     // the brush colour when the brush is solid.
     void textOut(int x, int y, const QString &text);
+    // The area such a text may paint (its box, the glyphs' overhang and a margin).
+    QRect textArea(int x, int y, const QString &text) const;
     // Pixels left <= x < right, top <= y < bottom painted with the brush.
     void fillRect(int left, int top, int right, int bottom);
     // Inverts a dotted one-pixel outline on the border of the rectangle (columns left and

@@ -54,10 +54,19 @@ DeskCommand::DeskCommand(Desk &desk)
 
 void DeskCommand::redo()
 {
-    m_before = m_desk.snapshot();
+    // Only what goes on the undo stack needs the plot as it was.
+    const bool tracked = undoable();
+    if (tracked)
+        m_before = m_desk.snapshot();
     m_tick = m_desk.state().TickCount;
     apply();
-    noteFixesMade();
+    // Journalled once, when first done (here, as the stack may merge it into the one before).
+    if (!m_recorded) {
+        m_recorded = true;
+        record(m_desk.journal());
+    }
+    if (tracked)
+        noteFixesMade();
 }
 
 void DeskCommand::noteFixesMade()

@@ -34,8 +34,18 @@ public:
     virtual void record(Journal &journal) const;
     // The undo item's name now: a later undo says what it will do.
     QString undoName() const;
-    // Whether the action is an undo item (the flow of time is not: undo never stops the clock).
+
+    // Whether the command goes on the undo stack (the flow of time does not: undo never stops the
+    // clock). One that does not is done once and for good, and says afterwards what it was for
+    // the plot: a change, nothing changed (journalled only), the plot saved, or another plot put
+    // in its place (no undo outlives it).
     virtual bool undoable() const { return true; }
+    enum class Outcome { Changed, Unchanged, Saved, Replaced };
+    virtual Outcome outcome() const { return Outcome::Changed; }
+    // What went wrong, to be told to the operator (a file refused or not written); none: done.
+    virtual std::optional<QString> failure() const { return std::nullopt; }
+    // Whether the command changes nothing but the board's picture (the state and the fixes stay).
+    virtual bool drawsOnly() const { return false; }
 
     void redo() final;
     void undo() final;
@@ -68,6 +78,7 @@ private:
         Fix fix;
     };
     std::vector<MadeFix> m_made;
+    bool m_recorded = false;
 };
 
 // A value the operator typed into an input field and confirmed (Enter), or a report confirmed

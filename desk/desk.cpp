@@ -26,23 +26,39 @@ Desk::Desk(ConsolePort &fields, QObject *parent)
 
 Desk::~Desk() = default;
 
-void Desk::execute(DeskCommand *command)
+std::optional<QString> Desk::execute(DeskCommand *command)
 {
-    if (!command->undoable()) {
-        const std::unique_ptr<DeskCommand> owned(command);
-        owned->redo();
-        owned->record(m_journal);
+    if (command->undoable()) {
+        const bool drawsOnly = command->drawsOnly();
+        m_undo.push(command); // applies and journals it, or merges it into the one before
+        if (drawsOnly)
+            emit pictureChanged();
+        else
+            emit changed();
+        return std::nullopt;
+    }
+    const std::unique_ptr<DeskCommand> once(command);
+    const bool changedBefore = hasChanges();
+    once->redo();
+    switch (once->outcome()) {
+    case DeskCommand::Outcome::Changed:
+        break;
+    case DeskCommand::Outcome::Unchanged:
+        if (!changedBefore)
+            markSaved(); // its journal line is no change
+        break;
+    case DeskCommand::Outcome::Saved:
+        markSaved();
+        break;
+    case DeskCommand::Outcome::Replaced:
+        replacePlot();
+        break;
+    }
+    if (once->drawsOnly())
+        emit pictureChanged();
+    else
         emit changed();
-        return;
-    }
-    if (command->id() != -1) {
-        command->record(m_journal);
-        m_undo.push(command); // applies it, and may merge or drop it
-    } else {
-        m_undo.push(command); // applies it
-        command->record(m_journal);
-    }
-    emit changed();
+    return once->failure();
 }
 
 bool Desk::undo()

@@ -51,11 +51,12 @@ public:
     WorkSettings &work() { return m_work; }
     const WorkSettings &work() const { return m_work; }
 
-    // The one door of an operator action (takes it over): applied, journalled, undoable (unless
-    // the command is no undo item), a change.
-    // A command that may merge into the one before it or change nothing (id() other than -1)
-    // does not outlive its push: it is journalled first.
-    void execute(DeskCommand *command);
+    // The one door of an operator action (takes it over): applied, journalled, undoable, a change.
+    // A command that merges into the one before it is journalled as it is applied, before the
+    // stack drops it.
+    // A command that cannot be undone is done once and counted as it says (a save marks the plot
+    // saved, an open or a start replaces it); returns what went wrong with it, for the operator.
+    std::optional<QString> execute(DeskCommand *command);
     // Undo and redo of the last action, themselves journalled ("undo", "redo"); false: none.
     bool undo();
     bool redo();
@@ -89,6 +90,9 @@ public:
 signals:
     // After every command, undo and redo: the plot may show something else.
     void changed();
+    // After a command that changed the board's picture alone (an eraser stroke's every part): what
+    // follows the state or the fixes has nothing to do.
+    void pictureChanged();
     // Another plot replaced this one.
     void replaced();
     // The fields are being loaded to show slot `number`: its course and speed are written, its

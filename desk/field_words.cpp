@@ -110,6 +110,35 @@ QString FieldValueWords(Control field, const QString &value, std::optional<int> 
     return words;
 }
 
+namespace {
+
+// The board's and the files' lines in the operator's words: empty for a line that says nothing
+// of its own (the moves and the release of an eraser stroke), none for another line.
+std::optional<QString> boardWords(const QStringList &w)
+{
+    const QString &verb = w[0];
+    const QString arg1 = w.value(1);
+    // A file by its name, without the folders before it.
+    static const QRegularExpression folders(QStringLiteral("[/\\\\]"));
+    const auto file
+        = [&w](qsizetype from) { return w.mid(from).join(QLatin1Char(' ')).section(folders, -1); };
+    if (verb == QLatin1String("mouse"))
+        return arg1 == QLatin1String("down") ? QStringLiteral("стерто ластиком") : QString();
+    if (verb == QLatin1String("menu") && arg1 == QLatin1String("MOpen"))
+        return QStringLiteral("открыт рисунок %1").arg(file(2));
+    if (verb == QLatin1String("menu") && arg1 == QLatin1String("MSave"))
+        return QStringLiteral("сохранен рисунок %1").arg(file(2));
+    if (verb == QLatin1String("menu") && arg1 == QLatin1String("N2"))
+        return QStringLiteral("рисунок восстановлен");
+    if (verb == QLatin1String("exercise")) // the seed last
+        return QStringLiteral("начато учение %1").arg(file(1).section(QLatin1Char(' '), 0, -2));
+    if (verb == QLatin1String("menu") && arg1 == QLatin1String("MExerciseStop"))
+        return QStringLiteral("учение завершено");
+    return std::nullopt;
+}
+
+} // namespace
+
 QStringList OperatorRecord(const QString &journal)
 {
     QStringList record;
@@ -193,6 +222,9 @@ QStringList OperatorRecord(const QString &journal)
             say(QStringLiteral("время остановлено"), false);
         } else if (verb == QLatin1String("resume")) {
             say(QStringLiteral("время пущено"), false);
+        } else if (const std::optional<QString> said = boardWords(w)) {
+            if (!said->isEmpty())
+                say(*said, false);
         } else if (verb == QLatin1String("undo")) {
             say(QStringLiteral("отмена"), false);
         } else if (verb == QLatin1String("redo")) {

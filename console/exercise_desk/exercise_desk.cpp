@@ -3,6 +3,7 @@
 #include "ugredit.h"
 
 #include "board/board.h"
+#include "desk/board_commands.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -161,23 +162,29 @@ void ExerciseDesk::StartClick()
 
 void ExerciseDesk::Start(const QString &path, std::optional<std::uint64_t> seed)
 {
+    m_form.perform(new StartExercise(
+        m_form.desk(), path, seed, [this](const QString &file, std::optional<std::uint64_t> given) {
+            return begin(file, given);
+        }));
+}
+
+std::optional<std::uint64_t> ExerciseDesk::begin(
+    const QString &path, std::optional<std::uint64_t> seed)
+{
     QByteArray source;
     ExerciseParse parsed = ReadExerciseFile(path, &source);
     if (const auto *refusal = std::get_if<ExerciseRefusal>(&parsed)) {
         m_form.showMessage(refusal->Message);
-        return;
+        return std::nullopt;
     }
     auto &definition = std::get<ExerciseDefinition>(parsed);
     m_form.RestartWork(definition.OwnCourse, definition.OwnSpeed);
     m_exercise.emplace(std::move(definition), std::move(source), path, seed, m_form.state());
     m_truthOpened = false;
-    // With the seed drawn when neither the operator nor the file gave one, so a replay hears the
-    // same sonar.
-    m_form.journal().action(
-        QStringLiteral("exercise %1 %2").arg(path).arg(m_exercise->state().Seed));
     m_scoreWindow->hide();
     showPanel();
     emit runStarted();
+    return m_exercise->state().Seed;
 }
 
 void ExerciseDesk::showPanel()
@@ -282,8 +289,7 @@ void ExerciseDesk::StopClick()
 {
     if (!m_exercise || m_exercise->ended())
         return;
-    m_form.journal().action(QStringLiteral("menu MExerciseStop"));
-    finish();
+    m_form.perform(new EndExercise(m_form.desk(), [this] { finish(); }));
 }
 
 void ExerciseDesk::finish()

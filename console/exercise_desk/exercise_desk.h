@@ -79,6 +79,8 @@ signals:
     void runEnded();
 
 private:
+    // Starts the exercise (the plot replaced); the seed its sonar draws with, none: refused.
+    std::optional<std::uint64_t> begin(const QString &path, std::optional<std::uint64_t> seed);
     void showPanel();
     void refreshPanel();
     void finish();

@@ -16,6 +16,7 @@
 #include "board/board.h"
 #include "board/picture_file.h"
 #include "cycle/tick_cycle.h"
+#include "desk/board_commands.h"
 #include "desk/commands.h"
 #include "desk/field_words.h"
 #include "desk/input_commands.h"
@@ -301,22 +302,22 @@ void TForm1::applySession(const SessionData &session)
 
 std::optional<QString> TForm1::saveSession(const QString &path)
 {
-    if (const auto failure = SaveSessionFile(path, captureSession()))
-        return failure;
-    m_desk->markSaved();
-    return std::nullopt;
+    return perform(new SaveSession(*m_desk, path,
+        [this](const QString &file) { return SaveSessionFile(file, captureSession()); }));
 }
 
 std::optional<QString> TForm1::openSession(const QString &path)
 {
-    SessionData session;
-    if (const auto refusal = OpenSessionFile(path, session))
-        return refusal;
-    if (const auto problem = checkControls(session.controls, session.inputsOfNewerMinor))
-        return QStringLiteral("Не удалось открыть сеанс «%1»: %2.")
-            .arg(QDir::toNativeSeparators(path), *problem);
-    applySession(session);
-    return std::nullopt;
+    return perform(new OpenSession(*m_desk, path, [this](const QString &file) {
+        SessionData session;
+        if (const auto refusal = OpenSessionFile(file, session))
+            return refusal;
+        if (const auto problem = checkControls(session.controls, session.inputsOfNewerMinor))
+            return std::optional(QStringLiteral("Не удалось открыть сеанс «%1»: %2.")
+                                     .arg(QDir::toNativeSeparators(file), *problem));
+        applySession(session);
+        return std::optional<QString>();
+    }));
 }
 
 std::optional<QString> TForm1::saveJournal(const QString &path) const
@@ -483,8 +484,9 @@ void TForm1::wireJournal()
         const QString name = button->objectName();
         if (!IsProgramControl(button) || button->parent()->inherits("varmet::UpDown"))
             continue;
-        // "Замер" is a desk command, journalled there as "fix".
-        if (button->objectName().startsWith(QLatin1String("ButtonFix")))
+        // "Замер", the grid and the label are desk commands, journalled there.
+        if (button->objectName().startsWith(QLatin1String("ButtonFix"))
+            || name == QLatin1String("Button1") || name == QLatin1String("Button2"))
             continue;
         // So are the switches: "Отображение" and target motion on or off.
         if (name == QLatin1String("CheckBox1") || name == QLatin1String("CheckBox2")) {
@@ -515,23 +517,6 @@ void TForm1::wireJournal()
                 m_desk->journal().action(QStringLiteral("click ") + name);
         });
     }
-}
-
-void TForm1::journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons)
-{
-    // The board changes only under the eraser, and a move only with the left button held.
-    if (!m_sbErase->isChecked())
-        return;
-    const QString at = QStringLiteral("mouse %1 %2 %3").arg(QLatin1String(kind)).arg(x).arg(y);
-    if (kind == std::string_view("down"))
-        m_desk->journal().action(
-            buttons.testFlag(Qt::LeftButton) || !buttons.testFlag(Qt::RightButton)
-                ? at
-                : at + QStringLiteral(" right"));
-    else if (kind == std::string_view("move") && buttons.testFlag(Qt::LeftButton))
-        m_desk->journal().action(at);
-    else if (kind == std::string_view("up"))
-        m_desk->journal().action(at);
 }
 
 } // namespace varmet

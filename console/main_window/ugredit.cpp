@@ -15,6 +15,7 @@
 
 #include "board/board.h"
 #include "cycle/tick_cycle.h"
+#include "desk/board_commands.h"
 #include "desk/commands.h"
 #include "desk/field_words.h"
 #include "desk/input_commands.h"
@@ -631,18 +632,9 @@ void TForm1::wireHandlers()
     wire(findChild<QPushButton *>("Button1"), &QPushButton::clicked, &TForm1::Button1Click);
     wire(findChild<QPushButton *>("Button2"), &QPushButton::clicked, &TForm1::Button2Click);
 
-    connect(m_image3, &BoardView::mousePressed, this, [this](int x, int y, Qt::MouseButtons b) {
-        journalMouse("down", x, y, b);
-        handle([=, this] { Image3MouseDown(x, y); });
-    });
-    connect(m_image3, &BoardView::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
-        journalMouse("move", x, y, b);
-        handle([=, this] { Image3MouseMove(x, y, b); });
-    });
-    connect(m_image3, &BoardView::mouseReleased, this, [this](int x, int y, Qt::MouseButtons b) {
-        journalMouse("up", x, y, b);
-        handle([this] { Image3MouseUp(); });
-    });
+    connect(m_image3, &BoardView::mousePressed, this, &TForm1::Image3MouseDown);
+    connect(m_image3, &BoardView::mouseMoved, this, &TForm1::Image3MouseMove);
+    connect(m_image3, &BoardView::mouseReleased, this, &TForm1::Image3MouseUp);
 }
 
 void TForm1::Timer1Timer()
@@ -669,12 +661,6 @@ void TForm1::handle(const std::function<void()> &handler)
     if (!changed.isNull())
         m_unsaved.markChanged();
     m_image3->refresh(changed);
-}
-
-void TForm1::boardSavedOrOpened()
-{
-    m_image3->refresh(m_desk->board().canvas().takeChangedArea());
-    m_unsaved.markSaved();
 }
 
 // ---- Controls ----------------------------------------------------------------------------------
@@ -835,31 +821,39 @@ void TForm1::SpeedButton2Click()
 
 void TForm1::Button1Click()
 {
-    m_desk->board().RefreshGrid();
+    perform(new GridRefresh(*m_desk));
 }
 
 void TForm1::Button2Click()
 {
     const int number = selectedSlot();
-    if (!TargetSlots::Contains(number) || !m_desk->state().Slots[number].IsTarget)
+    if (!TargetSlots::Contains(number) || !m_desk->state().Slots[number].IsTarget) {
+        perform(new NothingChanged(*m_desk, QStringLiteral("click Button2")));
         return;
-    m_desk->board().drawTargetLabel(
-        field("LabeledEdit4")->text(), PlottedPosition(m_desk->state().Slots[number]));
+    }
+    perform(new PutLabel(
+        *m_desk, field("LabeledEdit4")->text(), PlottedPosition(m_desk->state().Slots[number])));
 }
 
-void TForm1::Image3MouseDown(int x, int y)
+// The board changes only under the eraser, and a move only with the left button held.
+void TForm1::Image3MouseDown(int x, int y, Qt::MouseButtons buttons)
 {
-    m_desk->board().Image3MouseDown(x, y, m_sbErase->isChecked());
+    if (!m_sbErase->isChecked())
+        return;
+    const bool right = !buttons.testFlag(Qt::LeftButton) && buttons.testFlag(Qt::RightButton);
+    perform(new EraserStroke(*m_desk, EraserStroke::Part::Press, x, y, right));
 }
 
 void TForm1::Image3MouseMove(int x, int y, Qt::MouseButtons buttons)
 {
-    m_desk->board().Image3MouseMove(x, y, buttons.testFlag(Qt::LeftButton), m_sbErase->isChecked());
+    if (m_sbErase->isChecked() && buttons.testFlag(Qt::LeftButton))
+        perform(new EraserStroke(*m_desk, EraserStroke::Part::Move, x, y));
 }
 
-void TForm1::Image3MouseUp()
+void TForm1::Image3MouseUp(int x, int y)
 {
-    m_desk->board().Image3MouseUp(m_sbErase->isChecked());
+    if (m_sbErase->isChecked())
+        perform(new EraserStroke(*m_desk, EraserStroke::Part::Release, x, y));
 }
 
 QString TForm1::chooseFile(FileRequest request)
@@ -876,12 +870,13 @@ void TForm1::MOpenClick()
     const QString path = chooseFile({FileRequest::Kind::Open, OpenFilter, {}, {}, {}});
     if (path.isEmpty())
         return;
-    m_desk->journal().action(QStringLiteral("menu MOpen ") + path);
-    if (const auto refusal = m_desk->board().openPicture(path)) {
+    std::variant<QImage, QString> read = Board::ReadPicture(path);
+    if (const QString *refusal = std::get_if<QString>(&read)) {
+        perform(new NothingChanged(*m_desk, QStringLiteral("menu MOpen ") + path));
         showMessage(*refusal);
         return;
     }
-    boardSavedOrOpened();
+    perform(new OpenPicture(*m_desk, path, std::get<QImage>(read)));
 }
 
 void TForm1::MSaveClick()
@@ -896,12 +891,10 @@ bool TForm1::saveBoard()
     if (path.isEmpty())
         return false;
     // The board adds the extension a name lacks.
-    m_desk->journal().action(QStringLiteral("menu MSave ") + path);
-    if (const auto failure = m_desk->board().savePicture(path)) {
+    if (const auto failure = perform(new SavePicture(*m_desk, path))) {
         showMessage(*failure);
         return false;
     }
-    boardSavedOrOpened();
     return true;
 }
 
@@ -943,10 +936,12 @@ void TForm1::MBearingsClick()
     m_analysisWindow->activateWindow();
 }
 
-void TForm1::perform(DeskCommand *command)
+std::optional<QString> TForm1::perform(DeskCommand *command)
 {
     std::unique_ptr<DeskCommand> owned(command);
-    handle([&] { m_desk->execute(owned.release()); });
+    std::optional<QString> failure;
+    handle([&] { failure = m_desk->execute(owned.release()); });
+    return failure;
 }
 
 void TForm1::UndoActionClick()
@@ -983,6 +978,7 @@ void TForm1::ActionLogClick()
                 showActionLog();
         };
         connect(m_desk.get(), &Desk::changed, m_actionLog, follow);
+        connect(m_desk.get(), &Desk::pictureChanged, m_actionLog, follow);
         connect(this, &TForm1::ticked, m_actionLog, follow);
     }
     showActionLog();

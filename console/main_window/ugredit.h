@@ -79,8 +79,8 @@ public:
     TickCycle &cycle() { return m_desk->cycle(); }
 
     // An operator action through the desk's one door, with the fault guard, then the board area
-    // it changed repainted (takes the command over).
-    void perform(DeskCommand *command);
+    // it changed repainted (takes the command over); what went wrong with it, for the operator.
+    std::optional<QString> perform(DeskCommand *command);
     // "Правка" → "Отменить: …" / "Повторить: …": the operator's last action undone or redone.
     void UndoActionClick();
     void RedoActionClick();
@@ -125,9 +125,9 @@ public:
     void SpeedButton2Click();
     void Button1Click();
     void Button2Click();
-    void Image3MouseDown(int x, int y);
+    void Image3MouseDown(int x, int y, Qt::MouseButtons buttons);
     void Image3MouseMove(int x, int y, Qt::MouseButtons buttons);
-    void Image3MouseUp();
+    void Image3MouseUp(int x, int y);
     void MOpenClick();
     void MSaveClick();
     void UndoClick();
@@ -175,7 +175,6 @@ private:
     std::optional<QString> checkControls(ControlStates &controls, bool newerMinor) const;
     void applySession(const SessionData &session);
     void wireJournal();
-    void journalMouse(const char *kind, int x, int y, Qt::MouseButtons buttons);
 
     void buildControls(QWidget *client);
     void buildMenu();
@@ -205,7 +204,6 @@ private:
     QString chooseSaveName(const QString &filter, const QString &name, const QString &suffix);
     // Saves the board into a file the operator chooses; whether it was saved.
     bool saveBoard();
-    void boardSavedOrOpened();
 
     void showMessageBox(const QString &message);
     QString showFileDialog(const FileRequest &request);

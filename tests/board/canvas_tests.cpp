@@ -165,5 +165,27 @@ TEST(BoardText, LabelsArePlainBlackAndTheBrushPaintsOnlyWhenSolid)
     EXPECT_EQ(rgb(canvas.picture(), 120, 59), 0xffffffu);
 }
 
+// What a label may paint lies within the area the board says it may paint (an undo keeps that
+// area's pixels and only those): its filled box and every glyph.
+TEST(BoardText, ALabelPaintsOnlyWithinItsArea)
+{
+    for (const QString &number :
+        {QStringLiteral("7"), QStringLiteral("-1234567890"), QStringLiteral("WMjy@|")}) {
+        Board board;
+        BoardCanvas &canvas = board.canvas();
+        canvas.replacePicture(BoardCanvas().picture());
+        canvas.setBrushColor(BoardColour::Yellow);
+        const QImage white = canvas.picture();
+        const PixelPoint at {600, 3}; // near the edge: clipped, not moved
+        const QRect area = board.targetLabelArea(number, at);
+        board.drawTargetLabel(number, at);
+        const PixelSet painted = differences(white, canvas.picture());
+        EXPECT_FALSE(painted.empty());
+        for (const auto &[x, y] : painted)
+            EXPECT_TRUE(area.contains(x, y)) << number.toStdString() << " " << x << "," << y;
+    }
+    EXPECT_TRUE(Board().targetLabelArea(QStringLiteral("7"), {1LL << 40, 0}).isEmpty());
+}
+
 } // namespace
 } // namespace varmet::test

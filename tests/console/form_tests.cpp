@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -237,6 +238,46 @@ TEST_F(ConsoleTest, F2AndOpenAskForTheirFiles)
         "Все (*.bmp *.png *.ico);;Точечные рисунки (*.bmp);;"
         "Рисунки PNG (*.png);;Значки (*.ico)"); // only what can be opened
     EXPECT_TRUE(messages.isEmpty()); // both cancelled: nothing happens
+}
+
+// The board's actions are undone from "Правка" in the operator's words, each exactly; saving a
+// picture is no change of the plot (closing right after asks nothing), opening one is.
+TEST_F(ConsoleTest, TheBoardsActionsAreUndoneFromTheEditMenuAndSavingAPictureIsNoChange)
+{
+    QTemporaryDir dir;
+    auto *undo = get<QAction>("MUndoAction");
+    const auto undoItem = [this, undo] {
+        emit get<QMenu>("N1")->aboutToShow();
+        return undo->text();
+    };
+    const auto pixel = [this] { return form->board().canvas().picture().pixel(325, 200); };
+    const QRgb line = pixel(); // the vertical line through the centre
+    get<QToolButton>("SBErase")->click();
+    form->Image3MouseDown(325, 200, Qt::LeftButton);
+    form->Image3MouseMove(340, 210, Qt::LeftButton);
+    form->Image3MouseUp(340, 210);
+    EXPECT_EQ(undoItem(), "Отменить: ластик");
+    ASSERT_NE(pixel(), line);
+
+    form->desk().markSaved();
+    fileAnswer = dir.filePath("plot.bmp");
+    get<QAction>("MSave")->trigger();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(form->hasUnsavedChanges());
+    EXPECT_EQ(undoItem(), "Отменить: ластик"); // the save is not on the undo stack
+    undo->trigger();
+    EXPECT_EQ(pixel(), line);
+    EXPECT_TRUE(form->journal().text().endsWith("menu MSave " + fileAnswer + "\nundo\n"));
+
+    const QImage before = form->board().canvas().picture().copy();
+    get<QAction>("MOpen")->trigger();
+    EXPECT_TRUE(form->hasUnsavedChanges());
+    EXPECT_EQ(undoItem(), "Отменить: открыт рисунок plot.bmp");
+    EXPECT_NE(pixel(), line); // the picture as saved, erased there
+    undo->trigger();
+    EXPECT_EQ(form->board().canvas().picture(), before);
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(questions, QStringList {"Сохранить изменения?"});
 }
 
 TEST(ConsoleWindow, AtMostOneTimeButtonIsDownAndTheLastClickSetsTheTimeMode)

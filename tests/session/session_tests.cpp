@@ -136,28 +136,61 @@ TEST(Session, AJournalReplayedFromStartUpEndsWhereTheRecordedSessionEnded)
 // leg, an applied fit, a cleared log, "оценка", the switches and spin fields, undo in the same
 // second and later, redo; held arrows, slots chosen within a second, the σ and "Рассчитать", with
 // undo and redo of them.
+// The board's actions: an eraser stroke over a tick, a label, the grid, a picture saved and
+// opened (of the board's size and of another), each undone now or later and redone.
+QString BoardActions(const QTemporaryDir &dir)
+{
+    const QString wide = dir.filePath("wide.png");
+    QImage(700, 420, QImage::Format_RGB32).save(wide);
+    return QStringLiteral(
+        "click SBErase\nmouse down 200 200\nmouse move 210 205\ntick\nmouse move 220 210\n"
+        "mouse up 220 210\nclick Button2\nclick Button1\nundo\ntick 2\nundo\nredo\n"
+        "menu MSave %1\nmouse down 325 325\nmouse up 325 325\nmenu MOpen %1\nundo\nredo\n"
+        "tick 3\nmouse down 330 330 right\nmouse up 330 330\nmenu MOpen %2\ntick\nundo\n"
+        "tick\nundo\nundo\nredo\nclick SBErase\ntick\n")
+        .arg(dir.filePath("board.bmp"), wide);
+}
+
 TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
 {
+    QTemporaryDir dir;
     Program recorded;
-    recorded.run(QStringLiteral(
-        "menu MBearings\nstep LabeledEdit6 up 10\nenter LabeledEdit7 60\nenter LabeledEdit8 60\n"
-        "tick 30\nenter LabeledEdit7 61\ntick 30\nenter LabeledEdit7 61\nfix LabeledEdit7\n"
-        "press LabeledEdit7 up\nholdtick 2\nrepeat LabeledEdit7 3\nrelease LabeledEdit7\ntick 2\n"
-        "type SpinEdit2 2\nenter LabeledEdit7 120\nstep LabeledEdit1 up 5\ntype SpinEdit2 1\n"
-        "type SpinEdit2 2\ntick 10\ntype SpinEdit2 1\ndeletefix 3\nnewleg\nenter LabeledEdit7 70\n"
-        "undo\ntick 5\nundo\ntick 10\nenter LabeledEdit7 72\nundo\nredo\ntick 30\n"
-        "enter LabeledEdit7 73\nenter LabeledEdit8 57\nsolve\napply\ntick 3\nundo\ntick "
-        "2\nclearlog\nundo\ntick 4\n"
-        "check CheckBox1 on\nselect RadioButton2\ntick 3\nstep SpinEdit1 up 2\ntype SpinEdit3 200\n"
-        "undo\ntick 2\nundo\nselect RadioButton1\nclick ButtonFixDistance\nclick ButtonFixBearing\n"
-        "estimate 9 on\ntick 2\nundo\nredo\ntick 1\n"
-        // Held arrows undone and redone, slots chosen within a second, the σ and "Рассчитать".
-        "press LabeledEdit8 down\nholdtick 3\nrepeat LabeledEdit8 4\nrelease LabeledEdit8\n"
-        "undo\nredo\ntick 1\npress LabeledEdit7 up\nrepeat LabeledEdit7 2\nrelease "
-        "LabeledEdit7\nundo\ntick 3\nstep SpinEdit2 up\nenter LabeledEdit9 45\nstep SpinEdit2 "
-        "up\nstep SpinEdit2 down 2\nundo\nundo\ntick 2\nredo\ntype SpinEdit2 1\nsigma 2 5\n"
-        "sigma 2 3\nsolve\ntick 1\nundo\nundo\ntick 2\nredo\nredo\nsolve\nfixes"));
+    recorded.run(
+        QString::fromUtf8(
+            "menu MBearings\nstep LabeledEdit6 up 10\nenter LabeledEdit7 60\nenter LabeledEdit8 "
+            "60\n"
+            "tick 30\nenter LabeledEdit7 61\ntick 30\nenter LabeledEdit7 61\nfix LabeledEdit7\n"
+            "press LabeledEdit7 up\nholdtick 2\nrepeat LabeledEdit7 3\nrelease LabeledEdit7\ntick "
+            "2\n"
+            "type SpinEdit2 2\nenter LabeledEdit7 120\nstep LabeledEdit1 up 5\ntype SpinEdit2 1\n"
+            "type SpinEdit2 2\ntick 10\ntype SpinEdit2 1\ndeletefix 3\nnewleg\nenter LabeledEdit7 "
+            "70\n"
+            "undo\ntick 5\nundo\ntick 10\nenter LabeledEdit7 72\nundo\nredo\ntick 30\n"
+            "enter LabeledEdit7 73\nenter LabeledEdit8 57\nsolve\napply\ntick 3\nundo\ntick "
+            "2\nclearlog\nundo\ntick 4\n"
+            "check CheckBox1 on\nselect RadioButton2\ntick 3\nstep SpinEdit1 up 2\ntype SpinEdit3 "
+            "200\n"
+            "undo\ntick 2\nundo\nselect RadioButton1\nclick ButtonFixDistance\nclick "
+            "ButtonFixBearing\n"
+            "estimate 9 on\ntick 2\nundo\nredo\ntick 1\n"
+            // Held arrows undone and redone, slots chosen within a second, the σ and "Рассчитать".
+            "press LabeledEdit8 down\nholdtick 3\nrepeat LabeledEdit8 4\nrelease LabeledEdit8\n"
+            "undo\nredo\ntick 1\npress LabeledEdit7 up\nrepeat LabeledEdit7 2\nrelease "
+            "LabeledEdit7\nundo\ntick 3\nstep SpinEdit2 up\nenter LabeledEdit9 45\nstep SpinEdit2 "
+            "up\nstep SpinEdit2 down 2\nundo\nundo\ntick 2\nredo\ntype SpinEdit2 1\nsigma 2 5\n"
+            "sigma 2 3\nsolve\ntick 1\nundo\nundo\ntick 2\nredo\nredo\nsolve\n")
+        + BoardActions(dir) + "fixes");
     const QString journal = recorded.windows.form.journal().text();
+    EXPECT_TRUE(journal.contains("click SBErase\nmouse down 200 200\nmouse move 210 205\ntick 1\n"
+                                 "mouse move 220 210\nmouse up 220 210\nclick Button2\n"
+                                 "click Button1\nundo\ntick 2\nundo\nredo\nmenu MSave "));
+    QStringList actions; // the board's actions are on the undo stack in the operator's words
+    const QUndoStack &stack = recorded.windows.form.desk().undoStack();
+    for (int i = 0; i < stack.count(); ++i)
+        actions << stack.text(i);
+    for (const char *name :
+        {"ластик", "надпись «№1»", "открыт рисунок board.bmp", "открыт рисунок wide.png"})
+        EXPECT_TRUE(actions.contains(QString::fromUtf8(name))) << name;
     EXPECT_TRUE(journal.contains(
         "\ndeletefix 3\nnewleg\nenter LabeledEdit7 70\nundo\ntick 5\nundo\ntick 10\n"));
     EXPECT_TRUE(journal.contains("\napply\ntick 3\nundo\n"));
