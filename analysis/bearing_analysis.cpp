@@ -56,6 +56,11 @@ struct Tolerance
 // The starts only need to find the right valley; the best of them is then polished.
 constexpr Tolerance QuickSearch {30, 1e-10L, 1e-9L};
 constexpr Tolerance Polish {100, 1e-15L, 1e-13L};
+// The two-leg fits start at the one-leg optimum, near their own.
+constexpr Tolerance TwoLegSearch {20, 1e-9L, 0};
+constexpr std::size_t TwoLegParameters = 6;
+// How far about the first-order estimate of the new leg (seconds) the two-leg fits look.
+constexpr std::int32_t NewLegNeighbourhood = 60;
 
 template<typename Real>
 Real Fold(Real degrees)
@@ -179,7 +184,90 @@ public:
         return std::pair {x, normal.Cost};
     }
 
+    // The two-leg model: the velocity changes once, by (x(4), x(5)) knots, at `split` (cables a
+    // knot moves from the reference tick); the fixes after it see the change.
+    using Vec6 = Eigen::Matrix<Real, 6, 1>;
+    using Mat6 = Eigen::Matrix<Real, 6, 6>;
+
+    Real TwoLegCostAt(const Vec6 &x, Real split) const
+    {
+        Real cost = 0;
+        for (const Observation &o : m_observations) {
+            const Real r = TermAt(o, OneLegAt(x, split, o.Tau)).R;
+            cost += r * r;
+        }
+        return cost;
+    }
+
+    // How much the two-leg model with the split fixed lowers the cost below the one-leg motion
+    // `start`: Levenberg–Marquardt from `start` with no change of velocity (0 when no step helps).
+    Real TwoLegSaving(const Vec &start, Real split, const Tolerance &tolerance) const
+    {
+        Vec6 x;
+        x << start, 0, 0;
+        Mat6 jtj;
+        Vec6 jtr;
+        Real cost = TwoLegNormalAt(x, split, jtj, jtr);
+        if (!std::isfinite(cost))
+            return 0;
+        const Real straight = cost;
+        Real damping = Real(1e-3);
+        for (int iteration = 0; iteration < tolerance.Iterations && cost > 0; ++iteration) {
+            const Vec6 diagonal = jtj.diagonal();
+            const Real floor
+                = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
+            bool stepped = false;
+            bool converged = false;
+            while (damping <= Real(LargestDamping)) {
+                Mat6 damped = jtj;
+                for (int i = 0; i < 6; ++i)
+                    damped(i, i) += damping * std::max(diagonal(i), floor);
+                const Vec6 step = damped.ldlt().solve(-jtr);
+                const Vec6 next = x + step;
+                const Real nextCost = step.allFinite() ? TwoLegCostAt(next, split) : cost;
+                if (std::isfinite(nextCost) && nextCost < cost) {
+                    converged = cost - nextCost <= Real(tolerance.CostDecrease) * cost;
+                    x = next;
+                    cost = TwoLegNormalAt(x, split, jtj, jtr);
+                    damping = std::max(damping / 10, Real(1e-12));
+                    stepped = true;
+                    break;
+                }
+                damping *= 10;
+            }
+            if (!stepped || converged)
+                break;
+        }
+        return straight - cost;
+    }
+
 private:
+    // The straight motion that places the target where the two-leg one does at `tau`.
+    static Vec OneLegAt(const Vec6 &x, Real split, Real tau)
+    {
+        if (!(tau > split))
+            return x.template head<4>();
+        return Vec(x(0) - x(4) * split, x(1) - x(5) * split, x(2) + x(4), x(3) + x(5));
+    }
+
+    Real TwoLegNormalAt(const Vec6 &x, Real split, Mat6 &jtj, Vec6 &jtr) const
+    {
+        jtj.setZero();
+        jtr.setZero();
+        Real cost = 0;
+        for (const Observation &o : m_observations) {
+            const Term term = TermAt(o, OneLegAt(x, split, o.Tau));
+            const Real lever = o.Tau > split ? o.Tau - split : Real(0);
+            Vec6 row;
+            row << term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau, term.dE * lever,
+                term.dN * lever;
+            jtj.noalias() += row * row.transpose();
+            jtr += row * term.R;
+            cost += term.R * term.R;
+        }
+        return cost;
+    }
+
     struct Observation
     {
         Real Tau; // cables a knot moves from the reference tick to the fix
@@ -345,6 +433,39 @@ public:
         return Minimum {polished->first, polished->second};
     }
 
+    // The generalised likelihood ratio of one change of velocity against none: the most the
+    // two-leg fit saves over the splits between two fixes with two report times or more on either
+    // side whose first fix after the split lies between `from` and `to`, and that fix's tick.
+    // Absent with too few fixes.
+    std::optional<std::pair<long double, std::int32_t>> MostTwoLegSaving(
+        const Minimum &minimum, long double from, long double to) const
+    {
+        std::vector<std::int32_t> ticks = m_ticks;
+        std::sort(ticks.begin(), ticks.end());
+        ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        if (m_quick.Size() <= TwoLegParameters || ticks.size() < 4)
+            return std::nullopt;
+        const Vector<double> start = minimum.X.cast<double>();
+        std::optional<std::pair<long double, std::int32_t>> best;
+        for (std::size_t first = 2; first + 2 <= ticks.size(); ++first) {
+            if (ticks[first] < from || ticks[first] > to)
+                continue;
+            const long double split = (ticks[first - 1] + ticks[first]) / 2.0L;
+            const long double saving = m_quick.TwoLegSaving(start, TauOf(split), TwoLegSearch);
+            if (std::isfinite(saving) && (!best || saving > best->first))
+                best = std::pair {std::max(saving, 0.0L), ticks[first]};
+        }
+        return best;
+    }
+
+    // What one change of velocity at `splitTick` saves.
+    long double TwoLegSavingAt(const Minimum &minimum, long double splitTick) const
+    {
+        const long double saving
+            = m_quick.TwoLegSaving(minimum.X.cast<double>(), TauOf(splitTick), TwoLegSearch);
+        return std::isfinite(saving) ? std::max(saving, 0.0L) : 0;
+    }
+
     TargetMotion MotionAt(const Minimum &minimum, std::int32_t nowTick) const
     {
         const Vector4 &x = minimum.X;
@@ -371,8 +492,23 @@ public:
         test.Freedom = rows.size() > Parameters ? rows.size() - Parameters : 0;
         if (test.Freedom > 0)
             test.ChiSquareLimit = ChiSquareLimit(ManoeuvreTest::FalseAlarm, test.Freedom);
-        if (const std::optional<std::size_t> first = BestSplit(rows))
-            test.NewLegTick = m_ticks[*first];
+        const std::int32_t latest = *std::max_element(m_ticks.begin(), m_ticks.end());
+        const auto twoLeg = MostTwoLegSaving(minimum, latest - settings.TwoLegWindow, latest);
+        if (twoLeg) {
+            test.TwoLegSaving = twoLeg->first;
+            test.TwoLegLimit = settings.TwoLegLimit;
+        }
+        // The new leg where the two-leg fits place it best: among the splits of the window and
+        // those about the first-order estimate, which looks over all fixes.
+        auto place = twoLeg;
+        if (const std::optional<std::size_t> first = BestSplit(rows)) {
+            const std::int32_t estimate = m_ticks[*first];
+            const auto near = MostTwoLegSaving(
+                minimum, estimate - NewLegNeighbourhood, estimate + NewLegNeighbourhood);
+            if (near && (!place || near->first > place->first))
+                place = near;
+            test.NewLegTick = place ? place->second : estimate;
+        }
         return test;
     }
 
@@ -453,6 +589,11 @@ public:
     }
 
 private:
+    double TauOf(long double tick) const
+    {
+        return static_cast<double>((tick - m_referenceTick) / SecondsPerCableAtOneKnot);
+    }
+
     Vector4 ParametersOf(const TargetMotion &motion) const
     {
         const SeaPoint at = motion.PositionAt(m_referenceTick);
@@ -648,6 +789,21 @@ FitAnalysis Analyse(const FixLog &log, const OwnShipTrack &own, const TargetMoti
         return {FitFailure::Singular, std::nullopt, std::nullopt};
     const ManoeuvreTest test = problem.Test(*best, settings);
     return {problem.Solution(*best, own, nowTick, test), test, problem.MotionAt(*best, nowTick)};
+}
+
+std::optional<long double> TwoLegSavingAt(const FixLog &log, const OwnShipTrack &own,
+    const TargetMotion &trial, long double splitTick, const FitSettings &settings)
+{
+    if (!(settings.SigmaBearingDegrees > 0) || !(settings.SigmaDistanceCables > 0))
+        return std::nullopt;
+    const std::vector<Fix> used = UsedFixes(log);
+    if (used.size() <= TwoLegParameters)
+        return std::nullopt;
+    const Problem problem(used, own, settings);
+    const std::optional<Minimum> best = problem.BestOfStarts(trial, used, own);
+    if (!best)
+        return std::nullopt;
+    return problem.TwoLegSavingAt(*best, splitTick);
 }
 
 } // namespace varmet

@@ -98,13 +98,21 @@ QString ManoeuvreText(const ManoeuvreTest &test)
 {
     if (!test.Fires())
         return {};
-    const QString why = test.ChiSquareFires()
-        ? QStringLiteral("невязки всех замеров больше ожидаемых при σ П %1° (χ² %2 > %3)")
-              .arg(FixedText(test.SigmaBearing, 2), FixedText(test.ChiSquare, 1),
-                  FixedText(test.ChiSquareLimit, 1))
-        : QStringLiteral("последние невязки уходят в одну сторону (сумма %1σ > %2σ при σ П %3°)")
-              .arg(FixedText(test.Cusum, 1), FixedText(test.CusumLimit, 1),
-                  FixedText(test.SigmaBearing, 2));
+    QString why;
+    if (test.ChiSquareFires())
+        why = QStringLiteral("невязки всех замеров больше ожидаемых при σ П %1° (χ² %2 > %3)")
+                  .arg(FixedText(test.SigmaBearing, 2), FixedText(test.ChiSquare, 1),
+                      FixedText(test.ChiSquareLimit, 1));
+    else if (test.CusumFires())
+        why = QStringLiteral(
+            "последние невязки уходят в одну сторону (сумма %1σ > %2σ при σ П %3°)")
+                  .arg(FixedText(test.Cusum, 1), FixedText(test.CusumLimit, 1),
+                      FixedText(test.SigmaBearing, 2));
+    else
+        why = QStringLiteral("два галса объясняют замеры лучше одного (χ² меньше на %1 > %2 при "
+                             "σ П %3°)")
+                  .arg(FixedText(test.TwoLegSaving, 1), FixedText(test.TwoLegLimit, 1),
+                      FixedText(test.SigmaBearing, 2));
     const QString when = test.NewLegTick
         ? QStringLiteral(" Новый галс цели вероятно начался к %1: «Новый галс с %1».")
               .arg(TickTimeText(*test.NewLegTick))

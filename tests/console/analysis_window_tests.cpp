@@ -287,3 +287,23 @@ TEST(AnalysisWindow, TheScoreReadsTheOddsOfTheSlotsPresentSolution)
     EXPECT_TRUE(labelText(program, "HitOdds").contains("цель 130 м"));
     EXPECT_FALSE(program.windows.analysis.slotHitProbability(2));
 }
+
+TEST(AnalysisWindow, TheWarningNamesTheTestThatFired)
+{
+    ManoeuvreTest test;
+    test.SigmaBearing = 0.58L;
+    test.Freedom = 40;
+    test.ChiSquare = 30;
+    test.ChiSquareLimit = 63.7L;
+    test.CusumLimit = 3;
+    test.TwoLegLimit = 15;
+    test.TwoLegSaving = 14.9L;
+    EXPECT_TRUE(ManoeuvreText(test).isEmpty());
+    test.TwoLegSaving = 17.26L;
+    test.NewLegTick = 900;
+    const QString text = ManoeuvreText(test);
+    EXPECT_TRUE(text.contains(QStringLiteral("два галса объясняют замеры лучше одного (χ² меньше "
+                                             "на 17.3 > 15.0 при σ П 0.58°)")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("«Новый галс с 0:15:00»"))) << text.toStdString();
+}
