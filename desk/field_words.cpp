@@ -190,12 +190,18 @@ QStringList OperatorRecord(const QString &journal)
         } else if (verb == QLatin1String("type") && field) {
             say(fieldWords(arg1, arg2), ofTarget);
         } else if (verb == QLatin1String("step") || verb == QLatin1String("press")) {
-            const QString times = w.size() > 3 ? QStringLiteral(" ×%1").arg(w[3]) : QString();
-            say(fieldWords(arg1,
-                    arg2 == QLatin1String("up") ? QStringLiteral("больше")
-                                                : QStringLiteral("меньше"))
-                    + times,
-                ofTarget);
+            // A step names its way, not a value: the value it reached stands in the fields.
+            const FieldWords *words = field ? wordsOf(*field) : nullptr;
+            const QString noun = words ? QString::fromUtf8(words->noun) : arg1;
+            const QString way
+                = arg2 == QLatin1String("up") ? QStringLiteral("вверх") : QStringLiteral("вниз");
+            if (verb == QLatin1String("press"))
+                say(QStringLiteral("%1 — стрелка %2 удержана").arg(noun, way), ofTarget);
+            else
+                say(QStringLiteral("%1 — шаг %2%3")
+                        .arg(
+                            noun, way, w.size() > 3 ? QStringLiteral(" ×%1").arg(w[3]) : QString()),
+                    ofTarget);
         } else if (verb == QLatin1String("deletefix")) {
             say(QStringLiteral("удален замер %1").arg(arg1), true);
         } else if (verb == QLatin1String("clearlog")) {

@@ -287,11 +287,14 @@ TEST(OperatorRecord, RetellsTheJournalWithTheTime)
 {
     const QStringList record = OperatorRecord(
         QStringLiteral("tick 735\nstep SpinEdit2 up\nenter LabeledEdit7 45\nenter LabeledEdit5 30\n"
-                       "deletefix 2\nundo\n"));
+                       "deletefix 2\nundo\nstep LabeledEdit8 down 3\npress LabeledEdit5 up\n"
+                       "repeat LabeledEdit5 4\nrelease LabeledEdit5\n"));
     EXPECT_EQ(record,
         QStringList({QStringLiteral("00:12:15 выбрана цель п/п 2"),
             QStringLiteral("00:12:15 цель 2: пеленг 45°"), QStringLiteral("00:12:15 курс ПЛ 30°"),
-            QStringLiteral("00:12:15 цель 2: удален замер 2"), QStringLiteral("00:12:15 отмена")}));
+            QStringLiteral("00:12:15 цель 2: удален замер 2"), QStringLiteral("00:12:15 отмена"),
+            QStringLiteral("00:12:15 цель 2: дистанция — шаг вниз ×3"),
+            QStringLiteral("00:12:15 курс ПЛ — стрелка вверх удержана")}));
 }
 
 } // namespace
