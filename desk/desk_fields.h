@@ -37,8 +37,19 @@ public:
     // The faults reported to the operator, in order.
     const std::vector<QString> &faults() const { return m_faults; }
 
+protected:
+    // Keep a value as it is, running nothing: a window's fields keep what its widgets show.
+    // keepText says whether the text changed.
+    bool keepText(Control control, const QString &text);
+    void keepSpinValue(Control control, int value) { m_spins[control] = value; }
+    void keepChecked(Control control, bool checked) { m_checks[control] = checked; }
+    void keepBackground(Control control, QRgb colour) { m_colours[control] = colour; }
+    void keepVisible(Control control, bool visible) { m_visible[control] = visible; }
+
+    // Runs the entry of a control whose text changed (none for most controls).
+    virtual void runEntry(Control control);
+
 private:
-    void runEntry(Control control);
 
     Desk *m_desk = nullptr;
     std::map<Control, QString> m_texts;
