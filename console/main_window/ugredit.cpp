@@ -692,7 +692,7 @@ void TForm1::writeReserveFields()
 
 int TForm1::selectedSlot() const
 {
-    return m_spinEdit2->typedValue();
+    return m_fields->spinValue(Control::SpinEdit2);
 }
 
 void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
