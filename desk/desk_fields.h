@@ -50,7 +50,6 @@ protected:
     virtual void runEntry(Control control);
 
 private:
-
     Desk *m_desk = nullptr;
     std::map<Control, QString> m_texts;
     std::map<Control, int> m_spins;

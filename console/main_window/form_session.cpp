@@ -7,11 +7,11 @@
 #include "board_view.h"
 #include "control_look.h"
 #include "exercise_desk.h"
-#include "window_fields.h"
 #include "labeled_edit.h"
 #include "spin_edit.h"
 #include "typed_entry.h"
 #include "up_down.h"
+#include "window_fields.h"
 
 #include "board/board.h"
 #include "board/picture_file.h"

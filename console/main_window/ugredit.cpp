@@ -4,7 +4,6 @@
 #include "desk_settings.h"
 #include "eraser_glyph.h"
 #include "exercise_desk.h"
-#include "window_fields.h"
 #include "labeled_edit.h"
 #include "reserve_fields.h"
 #include "screen_fit.h"
@@ -12,6 +11,7 @@
 #include "typed_entry.h"
 #include "unit2.h"
 #include "up_down.h"
+#include "window_fields.h"
 
 #include "board/board.h"
 #include "cycle/tick_cycle.h"
@@ -561,9 +561,8 @@ void TForm1::buildMenu()
 
 void TForm1::FormCreate()
 {
-    m_fields = std::make_unique<WindowFields>(this, m_guard, [this](const auto &handler) {
-        handle(handler);
-    });
+    m_fields = std::make_unique<WindowFields>(
+        this, m_guard, [this](const auto &handler) { handle(handler); });
     m_desk = std::make_unique<Desk>(*m_fields);
     m_fields->attach(m_desk.get());
     m_image3->setPicture(&m_desk->board().canvas().picture());
