@@ -685,16 +685,6 @@ void ReadBoard(const Fields &f, SessionData &session)
     board.eraserShown = e.flag("shown");
 }
 
-// ---- controls: every control's text and state, as the console gave them.
-
-QJsonValue WriteControls(const SessionData &session)
-{
-    QJsonObject controls;
-    for (const auto &[name, value] : session.controls)
-        controls.insert(name, value);
-    return controls;
-}
-
 // ---- journal: the operator's actions from start-up.
 
 QJsonValue WriteJournal(const SessionData &session)

@@ -124,8 +124,9 @@ TEST_F(DeskTest, ApplyPutsTheTargetWhereTheFitSaysIt)
         const auto ofTrial = Residual(fix, applied, s.OwnTrack);
         const auto ofFit = Residual(fix, fit->Motion, s.OwnTrack);
         ASSERT_EQ(ofTrial.has_value(), ofFit.has_value());
-        if (ofTrial)
+        if (ofTrial) {
             EXPECT_NEAR(static_cast<double>(*ofTrial), static_cast<double>(*ofFit), 1e-9);
+        }
     }
     // The fields show the rounding; the tick keeps the exact course and speed behind it.
     tick();
