@@ -1,6 +1,6 @@
 #pragma once
 
-// The console's fields as plain values, for the desk without a window (tests, benchmarks, tools):
+// The console's fields as plain values, with or without a window (the window's widgets show them):
 // the texts, spin values, ticks, colours and visibility the cycle reads and writes, starting as
 // the window starts. A text that changes runs its entry at once, as typing into the field would.
 
