@@ -2,7 +2,8 @@
 
 // What the tick cycle and the operator's entries need of the console: the texts, values and
 // ticks of the controls they read, and the texts, colours and visibility of those they write.
-// The console implements it over its widgets; tests implement it with a plain fake.
+// The desk keeps them as plain values (the window's widgets only show them); tests of the cycle
+// implement it with a plain fake.
 
 #include <QRgb>
 #include <QString>

@@ -28,12 +28,19 @@ QString DeskFields::text(Control control) const
     return it == m_texts.end() ? QString() : it->second;
 }
 
-void DeskFields::setText(Control control, const QString &text)
+bool DeskFields::keepText(Control control, const QString &text)
 {
     QString &shown = m_texts[control];
     if (shown == text)
-        return;
+        return false;
     shown = text;
+    return true;
+}
+
+void DeskFields::setText(Control control, const QString &text)
+{
+    if (!keepText(control, text))
+        return;
     ++m_writeDepth;
     runEntry(control);
     --m_writeDepth;

@@ -1,6 +1,6 @@
 #pragma once
 
-// The console's fields as plain values, for the desk without a window (tests, benchmarks, tools):
+// The console's fields as plain values, with or without a window (the window's widgets show them):
 // the texts, spin values, ticks, colours and visibility the cycle reads and writes, starting as
 // the window starts. A text that changes runs its entry at once, as typing into the field would.
 
@@ -37,9 +37,19 @@ public:
     // The faults reported to the operator, in order.
     const std::vector<QString> &faults() const { return m_faults; }
 
-private:
-    void runEntry(Control control);
+protected:
+    // Keep a value as it is, running nothing: a window's fields keep what its widgets show.
+    // keepText says whether the text changed.
+    bool keepText(Control control, const QString &text);
+    void keepSpinValue(Control control, int value) { m_spins[control] = value; }
+    void keepChecked(Control control, bool checked) { m_checks[control] = checked; }
+    void keepBackground(Control control, QRgb colour) { m_colours[control] = colour; }
+    void keepVisible(Control control, bool visible) { m_visible[control] = visible; }
 
+    // Runs the entry of a control whose text changed (none for most controls).
+    virtual void runEntry(Control control);
+
+private:
     Desk *m_desk = nullptr;
     std::map<Control, QString> m_texts;
     std::map<Control, int> m_spins;

@@ -7,11 +7,11 @@
 #include "board_view.h"
 #include "control_look.h"
 #include "exercise_desk.h"
-#include "form_port.h"
 #include "labeled_edit.h"
 #include "spin_edit.h"
 #include "typed_entry.h"
 #include "up_down.h"
+#include "window_fields.h"
 
 #include "board/board.h"
 #include "board/picture_file.h"
@@ -111,7 +111,7 @@ ControlStates TForm1::captureControls() const
     }
     for (const char *name : ClockLabels)
         controls[QLatin1String(name)]
-            = m_port->text(name == ClockLabels[0] ? Control::Label12 : Control::Label19);
+            = m_fields->text(name == ClockLabels[0] ? Control::Label12 : Control::Label19);
     // The analysis window's settings (its standard deviations).
     if (m_analysisWindow) {
         for (const QDoubleSpinBox *box : m_analysisWindow->findChildren<QDoubleSpinBox *>()) {
@@ -279,13 +279,14 @@ void TForm1::applySession(const SessionData &session)
         };
         m_desk->analysis().setSigmas({value("SigmaBearing"), value("SigmaDistance")});
     }
+    m_fields->takeFromWidgets(); // they were written without their notifications
     m_desk->work().setDangerLimit(c.at(DangerLimit).toDouble());
     m_desk->work().setSpeed(c.at(TimeSpeed).toInt());
     m_desk->work().setPaused(c.at(TimePaused) == "1");
-    m_port->setText(Control::Label12, c.at(QStringLiteral("Label12")));
-    m_port->setText(Control::Label19, c.at(QStringLiteral("Label19")));
-    m_port->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
-    m_port->setBackground(Control::Label13, *ColourOf(c.at(QStringLiteral("Label13") + Colour)));
+    m_fields->setText(Control::Label12, c.at(QStringLiteral("Label12")));
+    m_fields->setText(Control::Label19, c.at(QStringLiteral("Label19")));
+    m_fields->setVisible(Control::Label13, c.at(QStringLiteral("Label13") + Visible) == "1");
+    m_fields->setBackground(Control::Label13, *ColourOf(c.at(QStringLiteral("Label13") + Colour)));
     if (session.exercise)
         m_exerciseDesk->Resume(*session.exercise); // the reader has checked that it can go on
     else
@@ -500,7 +501,7 @@ void TForm1::wireJournal()
         if (name == QLatin1String("RadioButton1") || name == QLatin1String("RadioButton2")) {
             // A radio button only goes on: what motion was is known before the click.
             connect(button, &QAbstractButton::pressed, this,
-                [this] { m_motionBeforeClick = m_port->isChecked(Control::RadioButton1); });
+                [this] { m_motionBeforeClick = m_fields->isChecked(Control::RadioButton1); });
             const bool on = name == QLatin1String("RadioButton1");
             connect(button, &QAbstractButton::clicked, this, [this, on] {
                 perform(new SetSwitch(*m_desk, Control::RadioButton1, on, m_motionBeforeClick));

@@ -4,7 +4,6 @@
 #include "desk_settings.h"
 #include "eraser_glyph.h"
 #include "exercise_desk.h"
-#include "form_port.h"
 #include "labeled_edit.h"
 #include "reserve_fields.h"
 #include "screen_fit.h"
@@ -12,6 +11,7 @@
 #include "typed_entry.h"
 #include "unit2.h"
 #include "up_down.h"
+#include "window_fields.h"
 
 #include "board/board.h"
 #include "cycle/tick_cycle.h"
@@ -561,8 +561,10 @@ void TForm1::buildMenu()
 
 void TForm1::FormCreate()
 {
-    m_port = std::make_unique<FormPort>(this, m_guard);
-    m_desk = std::make_unique<Desk>(*m_port);
+    m_fields = std::make_unique<WindowFields>(
+        this, m_guard, [this](const auto &handler) { handle(handler); });
+    m_desk = std::make_unique<Desk>(*m_fields);
+    m_fields->attach(m_desk.get());
     m_image3->setPicture(&m_desk->board().canvas().picture());
     m_desk->board().canvas().takeChangedArea();
     // A typed, confirmed value is the operator's action through the desk: a bearing or distance
@@ -607,14 +609,7 @@ void TForm1::wire(Sender *sender, Signal signal, void (TForm1::*handler)())
 
 void TForm1::wireHandlers()
 {
-    const auto cycleHandler = [this](const char *name, void (TickCycle::*handler)()) {
-        connect(field(name), &QLineEdit::textChanged, this,
-            [this, handler] { handle([this, handler] { (m_desk->cycle().*handler)(); }); });
-    };
-    cycleHandler("LabeledEdit7", &TickCycle::LabeledEdit7Change);
-    cycleHandler("LabeledEdit8", &TickCycle::LabeledEdit8Change);
-    cycleHandler("LabeledEdit5", &TickCycle::RedrawOwnShipVector);
-    cycleHandler("LabeledEdit6", &TickCycle::RedrawOwnShipVector);
+    // The cycle's entries run from the desk's fields (WindowFields), which the widgets feed.
     connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(m_timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
 
@@ -696,7 +691,7 @@ void TForm1::writeReserveFields()
 
 int TForm1::selectedSlot() const
 {
-    return m_spinEdit2->typedValue();
+    return m_fields->spinValue(Control::SpinEdit2);
 }
 
 void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
@@ -727,6 +722,7 @@ void TForm1::RestartWork(std::int32_t ownCourse, std::int32_t ownSpeed)
         red.setColor(QPalette::Window, Qt::red);
         banner->setPalette(red);
         findChild<QLabel *>(QStringLiteral("Label12"))->setText(QStringLiteral("0. 0 - 0"));
+        m_fields->takeFromWidgets();
     }
     if (m_timer1->isActive())
         m_timer1->start(); // the first second of the new clock is a whole one
@@ -800,7 +796,11 @@ void TForm1::setHeldStepperFast(bool fast)
         return;
     UpDown *upDown = m_heldSteppers[*m_heldStepper];
     upDown->setIncrement(fast ? 5 : 1);
-    upDown->associate()->setBackground(fast ? QColor(255, 255, 0) : QColor(Qt::white));
+    const QColor colour = fast ? QColor(255, 255, 0) : QColor(Qt::white);
+    if (const auto control = WindowFields::controlNamed(upDown->associate()->objectName()))
+        m_fields->setBackground(*control, colour.rgb());
+    else
+        upDown->associate()->setBackground(colour);
 }
 
 // ---- Buttons, board and menu -------------------------------------------------------------------

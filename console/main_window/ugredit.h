@@ -28,7 +28,7 @@ namespace varmet {
 class Board;
 class BoardView;
 class ExerciseDesk;
-class FormPort;
+class WindowFields;
 class LabeledEdit;
 class SpinEdit;
 class TForm2;
@@ -215,7 +215,7 @@ private:
     // The size the window was given when placed, and whether the operator chose it.
     QSize m_placedSize;
     bool m_sizedByOperator = false;
-    std::unique_ptr<FormPort> m_port;
+    std::unique_ptr<WindowFields> m_fields; // the desk's fields; the widgets show them
     std::unique_ptr<Desk> m_desk;
     std::unique_ptr<ExerciseDesk> m_exerciseDesk;
     bool m_restarting = false; // RestartWork is putting the fields back: no handler runs

@@ -5,8 +5,11 @@
 
 #include "tests/support/fake_screen.h"
 
+#include "console/app/fault_guard.h"
+#include "console/main_window/window_fields.h"
 #include "cycle/tick_cycle.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QFile>
 #include <QGroupBox>
@@ -301,6 +304,30 @@ TEST(ConsoleWindow, AtMostOneTimeButtonIsDownAndTheLastClickSetsTheTimeMode)
             std::tuple(c.down1, c.down2, c.shipClock))
             << "clicks " << c.clicks;
     }
+}
+
+// The fields are kept apart from the widgets, which show them: a value the program writes shows
+// at once and runs its entry once, not once more for the widget's own change; what the operator
+// changes in a widget comes into the fields, and a changed text runs its entry.
+TEST_F(ConsoleTest, TheWidgetsShowTheFieldsAndBringBackTheOperatorsChanges)
+{
+    FaultGuard guard([](const QString &) {});
+    int entries = 0;
+    WindowFields fields(form.get(), guard, [&entries](const auto &) { ++entries; });
+    auto *radio1 = get<QAbstractButton>("RadioButton1");
+    fields.setText(Control::LabeledEdit5, QStringLiteral("30"));
+    fields.setSpinValue(Control::SpinEdit1, 45);
+    fields.setChecked(Control::RadioButton1, false);
+    EXPECT_EQ(std::tuple(text("LabeledEdit5"), spin("SpinEdit1")->value(), radio1->isChecked(),
+                  get<QAbstractButton>("RadioButton2")->isChecked(), entries),
+        std::tuple(QString("30"), 45, false, true, 1));
+
+    edit("LabeledEdit6")->setText(QStringLiteral("12"));
+    spin("SpinEdit3")->typeText(QStringLiteral("40"));
+    radio1->click();
+    EXPECT_EQ(std::tuple(fields.text(Control::LabeledEdit6), fields.spinValue(Control::SpinEdit3),
+                  fields.isChecked(Control::RadioButton1), entries),
+        std::tuple(QString("12"), 40, true, 2));
 }
 
 } // namespace
