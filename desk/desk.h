@@ -100,6 +100,8 @@ signals:
     void showingSlot(int number);
     // The fields show slot `number`.
     void slotShown(int number);
+    // "Номер цели" of the selected slot is now `value` (a field only the window has).
+    void targetNumberShown(std::int32_t value);
     // A command changed slot `number`'s fixes, or the plot was put back: a fit of it is stale.
     void fixesChanged(int number);
 

@@ -15,7 +15,7 @@ namespace varmet {
 namespace {
 
 // Undo items that merge with the one before them (QUndoCommand::id()).
-enum MergeId { StepId = 1701, SelectId, SigmaId, DangerId };
+enum MergeId { StepId = 1701, SelectId, SigmaId, DangerId, TargetNumberId };
 
 QString Way(int steps)
 {
@@ -198,6 +198,103 @@ bool SelectSlot::setField(int number)
     const int shown = m_desk.shownSlot();
     m_desk.fields().setSpinValue(Control::SpinEdit2, number);
     return m_desk.shownSlot() != shown;
+}
+
+// ---- "Номер цели" ------------------------------------------------------------------------------
+
+SetTargetNumber::SetTargetNumber(Desk &desk, Motion motion, int steps, std::int32_t value)
+    : DeskCommand(desk)
+    , m_slot(desk.selectedSlot().value_or(0))
+    , m_motion(motion)
+    , m_steps(steps)
+    , m_value(value)
+{
+    name();
+}
+
+void SetTargetNumber::name()
+{
+    setText(QStringLiteral("номер цели %1 (цель п/п %2)").arg(m_value).arg(m_slot));
+}
+
+QString SetTargetNumber::scriptLine() const
+{
+    switch (m_motion) {
+    case Motion::Press:
+        return QStringLiteral("press LabeledEdit4 %1").arg(Way(m_steps));
+    case Motion::Repeat:
+        return QStringLiteral("repeat LabeledEdit4");
+    case Motion::Keys:
+        return QStringLiteral("step LabeledEdit4 %1").arg(Way(m_steps));
+    case Motion::Typed:
+        break;
+    }
+    return QStringLiteral("enter LabeledEdit4 %1").arg(m_value);
+}
+
+void SetTargetNumber::record(Journal &journal) const
+{
+    switch (m_motion) {
+    case Motion::Repeat:
+        journal.repeatable(scriptLine());
+        return;
+    case Motion::Keys:
+        for (int i = std::abs(m_steps); i > 0; --i)
+            journal.repeatable(scriptLine());
+        return;
+    case Motion::Press: // its release right after makes it "step"
+    case Motion::Typed:
+        journal.action(scriptLine());
+        return;
+    }
+}
+
+int SetTargetNumber::id() const
+{
+    return TargetNumberId;
+}
+
+bool SetTargetNumber::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const SetTargetNumber *>(other);
+    if (!later || later->m_slot != m_slot)
+        return false;
+    const bool held = later->m_motion == Motion::Repeat
+        && (m_motion == Motion::Press || m_motion == Motion::Repeat);
+    const bool keys
+        = later->m_motion == Motion::Keys && m_motion == Motion::Keys && later->m_tick == m_tick;
+    if (!held && !keys)
+        return false;
+    m_value = later->m_value;
+    m_steps += later->m_steps;
+    name();
+    // Back where it began: no undo item left.
+    setObsolete(m_previous && *m_previous == m_value);
+    return true;
+}
+
+void SetTargetNumber::apply()
+{
+    if (!m_previous) {
+        m_previous = TargetSlots::Contains(m_slot) ? m_desk.state().Slots[m_slot].TargetNumber : 0;
+        // The end of the range, or no slot addressed: nothing to undo (the line stays).
+        if (*m_previous == m_value || !TargetSlots::Contains(m_slot))
+            setObsolete(true);
+    }
+    show(m_value);
+}
+
+void SetTargetNumber::revertLater()
+{
+    show(*m_previous);
+}
+
+void SetTargetNumber::show(std::int32_t value)
+{
+    if (TargetSlots::Contains(m_slot))
+        m_desk.state().Slots[m_slot].TargetNumber = value;
+    if (m_desk.selectedSlot().value_or(0) == m_slot)
+        emit m_desk.targetNumberShown(value);
 }
 
 // ---- The bearing analysis ---------------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace varmet {
@@ -79,6 +80,35 @@ private:
     std::optional<int> m_spinBefore;
     int m_shownBefore = 1;
     bool m_applied = false;
+};
+
+// "Номер цели" of the selected slot (the target's number it shows) set to `value` by the
+// arrows (a press, a held arrow's repeat, `steps` key steps) or typed and confirmed. Journal lines
+// as the field's arrows and entry always gave; a press and its repeats are one undo item, so are
+// key steps within one second. Undone whenever, the number before comes back.
+class SetTargetNumber : public DeskCommand
+{
+public:
+    enum class Motion { Press, Repeat, Keys, Typed };
+    SetTargetNumber(Desk &desk, Motion motion, int steps, std::int32_t value);
+
+    QString scriptLine() const override;
+    void record(Journal &journal) const override;
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
+
+private:
+    void apply() override;
+    void revertLater() override;
+    bool revertsExactly() const override { return true; }
+    void name();
+    void show(std::int32_t value);
+
+    int m_slot;
+    Motion m_motion;
+    int m_steps;
+    std::int32_t m_value;
+    std::optional<std::int32_t> m_previous;
 };
 
 // The σ of the bearing analysis set (the analysis window's "σ П (град)" and "σ Д (кбт)"): the

@@ -93,16 +93,32 @@ QString DirectionWord(UpDown::Direction direction)
 ControlStates TForm1::captureControls() const
 {
     ControlStates controls;
+    // The plot's inputs as the desk holds them (the widgets show the same); the window's own
+    // fields (the reserve fields) as shown.
+    const std::optional<int> slot = m_desk->selectedSlot();
     for (const LabeledEdit *edit : findChildren<LabeledEdit *>()) {
-        controls[edit->objectName()] = edit->text();
-        controls[edit->objectName() + Colour] = ColourText(edit->background().rgb());
+        const QString name = edit->objectName();
+        if (const auto control = WindowFields::controlNamed(name)) {
+            controls[name] = m_fields->text(*control);
+            controls[name + Colour] = ColourText(m_fields->background(*control));
+            continue;
+        }
+        controls[name] = name == QLatin1String("LabeledEdit4") && slot
+            ? QString::fromStdString(RealText(m_desk->state().Slots[*slot].TargetNumber))
+            : edit->text();
+        controls[name + Colour] = ColourText(edit->background().rgb());
     }
-    for (const SpinEdit *spin : findChildren<SpinEdit *>())
-        controls[spin->objectName()] = spin->text();
+    for (const SpinEdit *spin : findChildren<SpinEdit *>()) {
+        const auto control = WindowFields::controlNamed(spin->objectName());
+        controls[spin->objectName()] = control ? m_fields->text(*control) : spin->text();
+    }
     // The window's own controls, not those of a bar over it (a replay's).
     for (const QAbstractButton *button : centralWidget()->findChildren<QAbstractButton *>()) {
-        if (button->isCheckable() && IsProgramControl(button))
-            controls[button->objectName() + Down] = button->isChecked() ? "1" : "0";
+        if (!button->isCheckable() || !IsProgramControl(button))
+            continue;
+        const auto control = WindowFields::controlNamed(button->objectName());
+        const bool down = control ? m_fields->isChecked(*control) : button->isChecked();
+        controls[button->objectName() + Down] = down ? "1" : "0";
     }
     for (const UpDown *upDown : findChildren<UpDown *>()) {
         controls[upDown->objectName() + Step] = QString::number(upDown->increment());

@@ -591,7 +591,26 @@ void TForm1::FormCreate()
                   perform(new StepField(*m_desk, *control, motion, steps, value));
               };
     }
-    // The desk shows a slot in the fields; "Номер цели" is the window's own.
+    // "Номер цели" shows the selected slot's target number, which its arrows, keys and typed
+    // value change through the desk.
+    LabeledEdit *targetNumber = field("LabeledEdit4");
+    if (TypedEntry *entry = TypedEntry::of(targetNumber))
+        entry->enter = [this](int value) {
+            perform(new SetTargetNumber(*m_desk, SetTargetNumber::Motion::Typed, 0, value));
+        };
+    for (UpDown *upDown : findChildren<UpDown *>()) {
+        if (upDown->associate() != targetNumber)
+            continue;
+        upDown->stepTo = [this](std::optional<UpDown::Operation> operation, int steps, int value) {
+            const SetTargetNumber::Motion motion = !operation ? SetTargetNumber::Motion::Keys
+                : *operation == UpDown::Operation::Press      ? SetTargetNumber::Motion::Press
+                                                              : SetTargetNumber::Motion::Repeat;
+            perform(new SetTargetNumber(*m_desk, motion, steps, value));
+        };
+    }
+    connect(m_desk.get(), &Desk::targetNumberShown, this,
+        [this](std::int32_t value) { writeField("LabeledEdit4", RealText(value)); });
+    // The desk shows a slot in the fields, its target number in its old place among them.
     connect(m_desk.get(), &Desk::showingSlot, this, [this](int number) {
         writeField("LabeledEdit4", RealText(m_desk->state().Slots[number].TargetNumber));
     });

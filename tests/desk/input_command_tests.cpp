@@ -285,5 +285,39 @@ TEST_F(InputCommandTest, SolvingIsAnActionAndItsFitDiesWithItsFixes)
     EXPECT_FALSE(desk.analysis().fit(1));
 }
 
+// "Номер цели" is the selected slot's own: typed or held, it is one action in the operator's
+// words, journalled as the field's entry and arrows always were, kept over a slot switch and
+// undone and redone whenever.
+TEST_F(InputCommandTest, TheTargetNumberIsAnUndoableInputOfItsSlot)
+{
+    using Number = SetTargetNumber::Motion;
+    desk.execute(SelectSlot::stepped(desk, 2, 1));
+    desk.execute(new SetTargetNumber(desk, Number::Typed, 0, 3));
+    EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("enter LabeledEdit4 3\n")));
+    EXPECT_EQ(desk.undoText(), QStringLiteral("номер цели 3 (цель п/п 2)"));
+    tick(2);
+    const int items = desk.undoStack().count();
+    desk.execute(new SetTargetNumber(desk, Number::Press, 1, 4));
+    desk.execute(new SetTargetNumber(desk, Number::Repeat, 1, 5));
+    desk.journal().release(QStringLiteral("LabeledEdit4"));
+    EXPECT_EQ(desk.undoStack().count(), items + 1);
+    EXPECT_TRUE(desk.journal().text().endsWith(
+        QStringLiteral("press LabeledEdit4 up\nrepeat LabeledEdit4\nrelease LabeledEdit4\n")));
+    desk.execute(SelectSlot::stepped(desk, 1, -1));
+    desk.execute(SelectSlot::stepped(desk, 2, 1));
+    EXPECT_EQ(desk.state().Slots[2].TargetNumber, 5);
+    ASSERT_TRUE(desk.undo()); // the two switches
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(desk.undoText(), QStringLiteral("номер цели 5 (цель п/п 2)"));
+    tick(1);
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(desk.state().Slots[2].TargetNumber, 3);
+    ASSERT_TRUE(desk.undo());
+    EXPECT_EQ(desk.state().Slots[2].TargetNumber, 0);
+    ASSERT_TRUE(desk.redo());
+    ASSERT_TRUE(desk.redo());
+    EXPECT_EQ(desk.state().Slots[2].TargetNumber, 5);
+}
+
 } // namespace
 } // namespace varmet

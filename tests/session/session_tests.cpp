@@ -178,7 +178,9 @@ TEST(Session, AJournalOfCommandsReplaysToTheSameFixesFieldsAndBoard)
             "undo\nredo\ntick 1\npress LabeledEdit7 up\nrepeat LabeledEdit7 2\nrelease "
             "LabeledEdit7\nundo\ntick 3\nstep SpinEdit2 up\nenter LabeledEdit9 45\nstep SpinEdit2 "
             "up\nstep SpinEdit2 down 2\nundo\nundo\ntick 2\nredo\ntype SpinEdit2 1\nsigma 2 5\n"
-            "sigma 2 3\nsolve\ntick 1\nundo\nundo\ntick 2\nredo\nredo\nsolve\n")
+            "sigma 2 3\nsolve\ntick 1\nundo\nundo\ntick 2\nredo\nredo\nsolve\n"
+            "step SpinEdit2 up\nenter LabeledEdit4 3\nstep LabeledEdit4 up 2\nundo\ntick 1\nstep "
+            "SpinEdit2 down\n")
         + BoardActions(dir) + "fixes");
     const QString journal = recorded.windows.form.journal().text();
     EXPECT_TRUE(journal.contains("click SBErase\nmouse down 200 200\nmouse move 210 205\ntick 1\n"
