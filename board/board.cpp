@@ -64,20 +64,14 @@ void Board::Restart()
     TakeSnapshot();
 }
 
-void Board::RefreshGrid()
-{
-    m_canvas.setPenMode(PenMode::CopyPen);
-    m_canvas.setPenWidth(1);
-    m_canvas.setPenColor(BoardColour::Black);
-    // A clear brush leaves the inside of the rings, with everything plotted there, as it is.
-    m_canvas.setBrushStyle(BrushStyle::Clear);
-    paintGrid();
-}
+namespace {
 
-void Board::paintGrid()
+// The rings and the four lines through the centre, in the canvas's pen; the pen ends at the
+// bottom of the vertical line.
+void PaintGrid(BoardCanvas &canvas)
 {
     for (const int inset : {25, 125, 225})
-        m_canvas.ellipse(inset, inset, BoardSize - inset, BoardSize - inset);
+        canvas.ellipse(inset, inset, BoardSize - inset, BoardSize - inset);
     const int half = BoardSize / 2;
     const std::array<Stroke, 4> lines {{
         {{0, 0}, {BoardSize, BoardSize}, 1},
@@ -86,9 +80,59 @@ void Board::paintGrid()
         {{half, 0}, {half, BoardSize}, 1},
     }};
     for (const Stroke &line : lines) {
-        m_canvas.moveTo(line.from.x, line.from.y);
-        m_canvas.lineTo(line.to.x, line.to.y);
+        canvas.moveTo(line.from.x, line.from.y);
+        canvas.lineTo(line.to.x, line.to.y);
     }
+}
+
+// The pixels a black copy pen of width 1 paints for the grid on a board of its own size: the same
+// whatever the board shows, so found once on a white one.
+const std::vector<QPoint> &GridPixels()
+{
+    static const std::vector<QPoint> points = [] {
+        BoardCanvas blank;
+        blank.setPenColor(BoardColour::Black);
+        blank.setBrushStyle(BrushStyle::Clear);
+        PaintGrid(blank);
+        std::vector<QPoint> painted;
+        for (int y = 0; y < BoardSize; ++y) {
+            for (int x = 0; x < BoardSize; ++x) {
+                if (blank.permanentPixel(x, y) != BoardColour::White)
+                    painted.emplace_back(x, y);
+            }
+        }
+        return painted;
+    }();
+    return points;
+}
+
+} // namespace
+
+void Board::RefreshGrid()
+{
+    m_canvas.setPenMode(PenMode::CopyPen);
+    m_canvas.setPenWidth(1);
+    m_canvas.setPenColor(BoardColour::Black);
+    // A clear brush leaves the inside of the rings, with everything plotted there, as it is.
+    m_canvas.setBrushStyle(BrushStyle::Clear);
+    if (m_canvas.size() != QSize(BoardSize, BoardSize)) {
+        paintGrid(); // a picture of another size clips the grid its own way
+        return;
+    }
+    // The grid's pixels painted straight, not drawn again: drawing the rings recomposes most of
+    // the board.
+    m_canvas.paintPixels(GridPixels(), BoardColour::Black);
+    m_canvas.moveTo(BoardSize / 2, BoardSize);
+}
+
+const std::vector<QPoint> *Board::gridPixels() const
+{
+    return m_canvas.size() == QSize(BoardSize, BoardSize) ? &GridPixels() : nullptr;
+}
+
+void Board::paintGrid()
+{
+    PaintGrid(m_canvas);
 }
 
 void Board::RedrawOwnShipVector(std::int32_t ownCourse, WholeVector ownVelocity)

@@ -46,6 +46,9 @@ public:
     // the rings as it is.
     void DrawStartGrid();
     void RefreshGrid();
+    // The pixels RefreshGrid paints, by row, then column; none when the board shows a picture of
+    // another size (the grid is clipped to it).
+    const std::vector<QPoint> *gridPixels() const;
     // Back to the board of the start: white, the start grid, a new snapshot, no live figures.
     void Restart();
 

@@ -133,6 +133,25 @@ void BoardCanvas::setPermanentPixel(int x, int y, QRgb colour)
     m_changed |= QRect(x, y, 1, 1);
 }
 
+void BoardCanvas::paintPixels(const std::vector<QPoint> &points, QRgb colour)
+{
+    colour |= OpaqueBits;
+    QRgb *permanent = pixels(m_permanent);
+    QRgb *visible = pixels(m_visible);
+    const std::size_t permanentStride = stride(m_permanent);
+    const std::size_t visibleStride = stride(m_visible);
+    const auto maskStride = static_cast<std::size_t>(size().width());
+    QRect area;
+    for (const QPoint &point : points) {
+        const auto x = static_cast<std::size_t>(point.x());
+        const auto y = static_cast<std::size_t>(point.y());
+        permanent[y * permanentStride + x] = colour;
+        visible[y * visibleStride + x] = colour ^ m_mask[y * maskStride + x];
+        area |= QRect(point, QSize(1, 1));
+    }
+    m_changed |= area;
+}
+
 void BoardCanvas::setBrushColor(QRgb colour)
 {
     m_brushColour = colour;

@@ -17,6 +17,8 @@
 #include <QRgb>
 #include <QString>
 
+#include <QPoint>
+
 #include <vector>
 
 namespace varmet {
@@ -75,6 +77,8 @@ public:
     // taking back a drawing exactly, pixel by pixel. (x, y) must lie on the board.
     QRgb permanentPixel(int x, int y) const;
     void setPermanentPixel(int x, int y, QRgb colour);
+    // Every pixel of `points` (all on the board) painted `colour`, as a copy pen would paint them.
+    void paintPixels(const std::vector<QPoint> &points, QRgb colour);
 
     // Pen, brush and position persist between callers.
     void setPenColor(QRgb colour) { m_penColour = colour; }

@@ -27,10 +27,34 @@ BoardEdit::BoardEdit(const BoardCanvas &canvas, const QRect &area)
         m_before = canvas.permanentPicture().copy(m_area);
 }
 
+BoardEdit::BoardEdit(const BoardCanvas &canvas, const std::vector<QPoint> &points)
+    : m_board(canvas.size())
+    , m_area(QPoint(0, 0), canvas.size())
+    , m_points(&points)
+    , m_stateBefore(canvas.state())
+    , m_stateAfter(m_stateBefore)
+{
+    m_pointsBefore.reserve(points.size());
+    for (const QPoint &point : points)
+        m_pointsBefore.push_back(canvas.permanentPixel(point.x(), point.y()));
+}
+
 void BoardEdit::finish(const BoardCanvas &canvas)
 {
     m_stateAfter = canvas.state();
     m_pixels.clear();
+    if (const std::vector<QPoint> *points = std::exchange(m_points, nullptr)) {
+        if (canvas.size() != m_board)
+            return;
+        for (std::size_t i = 0; i < points->size(); ++i) {
+            const QPoint &point = (*points)[i];
+            const QRgb is = canvas.permanentPixel(point.x(), point.y());
+            if (is != m_pointsBefore[i])
+                m_pixels.push_back({point.x(), point.y(), m_pointsBefore[i], is});
+        }
+        m_pointsBefore = {};
+        return;
+    }
     const QImage before = std::exchange(m_before, QImage());
     if (before.isNull() || canvas.size() != m_board)
         return;
@@ -118,7 +142,8 @@ void BoardCommand::apply()
         m_edit->redo(canvas);
         return;
     }
-    BoardEdit edit(canvas, drawnArea());
+    const std::vector<QPoint> *pixels = drawnPixels();
+    BoardEdit edit = pixels ? BoardEdit(canvas, *pixels) : BoardEdit(canvas, drawnArea());
     draw();
     edit.finish(canvas);
     m_edit = std::move(edit);
@@ -233,6 +258,11 @@ QString GridRefresh::scriptLine() const
 void GridRefresh::draw()
 {
     m_desk.board().RefreshGrid();
+}
+
+const std::vector<QPoint> *GridRefresh::drawnPixels() const
+{
+    return m_desk.board().gridPixels();
 }
 
 // ---- Picture files ----------------------------------------------------------------------------

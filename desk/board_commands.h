@@ -33,6 +33,9 @@ class BoardEdit
 public:
     // Begins an edit of `area` (clipped to the board): its pixels and the state as they are now.
     BoardEdit(const BoardCanvas &canvas, const QRect &area);
+    // Begins an edit of the given pixels alone (on the board, by row, then column): for a drawing
+    // that is known to paint nowhere else.
+    BoardEdit(const BoardCanvas &canvas, const std::vector<QPoint> &points);
     // The drawing is done: keeps what it changed.
     void finish(const BoardCanvas &canvas);
     // `later`, a drawing done after this one, becomes part of it.
@@ -59,6 +62,8 @@ private:
     QSize m_board;
     QRect m_area;
     QImage m_before; // the area, while the drawing runs
+    const std::vector<QPoint> *m_points = nullptr; // the pixels alone, if so begun
+    std::vector<QRgb> m_pointsBefore;
     std::vector<Pixel> m_pixels; // by row, then column
     CanvasState m_stateBefore;
     CanvasState m_stateAfter;
@@ -76,6 +81,8 @@ protected:
     virtual void draw() = 0;
     // Where it may paint: the whole board unless the command knows better.
     virtual QRect drawnArea() const;
+    // The very pixels it may paint, when it knows them (by row, then column); none: its area.
+    virtual const std::vector<QPoint> *drawnPixels() const { return nullptr; }
 
     std::optional<BoardEdit> m_edit;
 
@@ -134,6 +141,7 @@ public:
 
 private:
     void draw() override;
+    const std::vector<QPoint> *drawnPixels() const override;
 };
 
 // A picture file shown as the board (read before, see Board::ReadPicture). Undone, the previous

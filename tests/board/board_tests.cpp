@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace varmet::test {
 namespace {
 
@@ -34,6 +36,39 @@ TEST(BoardGrid, StartsBareAndRefreshRepairsItKeepingWhatIsPlottedInsideTheRings)
     EXPECT_EQ(differences(bare, canvas.picture()), expected);
     board.UndoClick(); // to the snapshot taken at start
     EXPECT_EQ(canvas.picture(), bare);
+}
+
+// The refresh paints the grid's pixels straight: the same board, live strokes over it included,
+// and the same pen, brush and position as drawing the rings and lines with the canvas.
+TEST(BoardGrid, RefreshEqualsDrawingTheGridOverWhateverTheBoardShows)
+{
+    const auto busy = [](Board &board) {
+        BoardCanvas &canvas = board.canvas();
+        canvas.setPenColor(BoardColour::Red);
+        canvas.setPenWidth(3);
+        canvas.setBrushColor(BoardColour::Yellow);
+        canvas.ellipse(100, 120, 400, 560);
+        board.RedrawOwnShipVector(45, OwnVelocity(45, 30)); // a live stroke across the lines
+    };
+    Board refreshed;
+    busy(refreshed);
+    refreshed.RefreshGrid();
+    Board drawn;
+    busy(drawn);
+    BoardCanvas &canvas = drawn.canvas();
+    canvas.setPenColor(BoardColour::Black);
+    canvas.setPenWidth(1);
+    canvas.setBrushStyle(BrushStyle::Clear);
+    for (const int inset : {25, 125, 225})
+        canvas.ellipse(inset, inset, 650 - inset, 650 - inset);
+    for (const auto &[x1, y1, x2, y2] :
+        {std::array {0, 0, 650, 650}, {0, 650, 650, 0}, {0, 325, 650, 325}, {325, 0, 325, 650}}) {
+        canvas.moveTo(x1, y1);
+        canvas.lineTo(x2, y2);
+    }
+    EXPECT_EQ(refreshed.canvas().picture(), canvas.picture());
+    EXPECT_EQ(refreshed.canvas().permanentPicture(), canvas.permanentPicture());
+    EXPECT_EQ(refreshed.canvas().state(), canvas.state());
 }
 
 TEST(OwnShipVector, ShaftAndBarbsInvertInRedAtTheWorkedPoints)
