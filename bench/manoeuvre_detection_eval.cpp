@@ -18,7 +18,10 @@
 //                            against their own 2 % limits simulated with DRAWS noise draws
 //     EVAL_VERBOSE=1         a line per straight run with false warnings
 //     EVAL_SOLVES=1          a line (on stderr) per straight-run solve only the two-leg test warns
-//     on EVAL_ONLY=N            run only the N-th encounter of the seed
+//     EVAL_ONLY=N            run only the N-th encounter of the seed
+//     EVAL_DUMP=FILE         a line per solve: seed, encounter, zig tick (-1 on a straight run),
+//                            tick, χ² fires, sum fires, two-leg saving; for rules over successive
+//                            solves studied offline
 
 #include "encounters.h"
 
@@ -26,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +61,8 @@ struct Outcome
 
 FitSettings Settings {MatchedSigma, 5};
 int CurrentRun = 0;
+std::uint64_t CurrentSeed = 0;
+std::FILE *Dump = nullptr; // EVAL_DUMP: a line per solve, for sequential rules studied offline
 
 long double TruthChiSquare(const FixLog &log, const Encounter &e, const TargetTruth &truth)
 {
@@ -87,6 +93,11 @@ Outcome Run(const Encounter &e, std::uint64_t noiseSeed)
         const ManoeuvreTest &test = *a.Manoeuvre;
         const bool warned = test.Fires();
         const bool chi = test.ChiSquareFires();
+        if (Dump)
+            std::fprintf(Dump, "%llu %d %d %d %d %d %.3f\n",
+                static_cast<unsigned long long>(CurrentSeed), CurrentRun,
+                e.ZigTick ? *e.ZigTick : -1, tick, chi ? 1 : 0, test.CusumFires() ? 1 : 0,
+                static_cast<double>(test.TwoLegSaving));
         outcome.LastChiSquare = test.ChiSquare;
         outcome.LastLimit = test.ChiSquareLimit;
         outcome.LastTwoLeg = test.TwoLegSaving;
@@ -302,6 +313,14 @@ int main(int argc, char **argv)
     const int zigs = positional.size() > 1 ? std::atoi(positional[1]) : 100;
     const int straights = positional.size() > 2 ? std::atoi(positional[2]) : 150;
     const bool verbose = std::getenv("EVAL_VERBOSE") != nullptr;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> dump(
+        std::getenv("EVAL_DUMP") ? std::fopen(std::getenv("EVAL_DUMP"), "w") : nullptr,
+        [](std::FILE *f) { return f ? std::fclose(f) : 0; });
+    if (std::getenv("EVAL_DUMP") && !dump) {
+        std::fprintf(stderr, "cannot write %s\n", std::getenv("EVAL_DUMP"));
+        return 1;
+    }
+    Dump = dump.get();
 
     std::vector<std::int32_t> warned;
     std::vector<std::int32_t> chi;
@@ -340,6 +359,7 @@ int main(int argc, char **argv)
             const Encounter e = DrawEncounter(draws, {30, 70, 360, zig});
             const std::uint64_t noiseSeed = draws.Seed();
             CurrentRun = i;
+            CurrentSeed = seed;
             if (std::getenv("EVAL_ONLY") && std::atoi(std::getenv("EVAL_ONLY")) != i)
                 continue;
             const Outcome o = Run(e, noiseSeed);
