@@ -79,6 +79,77 @@ struct Minimum
     long double Cost;
 };
 
+// The normal equations of a weighted least-squares cost at one point.
+template<typename Real, int N>
+struct NormalEquations
+{
+    Eigen::Matrix<Real, N, N> JtJ = Eigen::Matrix<Real, N, N>::Zero();
+    Eigen::Matrix<Real, N, 1> JtR = Eigen::Matrix<Real, N, 1>::Zero();
+    Real Cost = 0;
+
+    // One weighted residual `r` with its gradient `row`.
+    void Add(const Eigen::Matrix<Real, N, 1> &row, Real r)
+    {
+        JtJ.noalias() += row * row.transpose();
+        JtR += row * r;
+        Cost += r * r;
+    }
+};
+
+template<typename Real, int N>
+struct Descent
+{
+    Eigen::Matrix<Real, N, 1> X; // where it stopped
+    Real Cost; // there
+    Real StartCost;
+};
+
+// Levenberg–Marquardt from `x` with Marquardt's damping, scaled by the diagonal of JᵀJ:
+// `normalAt(x)` gives the normal equations at x, `costAt(x)` the cost alone. It stops when no
+// step lowers the cost, after tolerance.Iterations steps, or once a step lowers the cost or moves
+// every parameter by less than the tolerance's shares. Absent when the start has no finite cost.
+template<typename Real, int N, typename NormalAt, typename CostAt>
+std::optional<Descent<Real, N>> Descend(Eigen::Matrix<Real, N, 1> x, const Tolerance &tolerance,
+    const NormalAt &normalAt, const CostAt &costAt)
+{
+    using Vec = Eigen::Matrix<Real, N, 1>;
+    NormalEquations<Real, N> normal = normalAt(x);
+    if (!std::isfinite(normal.Cost))
+        return std::nullopt;
+    const Real startCost = normal.Cost;
+    Real damping = Real(1e-3);
+    for (int iteration = 0; iteration < tolerance.Iterations && normal.Cost > 0; ++iteration) {
+        const Vec diagonal = normal.JtJ.diagonal();
+        const Real floor
+            = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
+        bool stepped = false;
+        bool converged = false;
+        while (damping <= Real(LargestDamping)) {
+            Eigen::Matrix<Real, N, N> damped = normal.JtJ;
+            for (int i = 0; i < N; ++i)
+                damped(i, i) += damping * std::max(diagonal(i), floor);
+            const Vec step = damped.ldlt().solve(-normal.JtR);
+            const Vec next = x + step;
+            const Real cost = step.allFinite() ? costAt(next) : normal.Cost;
+            if (std::isfinite(cost) && cost < normal.Cost) {
+                converged = normal.Cost - cost <= Real(tolerance.CostDecrease) * normal.Cost
+                    || (step.array().abs()
+                        <= Real(tolerance.Step) * (next.array().abs() + Real(1e-6)))
+                           .all();
+                x = next;
+                normal = normalAt(x);
+                damping = std::max(damping / 10, Real(1e-12));
+                stepped = true;
+                break;
+            }
+            damping *= 10;
+        }
+        if (!stepped || converged)
+            break;
+    }
+    return Descent<Real, N> {x, normal.Cost, startCost};
+}
+
 // The weighted least-squares cost of the used fixes and its Levenberg–Marquardt minimisation, in
 // `double` for the many starts and in `long double` for the last polish and the covariance.
 template<typename Real>
@@ -88,12 +159,7 @@ public:
     using Vec = Vector<Real>;
     using Mat = Eigen::Matrix<Real, 4, 4>;
 
-    struct Normal
-    {
-        Mat JtJ = Mat::Zero();
-        Vec JtR = Vec::Zero();
-        Real Cost = 0;
-    };
+    using Normal = NormalEquations<Real, 4>;
 
     void Add(long double tau, SeaPoint own, FixKind kind, long double value, long double weight)
     {
@@ -117,10 +183,7 @@ public:
         Normal normal;
         for (const Observation &o : m_observations) {
             const Term term = TermAt(o, x);
-            const Vec row(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau);
-            normal.JtJ.noalias() += row * row.transpose();
-            normal.JtR += row * term.R;
-            normal.Cost += term.R * term.R;
+            normal.Add(Vec(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau), term.R);
         }
         return normal;
     }
@@ -144,50 +207,20 @@ public:
         return rows;
     }
 
-    // Marquardt's damping, scaled by the diagonal of JᵀJ; absent when the start gives no finite
-    // cost.
-    std::optional<std::pair<Vec, Real>> Minimise(Vec x, const Tolerance &tolerance) const
+    // Absent when the start gives no finite cost.
+    std::optional<std::pair<Vec, Real>> Minimise(const Vec &x, const Tolerance &tolerance) const
     {
-        Normal normal = NormalAt(x);
-        if (!std::isfinite(normal.Cost))
+        const auto reached = Descend<Real, 4>(
+            x, tolerance, [this](const Vec &at) { return NormalAt(at); },
+            [this](const Vec &at) { return CostAt(at); });
+        if (!reached)
             return std::nullopt;
-        Real damping = Real(1e-3);
-        for (int iteration = 0; iteration < tolerance.Iterations && normal.Cost > 0; ++iteration) {
-            const Vec diagonal = normal.JtJ.diagonal();
-            const Real floor
-                = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
-            bool stepped = false;
-            bool converged = false;
-            while (damping <= Real(LargestDamping)) {
-                Mat damped = normal.JtJ;
-                for (int i = 0; i < 4; ++i)
-                    damped(i, i) += damping * std::max(diagonal(i), floor);
-                const Vec step = damped.ldlt().solve(-normal.JtR);
-                const Vec next = x + step;
-                const Real cost = step.allFinite() ? CostAt(next) : normal.Cost;
-                if (std::isfinite(cost) && cost < normal.Cost) {
-                    converged = normal.Cost - cost <= Real(tolerance.CostDecrease) * normal.Cost
-                        || (step.array().abs()
-                            <= Real(tolerance.Step) * (next.array().abs() + Real(1e-6)))
-                               .all();
-                    x = next;
-                    normal = NormalAt(x);
-                    damping = std::max(damping / 10, Real(1e-12));
-                    stepped = true;
-                    break;
-                }
-                damping *= 10;
-            }
-            if (!stepped || converged)
-                break;
-        }
-        return std::pair {x, normal.Cost};
+        return std::pair {reached->X, reached->Cost};
     }
 
     // The two-leg model: the velocity changes once, by (x(4), x(5)) knots, at `split` (cables a
     // knot moves from the reference tick); the fixes after it see the change.
     using Vec6 = Eigen::Matrix<Real, 6, 1>;
-    using Mat6 = Eigen::Matrix<Real, 6, 6>;
 
     Real TwoLegCostAt(const Vec6 &x, Real split) const
     {
@@ -205,40 +238,10 @@ public:
     {
         Vec6 x;
         x << start, 0, 0;
-        Mat6 jtj;
-        Vec6 jtr;
-        Real cost = TwoLegNormalAt(x, split, jtj, jtr);
-        if (!std::isfinite(cost))
-            return 0;
-        const Real straight = cost;
-        Real damping = Real(1e-3);
-        for (int iteration = 0; iteration < tolerance.Iterations && cost > 0; ++iteration) {
-            const Vec6 diagonal = jtj.diagonal();
-            const Real floor
-                = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
-            bool stepped = false;
-            bool converged = false;
-            while (damping <= Real(LargestDamping)) {
-                Mat6 damped = jtj;
-                for (int i = 0; i < 6; ++i)
-                    damped(i, i) += damping * std::max(diagonal(i), floor);
-                const Vec6 step = damped.ldlt().solve(-jtr);
-                const Vec6 next = x + step;
-                const Real nextCost = step.allFinite() ? TwoLegCostAt(next, split) : cost;
-                if (std::isfinite(nextCost) && nextCost < cost) {
-                    converged = cost - nextCost <= Real(tolerance.CostDecrease) * cost;
-                    x = next;
-                    cost = TwoLegNormalAt(x, split, jtj, jtr);
-                    damping = std::max(damping / 10, Real(1e-12));
-                    stepped = true;
-                    break;
-                }
-                damping *= 10;
-            }
-            if (!stepped || converged)
-                break;
-        }
-        return straight - cost;
+        const auto reached = Descend<Real, 6>(
+            x, tolerance, [&](const Vec6 &at) { return TwoLegNormalAt(at, split); },
+            [&](const Vec6 &at) { return TwoLegCostAt(at, split); });
+        return reached ? reached->StartCost - reached->Cost : 0;
     }
 
 private:
@@ -250,22 +253,18 @@ private:
         return Vec(x(0) - x(4) * split, x(1) - x(5) * split, x(2) + x(4), x(3) + x(5));
     }
 
-    Real TwoLegNormalAt(const Vec6 &x, Real split, Mat6 &jtj, Vec6 &jtr) const
+    NormalEquations<Real, 6> TwoLegNormalAt(const Vec6 &x, Real split) const
     {
-        jtj.setZero();
-        jtr.setZero();
-        Real cost = 0;
+        NormalEquations<Real, 6> normal;
         for (const Observation &o : m_observations) {
             const Term term = TermAt(o, OneLegAt(x, split, o.Tau));
             const Real lever = o.Tau > split ? o.Tau - split : Real(0);
             Vec6 row;
             row << term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau, term.dE * lever,
                 term.dN * lever;
-            jtj.noalias() += row * row.transpose();
-            jtr += row * term.R;
-            cost += term.R * term.R;
+            normal.Add(row, term.R);
         }
-        return cost;
+        return normal;
     }
 
     struct Observation
