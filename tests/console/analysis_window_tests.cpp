@@ -306,4 +306,14 @@ TEST(AnalysisWindow, TheWarningNamesTheTestThatFired)
                                              "на 17.3 > 15.0 при σ П 0.58°)")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("«Новый галс с 0:15:00»"))) << text.toStdString();
+    // The turn alone.
+    test.TwoLegSaving = 14.9L;
+    test.TurnLimit = 13.5L;
+    test.TurnSaving = 13.5L;
+    EXPECT_TRUE(ManoeuvreText(test).isEmpty());
+    test.TurnSaving = 14.04L;
+    EXPECT_TRUE(ManoeuvreText(test).contains(
+        QStringLiteral("поворот на прежней скорости объясняет замеры лучше прямого курса (χ² "
+                       "меньше на 14.0 > 13.5 при σ П 0.58°)")))
+        << ManoeuvreText(test).toStdString();
 }
