@@ -10,6 +10,7 @@
 #include "model/units.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace varmet {
 namespace {
@@ -297,6 +298,53 @@ void SetTargetNumber::show(std::int32_t value)
         emit m_desk.targetNumberShown(value);
 }
 
+// ---- Settings within a tick --------------------------------------------------------------------
+
+template<typename Self, typename Value>
+SettingInTick<Self, Value>::SettingInTick(Desk &desk, Value value)
+    : DeskCommand(desk)
+    , m_value(std::move(value))
+{ }
+
+template<typename Self, typename Value>
+void SettingInTick<Self, Value>::record(Journal &journal) const
+{
+    // A change right after the last one (no tick between) replaces its line.
+    journal.setting(journalPrefix(), scriptLine());
+}
+
+template<typename Self, typename Value>
+bool SettingInTick<Self, Value>::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const Self *>(other);
+    if (!later || later->m_tick != m_tick)
+        return false;
+    m_value = later->m_value;
+    name();
+    // Back where it began: no undo item left.
+    setObsolete(m_previous && *m_previous == m_value);
+    return true;
+}
+
+template<typename Self, typename Value>
+void SettingInTick<Self, Value>::apply()
+{
+    if (!m_previous)
+        m_previous = current();
+    if (*m_previous == m_value)
+        setObsolete(true);
+    set(m_value);
+}
+
+template<typename Self, typename Value>
+void SettingInTick<Self, Value>::revertLater()
+{
+    set(*m_previous);
+}
+
+template class SettingInTick<SetSigma, FitSigmas>;
+template class SettingInTick<SetDangerLimit, double>;
+
 // ---- The bearing analysis ---------------------------------------------------------------------
 
 namespace {
@@ -313,34 +361,31 @@ QString SigmaText(double value)
 } // namespace
 
 SetSigma::SetSigma(Desk &desk, const FitSigmas &sigmas)
-    : DeskCommand(desk)
-    , m_sigmas(sigmas)
+    : SettingInTick(desk, sigmas)
 {
     name();
 }
 
 void SetSigma::name()
 {
-    const FitSigmas &before = m_previous.value_or(m_desk.analysis().sigmas());
+    const FitSigmas &before = m_previous.value_or(current());
     QStringList words;
-    if (m_sigmas.bearing != before.bearing)
-        words << QStringLiteral("пеленга %1°").arg(SigmaText(m_sigmas.bearing));
-    if (m_sigmas.distance != before.distance || words.isEmpty())
-        words << QStringLiteral("дистанции %1 кбт").arg(SigmaText(m_sigmas.distance));
+    if (m_value.bearing != before.bearing)
+        words << QStringLiteral("пеленга %1°").arg(SigmaText(m_value.bearing));
+    if (m_value.distance != before.distance || words.isEmpty())
+        words << QStringLiteral("дистанции %1 кбт").arg(SigmaText(m_value.distance));
     setText(QStringLiteral("СКО ") + words.join(QStringLiteral(", ")));
 }
 
 QString SetSigma::scriptLine() const
 {
     return QStringLiteral("sigma %1 %2")
-        .arg(QString::number(m_sigmas.bearing, 'g', 17),
-            QString::number(m_sigmas.distance, 'g', 17));
+        .arg(QString::number(m_value.bearing, 'g', 17), QString::number(m_value.distance, 'g', 17));
 }
 
-void SetSigma::record(Journal &journal) const
+QString SetSigma::journalPrefix() const
 {
-    // A change right after the last one (no tick between) replaces its line.
-    journal.setting(QStringLiteral("sigma "), scriptLine());
+    return QStringLiteral("sigma ");
 }
 
 int SetSigma::id() const
@@ -348,30 +393,14 @@ int SetSigma::id() const
     return SigmaId;
 }
 
-bool SetSigma::mergeWith(const QUndoCommand *other)
+FitSigmas SetSigma::current() const
 {
-    const auto *later = dynamic_cast<const SetSigma *>(other);
-    if (!later || later->m_tick != m_tick)
-        return false;
-    m_sigmas = later->m_sigmas;
-    name();
-    // Back where it began: no undo item left.
-    setObsolete(m_previous && *m_previous == m_sigmas);
-    return true;
+    return m_desk.analysis().sigmas();
 }
 
-void SetSigma::apply()
+void SetSigma::set(const FitSigmas &sigmas)
 {
-    if (!m_previous)
-        m_previous = m_desk.analysis().sigmas();
-    if (*m_previous == m_sigmas)
-        setObsolete(true);
-    m_desk.analysis().setSigmas(m_sigmas);
-}
-
-void SetSigma::revertLater()
-{
-    m_desk.analysis().setSigmas(*m_previous);
+    m_desk.analysis().setSigmas(sigmas);
 }
 
 Solve::Solve(Desk &desk, int slot, SlotFit fit)
@@ -401,20 +430,24 @@ void Solve::revertLater()
 // ---- The situation and the flow of time ---------------------------------------------------------
 
 SetDangerLimit::SetDangerLimit(Desk &desk, double cables)
-    : DeskCommand(desk)
-    , m_cables(cables)
+    : SettingInTick(desk, cables)
 {
-    setText(QStringLiteral("опасная дистанция %1 кбт").arg(QString::number(cables, 'f', 1)));
+    name();
+}
+
+void SetDangerLimit::name()
+{
+    setText(QStringLiteral("опасная дистанция %1 кбт").arg(QString::number(m_value, 'f', 1)));
 }
 
 QString SetDangerLimit::scriptLine() const
 {
-    return QStringLiteral("situation limit %1").arg(QString::number(m_cables, 'f', 1));
+    return QStringLiteral("situation limit %1").arg(QString::number(m_value, 'f', 1));
 }
 
-void SetDangerLimit::record(Journal &journal) const
+QString SetDangerLimit::journalPrefix() const
 {
-    journal.setting(QStringLiteral("situation limit"), scriptLine());
+    return QStringLiteral("situation limit");
 }
 
 int SetDangerLimit::id() const
@@ -422,30 +455,14 @@ int SetDangerLimit::id() const
     return DangerId;
 }
 
-bool SetDangerLimit::mergeWith(const QUndoCommand *other)
+double SetDangerLimit::current() const
 {
-    const auto *later = dynamic_cast<const SetDangerLimit *>(other);
-    if (!later || later->m_tick != m_tick)
-        return false;
-    m_cables = later->m_cables;
-    setText(later->text());
-    setObsolete(m_previous && *m_previous == m_cables);
-    return true;
+    return m_desk.work().dangerLimit();
 }
 
-void SetDangerLimit::apply()
+void SetDangerLimit::set(const double &cables)
 {
-    WorkSettings &work = m_desk.work();
-    if (!m_previous)
-        m_previous = work.dangerLimit();
-    if (*m_previous == m_cables)
-        setObsolete(true);
-    work.setDangerLimit(m_cables);
-}
-
-void SetDangerLimit::revertLater()
-{
-    m_desk.work().setDangerLimit(*m_previous);
+    m_desk.work().setDangerLimit(cables);
 }
 
 SetTimeFlow *SetTimeFlow::speed(Desk &desk, int speed)
