@@ -66,8 +66,7 @@ void StepField::record(Journal &journal) const
         journal.repeatable(scriptLine());
         return;
     case Motion::Keys:
-        for (int i = std::abs(m_steps); i > 0; --i)
-            journal.repeatable(scriptLine());
+        journal.repeatable(scriptLine(), std::abs(m_steps));
         return;
     }
 }
@@ -136,30 +135,11 @@ SelectSlot *SelectSlot::typed(
 
 SelectSlot::SelectSlot(
     Desk &desk, int number, int steps, const QString &typed, std::optional<int> before)
-    : DeskCommand(desk)
+    : SpinFieldChange(desk, Control::SpinEdit2, steps, typed)
     , m_number(number)
-    , m_steps(steps)
-    , m_typed(typed)
     , m_spinBefore(before)
 {
     setText(QStringLiteral("выбор цели %1").arg(number));
-}
-
-QString SelectSlot::scriptLine() const
-{
-    if (m_steps == 0)
-        return QStringLiteral("type SpinEdit2 %1").arg(m_typed).trimmed();
-    return QStringLiteral("step SpinEdit2 %1").arg(Way(m_steps));
-}
-
-void SelectSlot::record(Journal &journal) const
-{
-    if (m_steps == 0) {
-        journal.action(scriptLine());
-        return;
-    }
-    for (int i = std::abs(m_steps); i > 0; --i)
-        journal.repeatable(scriptLine());
 }
 
 int SelectSlot::id() const
@@ -240,8 +220,7 @@ void SetTargetNumber::record(Journal &journal) const
         journal.repeatable(scriptLine());
         return;
     case Motion::Keys:
-        for (int i = std::abs(m_steps); i > 0; --i)
-            journal.repeatable(scriptLine());
+        journal.repeatable(scriptLine(), std::abs(m_steps));
         return;
     case Motion::Press: // its release right after makes it "step"
     case Motion::Typed:

@@ -55,15 +55,13 @@ private:
 // shows): the fields show that slot; nothing of any target changes (what was typed into the
 // slot shown so far is kept as its inputs first). `before`: the field's number before, when the
 // field has already changed. Undone whenever, the slot shown before is shown again.
-class SelectSlot : public DeskCommand
+class SelectSlot : public SpinFieldChange
 {
 public:
     static SelectSlot *stepped(Desk &desk, int number, int steps, std::optional<int> before = {});
     static SelectSlot *typed(
         Desk &desk, int number, const QString &text, std::optional<int> before = {});
 
-    QString scriptLine() const override;
-    void record(Journal &journal) const override;
     int id() const override;
 
 private:
@@ -75,8 +73,6 @@ private:
     bool setField(int number);
 
     int m_number;
-    int m_steps; // 0: typed
-    QString m_typed;
     std::optional<int> m_spinBefore;
     int m_shownBefore = 1;
     bool m_applied = false;
