@@ -212,6 +212,9 @@ public:
         return ArrayOf(value(key), at(key), minimum, maximum);
     }
 
+    // A field that may be absent (then undefined).
+    QJsonValue optional(const char *key) const { return m_object.value(QLatin1String(key)); }
+
     static std::int64_t WholeOf(
         const QJsonValue &v, const QString &where, std::int64_t minimum, std::int64_t maximum)
     {
@@ -250,6 +253,17 @@ public:
                       .arg(minimum)
                       .arg(maximum));
         return array;
+    }
+
+    // A list of one object a target slot, in the slots' order: `read(number, fields)` for each.
+    template<typename Read>
+    static void EachSlot(const QJsonValue &v, const QString &where, Read read)
+    {
+        const QJsonArray items = ArrayOf(v, where, SlotCount, SlotCount);
+        for (int number = 1; number <= SlotCount; ++number) {
+            const Fields slot(items[number - 1], where + QStringLiteral(", слот %1").arg(number));
+            read(number, slot);
+        }
     }
 
 private:
@@ -369,11 +383,8 @@ QJsonValue WriteSlots(const SessionData &session)
 
 void ReadSlots(const QJsonValue &section, SessionData &session)
 {
-    const QJsonArray items = Fields::ArrayOf(section, SectionName("slots"), SlotCount, SlotCount);
     const std::int32_t now = session.state.TickCount;
-    for (int number = 1; number <= SlotCount; ++number) {
-        const Fields f(
-            items[number - 1], SectionName("slots") + QStringLiteral(", слот %1").arg(number));
+    Fields::EachSlot(section, SectionName("slots"), [&](int number, const Fields &f) {
         TargetSlot &slot = session.state.Slots[number];
         slot.TargetNumber = static_cast<std::int32_t>(f.whole("TargetNumber", Int32Min, Int32Max));
         slot.LastTimeMarkTick = static_cast<std::int32_t>(f.whole("LastTimeMarkTick", 0, now));
@@ -388,7 +399,7 @@ void ReadSlots(const QJsonValue &section, SessionData &session)
             if (value < 0 || value >= 360)
                 damaged(f.at(direction) + QStringLiteral(": направление вне пределов 0..359"));
         }
-    }
+    });
 }
 
 // A fix's value within what an entry can give: a bearing in degrees, a distance in cables; its
@@ -445,11 +456,8 @@ QJsonValue WriteFixLogs(const SessionData &session)
 
 void ReadFixLogs(const QJsonValue &section, SessionData &session)
 {
-    const QJsonArray logs = Fields::ArrayOf(section, SectionName("fixLogs"), SlotCount, SlotCount);
     const std::int32_t now = session.state.TickCount;
-    for (int number = 1; number <= SlotCount; ++number) {
-        const Fields f(
-            logs[number - 1], SectionName("fixLogs") + QStringLiteral(", слот %1").arg(number));
+    Fields::EachSlot(section, SectionName("fixLogs"), [&](int number, const Fields &f) {
         FixLog &log = session.state.FixLogs[static_cast<std::size_t>(number - 1)];
         log.Clear();
         const QJsonArray fixes = f.array("fixes", 0, static_cast<qsizetype>(FixLog::Capacity));
@@ -474,7 +482,7 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
         if (!leg.isNull())
             log.NewLegTick
                 = static_cast<std::int32_t>(Fields::WholeOf(leg, f.at("newLegTick"), 0, now));
-    }
+    });
 }
 
 // ---- pendingFixes: each slot's bearing and distance entries not yet settled into its log.
@@ -505,13 +513,10 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
 {
     FixRecorder::Snapshot &snapshot = session.pendingFixes;
     snapshot.entries = static_cast<std::uint64_t>(f.whole("entries", 0, ExactReach));
-    const QJsonArray items = f.array("slots", SlotCount, SlotCount);
-    for (int number = 1; number <= SlotCount; ++number) {
-        const Fields slot(
-            items[number - 1], f.at("slots") + QStringLiteral(", слот %1").arg(number));
+    Fields::EachSlot(f.value("slots"), f.at("slots"), [&](int number, const Fields &slot) {
         for (const FixKind kind : {FixKind::Bearing, FixKind::Distance}) {
             const char *key = kind == FixKind::Bearing ? "bearing" : "distance";
-            const QJsonValue value = items[number - 1].toObject().value(QLatin1String(key));
+            const QJsonValue value = slot.optional(key);
             if (value.isUndefined())
                 continue;
             const QJsonArray item = Fields::ArrayOf(value, slot.at(key), 5, 6);
@@ -529,7 +534,7 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
             snapshot.pending[static_cast<std::size_t>(number - 1)][static_cast<std::size_t>(kind)]
                 = pending;
         }
-    }
+    });
 }
 
 // ---- ownTrack: own ship's legs at sea.

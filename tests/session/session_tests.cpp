@@ -308,7 +308,7 @@ const Damage Damages[] = {
             const qsizetype at = b.indexOf(bearing) + bearing.size();
             return QByteArray(b).replace(at, 20, ExactText(400.0L).toLatin1());
         },
-        "«AcousticBearing»: направление вне пределов"},
+        "слот 1, поле «AcousticBearing»: направление вне пределов"},
     {"RealNotExact",
         [](const QByteArray &b) { return Replace(b, "\"PosX\": \"", "\"PosX\": \"x"); },
         "«PosX»: не является точной записью числа"},
