@@ -671,10 +671,7 @@ void TForm1::handle(const std::function<void()> &handler)
     if (!m_desk || m_restarting || m_desk->restoring())
         return; // not yet created, being taken down, or starting work afresh
     m_guard.run(handler);
-    const QRect changed = m_desk->board().canvas().takeChangedArea();
-    if (!changed.isNull())
-        m_unsaved.markChanged();
-    m_image3->refresh(changed);
+    m_image3->refresh(m_desk->board().canvas().takeChangedArea());
 }
 
 // ---- Controls ----------------------------------------------------------------------------------

@@ -73,8 +73,6 @@ public:
     // The plot without its widgets: state, board, cycle, journal, undo, the last fits.
     Desk &desk() { return *m_desk; }
     FireControlState &state() { return m_desk->state(); }
-    // Whether the board has changed since it was last saved or opened; closing asks then.
-    UnsavedChanges &unsavedChanges() { return m_unsaved; }
     Board &board() { return m_desk->board(); }
     TickCycle &cycle() { return m_desk->cycle(); }
 
@@ -210,7 +208,6 @@ private:
     UnsavedChanges::Answer showQuestion(const QString &question);
 
     FaultGuard m_guard;
-    UnsavedChanges m_unsaved;
     bool m_placedOnce = false;
     // The size the window was given when placed, and whether the operator chose it.
     QSize m_placedSize;
