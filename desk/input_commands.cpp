@@ -280,16 +280,19 @@ void SetTargetNumber::show(std::int32_t value)
 // ---- Settings within a tick --------------------------------------------------------------------
 
 template<typename Self, typename Value>
-SettingInTick<Self, Value>::SettingInTick(Desk &desk, Value value)
+SettingInTick<Self, Value>::SettingInTick(
+    Desk &desk, Value value, int mergeId, const char *journalPrefix)
     : DeskCommand(desk)
     , m_value(std::move(value))
+    , m_mergeId(mergeId)
+    , m_journalPrefix(journalPrefix)
 { }
 
 template<typename Self, typename Value>
 void SettingInTick<Self, Value>::record(Journal &journal) const
 {
     // A change right after the last one (no tick between) replaces its line.
-    journal.setting(journalPrefix(), scriptLine());
+    journal.setting(QLatin1String(m_journalPrefix), scriptLine());
 }
 
 template<typename Self, typename Value>
@@ -340,7 +343,7 @@ QString SigmaText(double value)
 } // namespace
 
 SetSigma::SetSigma(Desk &desk, const FitSigmas &sigmas)
-    : SettingInTick(desk, sigmas)
+    : SettingInTick(desk, sigmas, SigmaId, "sigma ")
 {
     name();
 }
@@ -360,16 +363,6 @@ QString SetSigma::scriptLine() const
 {
     return QStringLiteral("sigma %1 %2")
         .arg(QString::number(m_value.bearing, 'g', 17), QString::number(m_value.distance, 'g', 17));
-}
-
-QString SetSigma::journalPrefix() const
-{
-    return QStringLiteral("sigma ");
-}
-
-int SetSigma::id() const
-{
-    return SigmaId;
 }
 
 FitSigmas SetSigma::current() const
@@ -409,7 +402,7 @@ void Solve::revertLater()
 // ---- The situation and the flow of time ---------------------------------------------------------
 
 SetDangerLimit::SetDangerLimit(Desk &desk, double cables)
-    : SettingInTick(desk, cables)
+    : SettingInTick(desk, cables, DangerId, "situation limit")
 {
     name();
 }
@@ -422,16 +415,6 @@ void SetDangerLimit::name()
 QString SetDangerLimit::scriptLine() const
 {
     return QStringLiteral("situation limit %1").arg(QString::number(m_value, 'f', 1));
-}
-
-QString SetDangerLimit::journalPrefix() const
-{
-    return QStringLiteral("situation limit");
-}
-
-int SetDangerLimit::id() const
-{
-    return DangerId;
 }
 
 double SetDangerLimit::current() const

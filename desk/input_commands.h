@@ -116,15 +116,15 @@ class SettingInTick : public DeskCommand
 {
 public:
     void record(Journal &journal) const override;
+    int id() const final { return m_mergeId; }
     bool mergeWith(const QUndoCommand *other) override;
 
 protected:
-    SettingInTick(Desk &desk, Value value);
+    // `mergeId`: the setting's own undo id; `journalPrefix`: how its journal line begins.
+    SettingInTick(Desk &desk, Value value, int mergeId, const char *journalPrefix);
     // The setting on the desk now.
     virtual Value current() const = 0;
     virtual void set(const Value &value) = 0;
-    // How the setting's journal line begins.
-    virtual QString journalPrefix() const = 0;
     // Names the item after m_value (and m_previous, once done); again after a merge.
     virtual void name() = 0;
 
@@ -135,6 +135,9 @@ private:
     void apply() final;
     void revertLater() final;
     bool revertsExactly() const final { return true; }
+
+    int m_mergeId;
+    const char *m_journalPrefix;
 };
 
 // The σ of the bearing analysis set (the analysis window's "σ П (град)" and "σ Д (кбт)"): the
@@ -144,12 +147,10 @@ class SetSigma : public SettingInTick<SetSigma, FitSigmas>
 public:
     SetSigma(Desk &desk, const FitSigmas &sigmas);
     QString scriptLine() const override;
-    int id() const override;
 
 private:
     FitSigmas current() const override;
     void set(const FitSigmas &sigmas) override;
-    QString journalPrefix() const override;
     void name() override;
 };
 
@@ -178,12 +179,10 @@ class SetDangerLimit : public SettingInTick<SetDangerLimit, double>
 public:
     SetDangerLimit(Desk &desk, double cables);
     QString scriptLine() const override;
-    int id() const override;
 
 private:
     double current() const override;
     void set(const double &cables) override;
-    QString journalPrefix() const override;
     void name() override;
 };
 
