@@ -23,6 +23,39 @@ QString Way(int steps)
     return steps > 0 ? QStringLiteral("up") : QStringLiteral("down");
 }
 
+// The journal line of a motion (Press, Repeat, Keys) of an arrow-stepped field: "press X up",
+// "repeat X", "step X up".
+template<typename Motion>
+QString ArrowLine(Motion motion, QLatin1String field, int steps)
+{
+    if (motion == Motion::Press)
+        return QStringLiteral("press %1 %2").arg(field, Way(steps));
+    if (motion == Motion::Repeat)
+        return QStringLiteral("repeat %1").arg(field);
+    return QStringLiteral("step %1 %2").arg(field, Way(steps));
+}
+
+// Journals a motion: a press as it is (its release right after makes it a step), a repeat and each
+// key step merged with the same line before it.
+template<typename Motion>
+void RecordArrow(Journal &journal, Motion motion, const QString &line, int steps)
+{
+    if (motion == Motion::Press)
+        journal.action(line);
+    else
+        journal.repeatable(line, motion == Motion::Repeat ? 1 : std::abs(steps));
+}
+
+// Whether a motion joins the one before it into one undo item: the repeats of a held arrow join its
+// press, key steps those of the same second.
+template<typename Motion>
+bool ArrowJoins(Motion earlier, Motion later, bool sameTick)
+{
+    if (later == Motion::Repeat)
+        return earlier == Motion::Press || earlier == Motion::Repeat;
+    return later == Motion::Keys && earlier == Motion::Keys && sameTick;
+}
+
 } // namespace
 
 // ---- Arrows and keys --------------------------------------------------------------------------
@@ -44,31 +77,12 @@ void StepField::name()
 
 QString StepField::scriptLine() const
 {
-    const QLatin1String field(objectName(m_field));
-    switch (m_motion) {
-    case Motion::Press:
-        return QStringLiteral("press %1 %2").arg(field, Way(m_steps));
-    case Motion::Repeat:
-        return QStringLiteral("repeat %1").arg(field);
-    case Motion::Keys:
-        break;
-    }
-    return QStringLiteral("step %1 %2").arg(field, Way(m_steps));
+    return ArrowLine(m_motion, QLatin1String(objectName(m_field)), m_steps);
 }
 
 void StepField::record(Journal &journal) const
 {
-    switch (m_motion) {
-    case Motion::Press:
-        journal.action(scriptLine()); // its release right after makes it "step"
-        return;
-    case Motion::Repeat:
-        journal.repeatable(scriptLine());
-        return;
-    case Motion::Keys:
-        journal.repeatable(scriptLine(), std::abs(m_steps));
-        return;
-    }
+    RecordArrow(journal, m_motion, scriptLine(), m_steps);
 }
 
 int StepField::id() const
@@ -79,13 +93,8 @@ int StepField::id() const
 bool StepField::mergeWith(const QUndoCommand *other)
 {
     const auto *later = dynamic_cast<const StepField *>(other);
-    if (!later || later->m_field != m_field)
-        return false;
-    // The repeats of a held arrow join its press; key steps join those of the same second.
-    const bool held = later->m_motion == Motion::Repeat && m_motion != Motion::Keys;
-    const bool keys
-        = later->m_motion == Motion::Keys && m_motion == Motion::Keys && later->m_tick == m_tick;
-    if (!held && !keys)
+    if (!later || later->m_field != m_field
+        || !ArrowJoins(m_motion, later->m_motion, later->m_tick == m_tick))
         return false;
     m_value = later->m_value;
     m_steps += later->m_steps;
@@ -200,33 +209,17 @@ void SetTargetNumber::name()
 
 QString SetTargetNumber::scriptLine() const
 {
-    switch (m_motion) {
-    case Motion::Press:
-        return QStringLiteral("press LabeledEdit4 %1").arg(Way(m_steps));
-    case Motion::Repeat:
-        return QStringLiteral("repeat LabeledEdit4");
-    case Motion::Keys:
-        return QStringLiteral("step LabeledEdit4 %1").arg(Way(m_steps));
-    case Motion::Typed:
-        break;
-    }
-    return QStringLiteral("enter LabeledEdit4 %1").arg(m_value);
+    if (m_motion == Motion::Typed)
+        return QStringLiteral("enter LabeledEdit4 %1").arg(m_value);
+    return ArrowLine(m_motion, QLatin1String("LabeledEdit4"), m_steps);
 }
 
 void SetTargetNumber::record(Journal &journal) const
 {
-    switch (m_motion) {
-    case Motion::Repeat:
-        journal.repeatable(scriptLine());
-        return;
-    case Motion::Keys:
-        journal.repeatable(scriptLine(), std::abs(m_steps));
-        return;
-    case Motion::Press: // its release right after makes it "step"
-    case Motion::Typed:
+    if (m_motion == Motion::Typed)
         journal.action(scriptLine());
-        return;
-    }
+    else
+        RecordArrow(journal, m_motion, scriptLine(), m_steps);
 }
 
 int SetTargetNumber::id() const
@@ -237,13 +230,8 @@ int SetTargetNumber::id() const
 bool SetTargetNumber::mergeWith(const QUndoCommand *other)
 {
     const auto *later = dynamic_cast<const SetTargetNumber *>(other);
-    if (!later || later->m_slot != m_slot)
-        return false;
-    const bool held = later->m_motion == Motion::Repeat
-        && (m_motion == Motion::Press || m_motion == Motion::Repeat);
-    const bool keys
-        = later->m_motion == Motion::Keys && m_motion == Motion::Keys && later->m_tick == m_tick;
-    if (!held && !keys)
+    if (!later || later->m_slot != m_slot
+        || !ArrowJoins(m_motion, later->m_motion, later->m_tick == m_tick))
         return false;
     m_value = later->m_value;
     m_steps += later->m_steps;
