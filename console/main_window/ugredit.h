@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+class QMenu;
 class QPlainTextEdit;
 class QTimer;
 class QToolButton;
@@ -91,6 +92,8 @@ public:
 
     // The exercises: the menu "Учение", the sonar panel and the score.
     ExerciseDesk &exerciseDesk() { return *m_exerciseDesk; }
+    // A room's menu `title`, named `name` (so is its action), placed before "Справка".
+    QMenu *addRoomMenu(const QString &title, const char *name);
 
     // Everything back to the start of work but the window itself: the clock, every slot, the
     // fix logs and own ship's track, the fields' start texts and a fresh board with its grid;
