@@ -735,14 +735,18 @@ struct Part
 {
     const char *name; // the section's name in version 1
     QJsonValue (*write)(const SessionData &);
-    void (*read)(const QJsonValue &, SessionData &);
-};
+    // Read from the value as it stands, or (readObject) from the object it must be.
+    void (*read)(const QJsonValue &, SessionData &) = nullptr;
+    void (*readObject)(const Fields &, SessionData &) = nullptr;
 
-template<void (*Read)(const Fields &, SessionData &)>
-void ReadObject(const QJsonValue &value, SessionData &session, const char *name)
-{
-    Read(Fields(value, SectionName(name)), session);
-}
+    void readFrom(const QJsonValue &value, SessionData &session) const
+    {
+        if (readObject)
+            readObject(Fields(value, SectionName(name)), session);
+        else
+            read(value, session);
+    }
+};
 
 // ---- controls (version 1): every control's state as text.
 
@@ -830,22 +834,14 @@ void ReadJournal(const QJsonValue &v, SessionData &s)
     s.journal = v.toString();
 }
 
-constexpr Part Clock {"clock", WriteClock,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadClock>(v, s, "clock"); }};
-constexpr Part OwnShip {"ownShip", WriteOwnShip,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnShip>(v, s, "ownShip"); }};
-constexpr Part Hold {"hold", WriteHold,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }};
+constexpr Part Clock {"clock", WriteClock, nullptr, ReadClock};
+constexpr Part OwnShip {"ownShip", WriteOwnShip, nullptr, ReadOwnShip};
+constexpr Part Hold {"hold", WriteHold, nullptr, ReadHold};
 constexpr Part Slots {"slots", WriteSlots, ReadSlots};
 constexpr Part FixLogs {"fixLogs", WriteFixLogs, ReadFixLogs};
-constexpr Part PendingFixes {
-    "pendingFixes", WritePendingFixes, [](const QJsonValue &v, SessionData &s) {
-        ReadObject<ReadPendingFixes>(v, s, "pendingFixes");
-    }};
-constexpr Part OwnTrack {"ownTrack", WriteOwnTrack,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }};
-constexpr Part BoardPart {"board", WriteBoard,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadBoard>(v, s, "board"); }};
+constexpr Part PendingFixes {"pendingFixes", WritePendingFixes, nullptr, ReadPendingFixes};
+constexpr Part OwnTrack {"ownTrack", WriteOwnTrack, nullptr, ReadOwnTrack};
+constexpr Part BoardPart {"board", WriteBoard, nullptr, ReadBoard};
 constexpr Part Controls {"controls", nullptr, ReadControls};
 constexpr Part Inputs {"inputs", WriteInputs, ReadInputs};
 constexpr Part Journal {"journal", WriteJournal, ReadJournal};
@@ -912,7 +908,7 @@ void ReadVersion1(const QJsonObject &root, SessionData &read)
         const QJsonValue value = root.value(QLatin1String(part.name));
         if (value.isUndefined())
             damaged(QStringLiteral("нет раздела «%1»").arg(QLatin1String(part.name)));
-        part.read(value, read);
+        part.readFrom(value, read);
     }
 }
 
@@ -927,7 +923,7 @@ void ReadVersion2(const QJsonObject &root, SessionData &read)
         if (section.name == std::string_view("inputs"))
             read.inputsOfNewerMinor = minor > section.minor;
         for (const Entry &entry : section.entries)
-            entry.part.read(f.value(entry.key), read);
+            entry.part.readFrom(f.value(entry.key), read);
     }
 }
 

@@ -301,7 +301,7 @@ const Damage Damages[] = {
         "не файл сеанса"},
     {"OwnCourseOutOfRange",
         [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 400"); },
-        "«OwnCourse»: значение 400 вне допустимых пределов 0..359"},
+        "раздел «ownShip», поле «OwnCourse»: значение 400 вне допустимых пределов 0..359"},
     {"BearingOutOfRange",
         [](const QByteArray &b) {
             const QByteArray bearing = "\"AcousticBearing\": \"";
