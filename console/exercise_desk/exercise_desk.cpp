@@ -16,7 +16,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -45,13 +44,7 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     , m_form(form)
 {
     // The menu stands before "Справка".
-    auto *menu = new QMenu(QStringLiteral("&Учение"), &form);
-    menu->setObjectName("MExercise");
-    menu->menuAction()->setObjectName("MExercise");
-    if (auto *help = form.findChild<QMenu *>(QStringLiteral("N3")))
-        form.menuBar()->insertMenu(help->menuAction(), menu);
-    else
-        form.menuBar()->addMenu(menu);
+    QMenu *menu = form.addRoomMenu(QStringLiteral("&Учение"), "MExercise");
     const auto item = [&](const char *name, const QString &title, void (ExerciseDesk::*handler)()) {
         QAction *action = menu->addAction(title);
         action->setObjectName(name);
