@@ -39,11 +39,12 @@ QString verdict(bool ok, const QString &text)
         .arg(ok ? QStringLiteral("#007000") : QStringLiteral("#c00000"), text);
 }
 
-// "solution / truth (error)" with the error's verdict.
+// "solution / truth (error)" with the error's verdict. The pair and a torpedo's outcome are kept on
+// one line (no-break spaces, which the plain text reads as spaces).
 QString comparison(
     long double solution, long double truth, long double error, int decimals, bool within)
 {
-    return QStringLiteral("%1 / %2 %3")
+    return QStringLiteral("%1&nbsp;/&nbsp;%2 %3")
         .arg(fixed(solution, decimals), fixed(truth, decimals),
             verdict(within, QStringLiteral("(%1)").arg(signedFixed(error, decimals))));
 }
@@ -53,9 +54,10 @@ QString torpedo(const std::optional<TorpedoOutcome> &outcome)
     if (!outcome)
         return QStringLiteral("—");
     if (outcome->Hit)
-        return verdict(
-            true, QStringLiteral("попадание (%1 м)").arg(std::llrint(outcome->MissMetres)));
-    return verdict(false, QStringLiteral("промах %1 м").arg(std::llrint(outcome->MissMetres)));
+        return verdict(true,
+            QStringLiteral("попадание&nbsp;(%1&nbsp;м)").arg(std::llrint(outcome->MissMetres)));
+    return verdict(
+        false, QStringLiteral("промах&nbsp;%1&nbsp;м").arg(std::llrint(outcome->MissMetres)));
 }
 
 QPointF boardPoint(SeaPoint p, SeaPoint centre)

@@ -86,10 +86,12 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     m_scoreWindow = new QWidget(&form, Qt::Window);
     m_scoreWindow->setObjectName("ScoreWindow");
     m_scoreWindow->setWindowTitle(QStringLiteral("Итоги учения"));
-    m_scoreWindow->resize(900, 820);
+    m_scoreWindow->resize(1000, 820);
     auto *column = new QVBoxLayout(m_scoreWindow);
     m_scoreText = new QTextBrowser(m_scoreWindow);
     m_scoreText->setObjectName("ScoreText");
+    // Whole words in the table's cells: a narrow window scrolls rather than breaking "Вероятность".
+    m_scoreText->setWordWrapMode(QTextOption::WordWrap);
     column->addWidget(m_scoreText, 1);
     m_scorePicture = new QLabel(m_scoreWindow);
     m_scorePicture->setObjectName("ScorePicture");
