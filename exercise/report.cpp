@@ -361,8 +361,14 @@ QImage PassPicture(const ExerciseTarget &target, const TorpedoOutcome &outcome, 
     return picture;
 }
 
+QString TruthLegend(std::int32_t seconds)
+{
+    return QStringLiteral("Зелёным — истинные пути целей, пунктиром — путь ПЛ; ПЛ в центре на %1")
+        .arg(OperationalTimeText(seconds));
+}
+
 QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
-    const OwnShipTrack &ownTrack, std::int32_t seconds)
+    const OwnShipTrack &ownTrack, std::int32_t seconds, bool withLegend)
 {
     QImage picture = board.convertToFormat(QImage::Format_RGB32);
     QPainter painter(&picture);
@@ -395,11 +401,11 @@ QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
         painter.drawEllipse(now, 3.5, 3.5);
         painter.drawText(now + QPointF(6, -6), QString::number(target.Number));
     }
-    painter.setPen(Qt::black);
-    painter.drawText(QRectF(6, picture.height() - 34, picture.width() - 12, 30),
-        Qt::AlignLeft | Qt::AlignBottom,
-        QStringLiteral("Зелёным — истинные пути целей, пунктиром — путь ПЛ; ПЛ в центре на %1")
-            .arg(OperationalTimeText(seconds)));
+    if (withLegend) {
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(6, picture.height() - 34, picture.width() - 12, 30),
+            Qt::AlignLeft | Qt::AlignBottom, TruthLegend(seconds));
+    }
     return picture;
 }
 

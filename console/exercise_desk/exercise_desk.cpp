@@ -97,6 +97,11 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     m_scorePicture->setObjectName("ScorePicture");
     m_scorePicture->setAlignment(Qt::AlignCenter);
     column->addWidget(m_scorePicture);
+    m_pictureLegend = new QLabel(m_scoreWindow);
+    m_pictureLegend->setObjectName("ScorePictureLegend");
+    m_pictureLegend->setAlignment(Qt::AlignCenter);
+    column->addWidget(m_pictureLegend);
+    m_pictureLegend->hide();
     // The instructor opens the truth of a running exercise with the key its file states.
     m_keyRow = new QWidget(m_scoreWindow);
     auto *keyLine = new QHBoxLayout(m_keyRow);
@@ -310,8 +315,14 @@ void ExerciseDesk::showScore()
         m_scoreText->document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
     m_scoreText->setHtml(m_shownPage.Html);
     m_keyRow->setVisible(!truth && m_exercise->definition().InstructorKey.has_value());
-    m_scorePicture->setPixmap(QPixmap::fromImage(
-        m_shownPicture.scaled(300, 300, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    // The window's copy is shrunk: its legend goes under it in the window's letters.
+    const QImage shown = truth ? BoardWithTruth(board, m_exercise->definition(),
+                             m_form.state().OwnTrack, score.Time, false)
+                               : m_shownPicture;
+    m_scorePicture->setPixmap(
+        QPixmap::fromImage(shown.scaled(300, 300, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    m_pictureLegend->setText(truth ? TruthLegend(score.Time) : QString());
+    m_pictureLegend->setVisible(truth);
     m_scoreWindow->show();
     m_scoreWindow->raise();
 }

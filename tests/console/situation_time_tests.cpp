@@ -108,7 +108,15 @@ TEST(ExerciseScore, ThePictureOfThePassComesWithTheTruthOnly)
             .value<QImage>();
     };
     EXPECT_FALSE(text->toHtml().contains("pass1.png"));
+    // The board's picture says what its true tracks are in the window's own letters: drawn on it
+    // and shrunk with it they could not be read.
+    auto *legend = p.windows.form.findChild<QLabel *>("ScorePictureLegend");
+    ASSERT_TRUE(legend);
+    EXPECT_FALSE(legend->isVisibleTo(legend->window()));
     p.run({"menu MExerciseStop"});
+    EXPECT_TRUE(legend->isVisibleTo(legend->window()));
+    EXPECT_TRUE(legend->text().startsWith("Зелёным — истинные пути целей"))
+        << legend->text().toStdString();
     ASSERT_TRUE(text->toHtml().contains("pass1.png"));
     const QImage picture = pass();
     ASSERT_FALSE(picture.isNull());
