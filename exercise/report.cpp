@@ -39,12 +39,11 @@ QString verdict(bool ok, const QString &text)
         .arg(ok ? QStringLiteral("#007000") : QStringLiteral("#c00000"), text);
 }
 
-// "solution / truth (error)" with the error's verdict. The pair and a torpedo's outcome are kept on
-// one line (no-break spaces, which the plain text reads as spaces).
+// "solution / truth (error)" with the error's verdict.
 QString comparison(
     long double solution, long double truth, long double error, int decimals, bool within)
 {
-    return QStringLiteral("%1&nbsp;/&nbsp;%2 %3")
+    return QStringLiteral("%1 / %2 %3")
         .arg(fixed(solution, decimals), fixed(truth, decimals),
             verdict(within, QStringLiteral("(%1)").arg(signedFixed(error, decimals))));
 }
@@ -54,10 +53,9 @@ QString torpedo(const std::optional<TorpedoOutcome> &outcome)
     if (!outcome)
         return QStringLiteral("—");
     if (outcome->Hit)
-        return verdict(true,
-            QStringLiteral("попадание&nbsp;(%1&nbsp;м)").arg(std::llrint(outcome->MissMetres)));
-    return verdict(
-        false, QStringLiteral("промах&nbsp;%1&nbsp;м").arg(std::llrint(outcome->MissMetres)));
+        return verdict(
+            true, QStringLiteral("попадание (%1 м)").arg(std::llrint(outcome->MissMetres)));
+    return verdict(false, QStringLiteral("промах %1 м").arg(std::llrint(outcome->MissMetres)));
 }
 
 QPointF boardPoint(SeaPoint p, SeaPoint centre)
@@ -409,6 +407,23 @@ QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
     return picture;
 }
 
+void LayOutReport(QTextDocument &document, const ScorePage &score, QPdfWriter &page)
+{
+    page.setPageSize(QPageSize(QPageSize::A4));
+    page.setResolution(150);
+    // Points measured on the page, not on the screen.
+    document.documentLayout()->setPaintDevice(&page);
+    document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    // Whole words: the table's columns are then at least as wide as their longest word.
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    document.setDefaultTextOption(option);
+    for (const auto &[name, image] : score.Images)
+        document.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    document.setHtml(score.Html);
+    document.setTextWidth(page.width());
+}
+
 std::optional<QString> WriteReport(
     const QString &path, const ScorePage &score, const QImage &picture, const QString &title)
 {
@@ -423,25 +438,20 @@ std::optional<QString> WriteReport(
         QPdfWriter writer(&file);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("БИУС \"Вармет\""));
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setResolution(150);
         QPainter painter;
+        QTextDocument document;
+        LayOutReport(document,
+            {score.Html
+                    + QStringLiteral("<p>Отчет составлен %1.</p>")
+                          .arg(QDateTime::currentDateTime().toString(
+                              QStringLiteral("dd.MM.yyyy hh:mm:ss"))),
+                score.Images},
+            writer);
         if (!painter.begin(&writer)) {
             file.cancelWriting();
             return failure(QStringLiteral("не удалось начать документ"));
         }
         const QRect page = painter.viewport();
-        QTextDocument document;
-        // Points measured on the page, not on the screen.
-        document.documentLayout()->setPaintDevice(&writer);
-        document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-        for (const auto &[name, image] : score.Images)
-            document.addResource(QTextDocument::ImageResource, QUrl(name), image);
-        document.setHtml(score.Html
-            + QStringLiteral("<p>Отчет составлен %1.</p>")
-                  .arg(QDateTime::currentDateTime().toString(
-                      QStringLiteral("dd.MM.yyyy hh:mm:ss"))));
-        document.setTextWidth(page.width());
         document.drawContents(&painter);
         const int top = static_cast<int>(std::ceil(document.size().height())) + 20;
         const int side = std::min(page.width(), page.height() - top);

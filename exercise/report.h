@@ -8,6 +8,9 @@
 #include <QImage>
 #include <QString>
 
+class QPdfWriter;
+class QTextDocument;
+
 #include <map>
 #include <optional>
 
@@ -49,6 +52,10 @@ QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
     const OwnShipTrack &ownTrack, std::int32_t seconds, bool withLegend = true);
 // What the lines of BoardWithTruth are.
 QString TruthLegend(std::int32_t seconds);
+
+// The score page laid out for the report on `page` (an A4 page at 150 dpi): the report's letters,
+// whole words, the page's width.
+void LayOutReport(QTextDocument &document, const ScorePage &score, QPdfWriter &page);
 
 // Writes the report (the score page, then the picture) to `path` as PDF. Returns the reason of a
 // failure; a file at `path` is then left as it was.
