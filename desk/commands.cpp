@@ -395,7 +395,7 @@ void MarkEstimate::revertLater()
 NewLeg::NewLeg(Desk &desk, int slot, std::int32_t tick)
     : DeskCommand(desk)
     , m_slot(slot)
-    , m_tick(tick)
+    , m_legTick(tick)
 {
     setText(QStringLiteral("новый галс") + SlotWords(slot));
 }
@@ -403,15 +403,15 @@ NewLeg::NewLeg(Desk &desk, int slot, std::int32_t tick)
 QString NewLeg::scriptLine() const
 {
     // From now, or from an earlier tick (the manoeuvre a fit found).
-    return m_tick == m_desk.state().TickCount ? QStringLiteral("newleg")
-                                              : QStringLiteral("newleg %1").arg(m_tick);
+    return m_legTick == m_desk.state().TickCount ? QStringLiteral("newleg")
+                                                 : QStringLiteral("newleg %1").arg(m_legTick);
 }
 
 void NewLeg::apply()
 {
     FixLog &log = logOf(m_slot);
     m_previous = log.NewLegTick;
-    log.NewLegTick = m_tick;
+    log.NewLegTick = m_legTick;
     m_desk.fixesChangedIn(m_slot);
 }
 

@@ -234,7 +234,7 @@ private:
     void revertLater() override;
 
     int m_slot;
-    std::int32_t m_tick;
+    std::int32_t m_legTick;
     std::optional<std::int32_t> m_previous;
 };
 
