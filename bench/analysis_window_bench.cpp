@@ -5,6 +5,7 @@
 #include "console/app/program_windows.h"
 
 #include "analysis/bearing_analysis.h"
+#include "bench_main.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -87,11 +88,5 @@ BENCHMARK(TickWithTheAnalysisWindowShownAndTheTrialCourseChanging)->Unit(benchma
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varmet::RunBenchmarks<QApplication>(argc, argv);
 }

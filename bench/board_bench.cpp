@@ -1,6 +1,7 @@
 // What one tick does to the board (every live figure of five slots erased and drawn anew, and
 // the own-ship vector), and one step of the eraser.
 
+#include "bench_main.h"
 #include "board/board.h"
 #include "model/motion.h"
 
@@ -95,13 +96,5 @@ BENCHMARK(BM_EraserStep);
 
 int main(int argc, char **argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varmet::RunBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -7,6 +7,7 @@
 
 #include "../tests/support/resident_memory.h"
 
+#include "bench_main.h"
 #include "console/widget_kit/labeled_edit.h"
 
 #include <QAbstractButton>
@@ -93,11 +94,5 @@ BENCHMARK(ResidentMemoryOverAnHourOfTicks)->Iterations(1)->Unit(benchmark::kMill
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varmet::RunBenchmarks<QApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // One whole tick of five moving targets, drawing included, and one bearing entry.
 
 #include "../tests/cycle/fake_console.h"
+#include "bench_main.h"
 
 #include <QGuiApplication>
 
@@ -58,10 +59,5 @@ BENCHMARK(BearingEntry)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varmet::RunBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // One operator action through the desk's door: applied, journalled, put on the undo stack; and
 // its undo in the same second (the plot put back).
 
+#include "bench_main.h"
 #include "desk/board_commands.h"
 #include "desk/commands.h"
 #include "desk/desk.h"
@@ -138,9 +139,5 @@ BENCHMARK(GridRepainted);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return varmet::RunBenchmarks<QGuiApplication>(argc, argv);
 }

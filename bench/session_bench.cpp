@@ -1,6 +1,7 @@
 // Saving and opening a day's session as version 2 (86 400 ticks, five targets with 200 fixes each,
 // a busy board, a day's journal), and the journal's cost per operator action.
 
+#include "bench_main.h"
 #include "session/journal.h"
 #include "session/session_file.h"
 
@@ -156,9 +157,5 @@ BENCHMARK(JournalAction);
 int main(int argc, char **argv)
 {
     // Texts on the board need the application's fonts.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return varmet::RunBenchmarks<QGuiApplication>(argc, argv);
 }

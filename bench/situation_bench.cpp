@@ -1,6 +1,7 @@
 // The dock "Обстановка" per tick: the picture of five targets, each with a minute of bearing fixes
 // for its light, and the table filled from it, the dock shown (offscreen).
 
+#include "bench_main.h"
 #include "console/app/program_windows.h"
 #include "console/scripting/script_runner.h"
 
@@ -53,11 +54,5 @@ BENCHMARK(SituationDockPerTick)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varmet::RunBenchmarks<QApplication>(argc, argv);
 }

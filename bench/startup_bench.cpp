@@ -2,6 +2,7 @@
 // its first paint, against a bare main window shown the same way (offscreen). The toolkit's own
 // start (the application object, fonts, the platform) is outside both.
 
+#include "bench_main.h"
 #include "console/app/program_windows.h"
 
 #include <QApplication>
@@ -72,11 +73,5 @@ BENCHMARK(ProgramWindowsToFirstPaint)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varmet::RunBenchmarks<QApplication>(argc, argv);
 }

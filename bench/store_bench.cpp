@@ -7,6 +7,7 @@
 #include "console/class_record/class_window.h"
 #include "console/scripting/script_runner.h"
 
+#include "bench_main.h"
 #include "sample_run.h"
 #include "session/session_file.h"
 #include "store/run_store.h"
@@ -121,10 +122,5 @@ BENCHMARK(ClassWindowOpensOverTenThousandRuns)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return varmet::RunBenchmarks<QApplication>(argc, argv);
 }

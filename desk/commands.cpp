@@ -113,12 +113,17 @@ QString DeskCommand::undoName() const
     return note.isEmpty() ? text() : QStringLiteral("%1 (%2)").arg(text(), note);
 }
 
+FixLog &DeskCommand::logOf(int slot) const
+{
+    return m_desk.state().FixLogs[static_cast<std::size_t>(slot - 1)];
+}
+
 void DeskCommand::removeFixesMade()
 {
     FixRecorder &recorder = m_desk.cycle().fixRecorder();
     FixRecorder::Snapshot pending = recorder.snapshot();
     for (const MadeFix &made : m_made) {
-        FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(made.slot - 1)];
+        FixLog &log = logOf(made.slot);
         const auto &fixes = log.Fixes();
         const auto found = std::find_if(fixes.rbegin(), fixes.rend(), [&](const Fix &fix) {
             return fix.Kind == made.fix.Kind && fix.Value == made.fix.Value
@@ -233,6 +238,29 @@ void SetSwitch::revertLater()
     m_desk.fields().setChecked(m_control, *m_previous);
 }
 
+SpinFieldChange::SpinFieldChange(Desk &desk, Control field, int steps, const QString &typed)
+    : DeskCommand(desk)
+    , m_field(field)
+    , m_steps(steps)
+    , m_typed(typed)
+{ }
+
+QString SpinFieldChange::scriptLine() const
+{
+    const QLatin1String name(objectName(m_field));
+    if (m_steps == 0)
+        return QStringLiteral("type %1 %2").arg(name, m_typed).trimmed();
+    return QStringLiteral("step %1 %2").arg(name, m_steps > 0 ? "up" : "down");
+}
+
+void SpinFieldChange::record(Journal &journal) const
+{
+    if (m_steps == 0)
+        journal.action(scriptLine());
+    else // each single step, merged with those before it into "step SpinEdit1 up 3"
+        journal.repeatable(scriptLine(), std::abs(m_steps));
+}
+
 SetSpin *SetSpin::stepped(
     Desk &desk, Control control, int value, int steps, std::optional<int> before)
 {
@@ -247,45 +275,23 @@ SetSpin *SetSpin::typed(
 
 SetSpin::SetSpin(Desk &desk, Control control, int value, int steps, const QString &typed,
     std::optional<int> before)
-    : DeskCommand(desk)
-    , m_control(control)
+    : SpinFieldChange(desk, control, steps, typed)
     , m_value(value)
-    , m_steps(steps)
-    , m_typed(typed)
     , m_previous(before)
 {
     setText(FieldValueWords(control, QString::number(value), desk.selectedSlot()));
 }
 
-QString SetSpin::scriptLine() const
-{
-    const QLatin1String name(objectName(m_control));
-    if (m_steps == 0)
-        return QStringLiteral("type %1 %2").arg(name, m_typed).trimmed();
-    return QStringLiteral("step %1 %2").arg(name, m_steps > 0 ? "up" : "down");
-}
-
-void SetSpin::record(Journal &journal) const
-{
-    if (m_steps == 0) {
-        journal.action(scriptLine());
-        return;
-    }
-    // Each single step, merged with those before it into "step SpinEdit1 up 3".
-    for (int i = std::abs(m_steps); i > 0; --i)
-        journal.repeatable(scriptLine());
-}
-
 void SetSpin::apply()
 {
     if (!m_previous)
-        m_previous = m_desk.fields().spinValue(m_control);
-    m_desk.fields().setSpinValue(m_control, m_value);
+        m_previous = m_desk.fields().spinValue(m_field);
+    m_desk.fields().setSpinValue(m_field, m_value);
 }
 
 void SetSpin::revertLater()
 {
-    m_desk.fields().setSpinValue(m_control, *m_previous);
+    m_desk.fields().setSpinValue(m_field, *m_previous);
 }
 
 // ---- The fix log
@@ -306,7 +312,7 @@ QString DeleteFix::scriptLine() const
 
 void DeleteFix::apply()
 {
-    FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)];
+    FixLog &log = logOf(m_slot);
     m_removed.reset();
     if (m_index < log.Fixes().size())
         m_removed = log.Fixes()[m_index];
@@ -317,7 +323,7 @@ void DeleteFix::apply()
 void DeleteFix::revertLater()
 {
     if (m_removed)
-        m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)].Insert(m_index, *m_removed);
+        logOf(m_slot).Insert(m_index, *m_removed);
     m_desk.fixesChangedIn(m_slot);
 }
 
@@ -335,7 +341,7 @@ QString ClearLog::scriptLine() const
 
 void ClearLog::apply()
 {
-    FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)];
+    FixLog &log = logOf(m_slot);
     m_cleared = log;
     log.Clear();
     m_desk.cycle().ForgetPendingFixes(m_slot);
@@ -345,7 +351,7 @@ void ClearLog::apply()
 void ClearLog::revertLater()
 {
     // The cleared fixes come back before those made since.
-    FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)];
+    FixLog &log = logOf(m_slot);
     FixLog restored = m_cleared;
     for (const Fix &fix : log.Fixes())
         restored.Add(fix);
@@ -374,7 +380,7 @@ QString MarkEstimate::scriptLine() const
 
 void MarkEstimate::apply()
 {
-    FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)];
+    FixLog &log = logOf(m_slot);
     m_previous = m_index < log.Fixes().size() && log.Fixes()[m_index].Estimate;
     log.SetEstimate(m_index, m_estimate);
     m_desk.fixesChangedIn(m_slot);
@@ -382,14 +388,14 @@ void MarkEstimate::apply()
 
 void MarkEstimate::revertLater()
 {
-    m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)].SetEstimate(m_index, m_previous);
+    logOf(m_slot).SetEstimate(m_index, m_previous);
     m_desk.fixesChangedIn(m_slot);
 }
 
 NewLeg::NewLeg(Desk &desk, int slot, std::int32_t tick)
     : DeskCommand(desk)
     , m_slot(slot)
-    , m_tick(tick)
+    , m_legTick(tick)
 {
     setText(QStringLiteral("новый галс") + SlotWords(slot));
 }
@@ -397,21 +403,21 @@ NewLeg::NewLeg(Desk &desk, int slot, std::int32_t tick)
 QString NewLeg::scriptLine() const
 {
     // From now, or from an earlier tick (the manoeuvre a fit found).
-    return m_tick == m_desk.state().TickCount ? QStringLiteral("newleg")
-                                              : QStringLiteral("newleg %1").arg(m_tick);
+    return m_legTick == m_desk.state().TickCount ? QStringLiteral("newleg")
+                                                 : QStringLiteral("newleg %1").arg(m_legTick);
 }
 
 void NewLeg::apply()
 {
-    FixLog &log = m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)];
+    FixLog &log = logOf(m_slot);
     m_previous = log.NewLegTick;
-    log.NewLegTick = m_tick;
+    log.NewLegTick = m_legTick;
     m_desk.fixesChangedIn(m_slot);
 }
 
 void NewLeg::revertLater()
 {
-    m_desk.state().FixLogs[static_cast<std::size_t>(m_slot - 1)].NewLegTick = m_previous;
+    logOf(m_slot).NewLegTick = m_previous;
     m_desk.fixesChangedIn(m_slot);
 }
 

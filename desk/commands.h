@@ -66,6 +66,8 @@ protected:
     // Notes again which fixes the command made since its snapshot (after a later step merged
     // into it).
     void noteFixesMade();
+    // The fix log of slot `slot` (1 to SlotCount) on the desk.
+    FixLog &logOf(int slot) const;
 
     Desk &m_desk;
     PlotSnapshot m_before;
@@ -181,18 +183,32 @@ private:
     std::optional<bool> m_previous;
 };
 
+// A spin field changed by `steps` single steps of its arrows or keys (up: +), or typed (`steps`
+// 0) as `typed`, the text it shows: journalled as "step X up" once a step, or "type X 5".
+class SpinFieldChange : public DeskCommand
+{
+public:
+    QString scriptLine() const override;
+    void record(Journal &journal) const override;
+
+protected:
+    SpinFieldChange(Desk &desk, Control field, int steps, const QString &typed);
+
+    Control m_field;
+    int m_steps; // 0: typed
+    QString m_typed;
+};
+
 // "Тетта (гр)" (SpinEdit1) or "Delta ет (м)" (SpinEdit3) set to `value`, stepped by `steps` single
 // steps of its arrows or keys, or typed as `typed` (the text the field shows). `before`: the
 // value before, when the field has already changed (else read now).
-class SetSpin : public DeskCommand
+class SetSpin : public SpinFieldChange
 {
 public:
     static SetSpin *stepped(
         Desk &desk, Control control, int value, int steps, std::optional<int> before = {});
     static SetSpin *typed(Desk &desk, Control control, int value, const QString &text,
         std::optional<int> before = {});
-    QString scriptLine() const override;
-    void record(Journal &journal) const override;
 
 private:
     SetSpin(Desk &desk, Control control, int value, int steps, const QString &typed,
@@ -201,10 +217,7 @@ private:
     void revertLater() override;
     bool revertsExactly() const override { return true; }
 
-    Control m_control;
     int m_value;
-    int m_steps; // 0: typed
-    QString m_typed;
     std::optional<int> m_previous;
 };
 
@@ -221,7 +234,7 @@ private:
     void revertLater() override;
 
     int m_slot;
-    std::int32_t m_tick;
+    std::int32_t m_legTick;
     std::optional<std::int32_t> m_previous;
 };
 

@@ -10,6 +10,7 @@
 #include "model/units.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace varmet {
 namespace {
@@ -20,6 +21,39 @@ enum MergeId { StepId = 1701, SelectId, SigmaId, DangerId, TargetNumberId };
 QString Way(int steps)
 {
     return steps > 0 ? QStringLiteral("up") : QStringLiteral("down");
+}
+
+// The journal line of a motion (Press, Repeat, Keys) of an arrow-stepped field: "press X up",
+// "repeat X", "step X up".
+template<typename Motion>
+QString ArrowLine(Motion motion, QLatin1String field, int steps)
+{
+    if (motion == Motion::Press)
+        return QStringLiteral("press %1 %2").arg(field, Way(steps));
+    if (motion == Motion::Repeat)
+        return QStringLiteral("repeat %1").arg(field);
+    return QStringLiteral("step %1 %2").arg(field, Way(steps));
+}
+
+// Journals a motion: a press as it is (its release right after makes it a step), a repeat and each
+// key step merged with the same line before it.
+template<typename Motion>
+void RecordArrow(Journal &journal, Motion motion, const QString &line, int steps)
+{
+    if (motion == Motion::Press)
+        journal.action(line);
+    else
+        journal.repeatable(line, motion == Motion::Repeat ? 1 : std::abs(steps));
+}
+
+// Whether a motion joins the one before it into one undo item: the repeats of a held arrow join its
+// press, key steps those of the same second.
+template<typename Motion>
+bool ArrowJoins(Motion earlier, Motion later, bool sameTick)
+{
+    if (later == Motion::Repeat)
+        return earlier == Motion::Press || earlier == Motion::Repeat;
+    return later == Motion::Keys && earlier == Motion::Keys && sameTick;
 }
 
 } // namespace
@@ -43,32 +77,12 @@ void StepField::name()
 
 QString StepField::scriptLine() const
 {
-    const QLatin1String field(objectName(m_field));
-    switch (m_motion) {
-    case Motion::Press:
-        return QStringLiteral("press %1 %2").arg(field, Way(m_steps));
-    case Motion::Repeat:
-        return QStringLiteral("repeat %1").arg(field);
-    case Motion::Keys:
-        break;
-    }
-    return QStringLiteral("step %1 %2").arg(field, Way(m_steps));
+    return ArrowLine(m_motion, QLatin1String(objectName(m_field)), m_steps);
 }
 
 void StepField::record(Journal &journal) const
 {
-    switch (m_motion) {
-    case Motion::Press:
-        journal.action(scriptLine()); // its release right after makes it "step"
-        return;
-    case Motion::Repeat:
-        journal.repeatable(scriptLine());
-        return;
-    case Motion::Keys:
-        for (int i = std::abs(m_steps); i > 0; --i)
-            journal.repeatable(scriptLine());
-        return;
-    }
+    RecordArrow(journal, m_motion, scriptLine(), m_steps);
 }
 
 int StepField::id() const
@@ -79,13 +93,8 @@ int StepField::id() const
 bool StepField::mergeWith(const QUndoCommand *other)
 {
     const auto *later = dynamic_cast<const StepField *>(other);
-    if (!later || later->m_field != m_field)
-        return false;
-    // The repeats of a held arrow join its press; key steps join those of the same second.
-    const bool held = later->m_motion == Motion::Repeat && m_motion != Motion::Keys;
-    const bool keys
-        = later->m_motion == Motion::Keys && m_motion == Motion::Keys && later->m_tick == m_tick;
-    if (!held && !keys)
+    if (!later || later->m_field != m_field
+        || !ArrowJoins(m_motion, later->m_motion, later->m_tick == m_tick))
         return false;
     m_value = later->m_value;
     m_steps += later->m_steps;
@@ -135,30 +144,11 @@ SelectSlot *SelectSlot::typed(
 
 SelectSlot::SelectSlot(
     Desk &desk, int number, int steps, const QString &typed, std::optional<int> before)
-    : DeskCommand(desk)
+    : SpinFieldChange(desk, Control::SpinEdit2, steps, typed)
     , m_number(number)
-    , m_steps(steps)
-    , m_typed(typed)
     , m_spinBefore(before)
 {
     setText(QStringLiteral("выбор цели %1").arg(number));
-}
-
-QString SelectSlot::scriptLine() const
-{
-    if (m_steps == 0)
-        return QStringLiteral("type SpinEdit2 %1").arg(m_typed).trimmed();
-    return QStringLiteral("step SpinEdit2 %1").arg(Way(m_steps));
-}
-
-void SelectSlot::record(Journal &journal) const
-{
-    if (m_steps == 0) {
-        journal.action(scriptLine());
-        return;
-    }
-    for (int i = std::abs(m_steps); i > 0; --i)
-        journal.repeatable(scriptLine());
 }
 
 int SelectSlot::id() const
@@ -219,34 +209,17 @@ void SetTargetNumber::name()
 
 QString SetTargetNumber::scriptLine() const
 {
-    switch (m_motion) {
-    case Motion::Press:
-        return QStringLiteral("press LabeledEdit4 %1").arg(Way(m_steps));
-    case Motion::Repeat:
-        return QStringLiteral("repeat LabeledEdit4");
-    case Motion::Keys:
-        return QStringLiteral("step LabeledEdit4 %1").arg(Way(m_steps));
-    case Motion::Typed:
-        break;
-    }
-    return QStringLiteral("enter LabeledEdit4 %1").arg(m_value);
+    if (m_motion == Motion::Typed)
+        return QStringLiteral("enter LabeledEdit4 %1").arg(m_value);
+    return ArrowLine(m_motion, QLatin1String("LabeledEdit4"), m_steps);
 }
 
 void SetTargetNumber::record(Journal &journal) const
 {
-    switch (m_motion) {
-    case Motion::Repeat:
-        journal.repeatable(scriptLine());
-        return;
-    case Motion::Keys:
-        for (int i = std::abs(m_steps); i > 0; --i)
-            journal.repeatable(scriptLine());
-        return;
-    case Motion::Press: // its release right after makes it "step"
-    case Motion::Typed:
+    if (m_motion == Motion::Typed)
         journal.action(scriptLine());
-        return;
-    }
+    else
+        RecordArrow(journal, m_motion, scriptLine(), m_steps);
 }
 
 int SetTargetNumber::id() const
@@ -257,13 +230,8 @@ int SetTargetNumber::id() const
 bool SetTargetNumber::mergeWith(const QUndoCommand *other)
 {
     const auto *later = dynamic_cast<const SetTargetNumber *>(other);
-    if (!later || later->m_slot != m_slot)
-        return false;
-    const bool held = later->m_motion == Motion::Repeat
-        && (m_motion == Motion::Press || m_motion == Motion::Repeat);
-    const bool keys
-        = later->m_motion == Motion::Keys && m_motion == Motion::Keys && later->m_tick == m_tick;
-    if (!held && !keys)
+    if (!later || later->m_slot != m_slot
+        || !ArrowJoins(m_motion, later->m_motion, later->m_tick == m_tick))
         return false;
     m_value = later->m_value;
     m_steps += later->m_steps;
@@ -297,6 +265,56 @@ void SetTargetNumber::show(std::int32_t value)
         emit m_desk.targetNumberShown(value);
 }
 
+// ---- Settings within a tick --------------------------------------------------------------------
+
+template<typename Self, typename Value>
+SettingInTick<Self, Value>::SettingInTick(
+    Desk &desk, Value value, int mergeId, const char *journalPrefix)
+    : DeskCommand(desk)
+    , m_value(std::move(value))
+    , m_mergeId(mergeId)
+    , m_journalPrefix(journalPrefix)
+{ }
+
+template<typename Self, typename Value>
+void SettingInTick<Self, Value>::record(Journal &journal) const
+{
+    // A change right after the last one (no tick between) replaces its line.
+    journal.setting(QLatin1String(m_journalPrefix), scriptLine());
+}
+
+template<typename Self, typename Value>
+bool SettingInTick<Self, Value>::mergeWith(const QUndoCommand *other)
+{
+    const auto *later = dynamic_cast<const Self *>(other);
+    if (!later || later->m_tick != m_tick)
+        return false;
+    m_value = later->m_value;
+    name();
+    // Back where it began: no undo item left.
+    setObsolete(m_previous && *m_previous == m_value);
+    return true;
+}
+
+template<typename Self, typename Value>
+void SettingInTick<Self, Value>::apply()
+{
+    if (!m_previous)
+        m_previous = current();
+    if (*m_previous == m_value)
+        setObsolete(true);
+    set(m_value);
+}
+
+template<typename Self, typename Value>
+void SettingInTick<Self, Value>::revertLater()
+{
+    set(*m_previous);
+}
+
+template class SettingInTick<SetSigma, FitSigmas>;
+template class SettingInTick<SetDangerLimit, double>;
+
 // ---- The bearing analysis ---------------------------------------------------------------------
 
 namespace {
@@ -313,65 +331,36 @@ QString SigmaText(double value)
 } // namespace
 
 SetSigma::SetSigma(Desk &desk, const FitSigmas &sigmas)
-    : DeskCommand(desk)
-    , m_sigmas(sigmas)
+    : SettingInTick(desk, sigmas, SigmaId, "sigma ")
 {
     name();
 }
 
 void SetSigma::name()
 {
-    const FitSigmas &before = m_previous.value_or(m_desk.analysis().sigmas());
+    const FitSigmas &before = m_previous.value_or(current());
     QStringList words;
-    if (m_sigmas.bearing != before.bearing)
-        words << QStringLiteral("пеленга %1°").arg(SigmaText(m_sigmas.bearing));
-    if (m_sigmas.distance != before.distance || words.isEmpty())
-        words << QStringLiteral("дистанции %1 кбт").arg(SigmaText(m_sigmas.distance));
+    if (m_value.bearing != before.bearing)
+        words << QStringLiteral("пеленга %1°").arg(SigmaText(m_value.bearing));
+    if (m_value.distance != before.distance || words.isEmpty())
+        words << QStringLiteral("дистанции %1 кбт").arg(SigmaText(m_value.distance));
     setText(QStringLiteral("СКО ") + words.join(QStringLiteral(", ")));
 }
 
 QString SetSigma::scriptLine() const
 {
     return QStringLiteral("sigma %1 %2")
-        .arg(QString::number(m_sigmas.bearing, 'g', 17),
-            QString::number(m_sigmas.distance, 'g', 17));
+        .arg(QString::number(m_value.bearing, 'g', 17), QString::number(m_value.distance, 'g', 17));
 }
 
-void SetSigma::record(Journal &journal) const
+FitSigmas SetSigma::current() const
 {
-    // A change right after the last one (no tick between) replaces its line.
-    journal.setting(QStringLiteral("sigma "), scriptLine());
+    return m_desk.analysis().sigmas();
 }
 
-int SetSigma::id() const
+void SetSigma::set(const FitSigmas &sigmas)
 {
-    return SigmaId;
-}
-
-bool SetSigma::mergeWith(const QUndoCommand *other)
-{
-    const auto *later = dynamic_cast<const SetSigma *>(other);
-    if (!later || later->m_tick != m_tick)
-        return false;
-    m_sigmas = later->m_sigmas;
-    name();
-    // Back where it began: no undo item left.
-    setObsolete(m_previous && *m_previous == m_sigmas);
-    return true;
-}
-
-void SetSigma::apply()
-{
-    if (!m_previous)
-        m_previous = m_desk.analysis().sigmas();
-    if (*m_previous == m_sigmas)
-        setObsolete(true);
-    m_desk.analysis().setSigmas(m_sigmas);
-}
-
-void SetSigma::revertLater()
-{
-    m_desk.analysis().setSigmas(*m_previous);
+    m_desk.analysis().setSigmas(sigmas);
 }
 
 Solve::Solve(Desk &desk, int slot, SlotFit fit)
@@ -401,51 +390,29 @@ void Solve::revertLater()
 // ---- The situation and the flow of time ---------------------------------------------------------
 
 SetDangerLimit::SetDangerLimit(Desk &desk, double cables)
-    : DeskCommand(desk)
-    , m_cables(cables)
+    : SettingInTick(desk, cables, DangerId, "situation limit")
 {
-    setText(QStringLiteral("опасная дистанция %1 кбт").arg(QString::number(cables, 'f', 1)));
+    name();
+}
+
+void SetDangerLimit::name()
+{
+    setText(QStringLiteral("опасная дистанция %1 кбт").arg(QString::number(m_value, 'f', 1)));
 }
 
 QString SetDangerLimit::scriptLine() const
 {
-    return QStringLiteral("situation limit %1").arg(QString::number(m_cables, 'f', 1));
+    return QStringLiteral("situation limit %1").arg(QString::number(m_value, 'f', 1));
 }
 
-void SetDangerLimit::record(Journal &journal) const
+double SetDangerLimit::current() const
 {
-    journal.setting(QStringLiteral("situation limit"), scriptLine());
+    return m_desk.work().dangerLimit();
 }
 
-int SetDangerLimit::id() const
+void SetDangerLimit::set(const double &cables)
 {
-    return DangerId;
-}
-
-bool SetDangerLimit::mergeWith(const QUndoCommand *other)
-{
-    const auto *later = dynamic_cast<const SetDangerLimit *>(other);
-    if (!later || later->m_tick != m_tick)
-        return false;
-    m_cables = later->m_cables;
-    setText(later->text());
-    setObsolete(m_previous && *m_previous == m_cables);
-    return true;
-}
-
-void SetDangerLimit::apply()
-{
-    WorkSettings &work = m_desk.work();
-    if (!m_previous)
-        m_previous = work.dangerLimit();
-    if (*m_previous == m_cables)
-        setObsolete(true);
-    work.setDangerLimit(m_cables);
-}
-
-void SetDangerLimit::revertLater()
-{
-    m_desk.work().setDangerLimit(*m_previous);
+    m_desk.work().setDangerLimit(cables);
 }
 
 SetTimeFlow *SetTimeFlow::speed(Desk &desk, int speed)

@@ -55,15 +55,13 @@ private:
 // shows): the fields show that slot; nothing of any target changes (what was typed into the
 // slot shown so far is kept as its inputs first). `before`: the field's number before, when the
 // field has already changed. Undone whenever, the slot shown before is shown again.
-class SelectSlot : public DeskCommand
+class SelectSlot : public SpinFieldChange
 {
 public:
     static SelectSlot *stepped(Desk &desk, int number, int steps, std::optional<int> before = {});
     static SelectSlot *typed(
         Desk &desk, int number, const QString &text, std::optional<int> before = {});
 
-    QString scriptLine() const override;
-    void record(Journal &journal) const override;
     int id() const override;
 
 private:
@@ -75,8 +73,6 @@ private:
     bool setField(int number);
 
     int m_number;
-    int m_steps; // 0: typed
-    QString m_typed;
     std::optional<int> m_spinBefore;
     int m_shownBefore = 1;
     bool m_applied = false;
@@ -111,26 +107,51 @@ private:
     std::optional<std::int32_t> m_previous;
 };
 
+// A setting changed whole (a spin box's value): changes with no tick between are one undo item and
+// one journal line, the later replacing the earlier; back where it began, the item is obsolete and
+// leaves the stack. Undone whenever, the value before comes back. `Self` reads and writes the
+// setting on the desk and names the item.
+template<typename Self, typename Value>
+class SettingInTick : public DeskCommand
+{
+public:
+    void record(Journal &journal) const override;
+    int id() const final { return m_mergeId; }
+    bool mergeWith(const QUndoCommand *other) override;
+
+protected:
+    // `mergeId`: the setting's own undo id; `journalPrefix`: how its journal line begins.
+    SettingInTick(Desk &desk, Value value, int mergeId, const char *journalPrefix);
+    // The setting on the desk now.
+    virtual Value current() const = 0;
+    virtual void set(const Value &value) = 0;
+    // Names the item after m_value (and m_previous, once done); again after a merge.
+    virtual void name() = 0;
+
+    Value m_value;
+    std::optional<Value> m_previous;
+
+private:
+    void apply() final;
+    void revertLater() final;
+    bool revertsExactly() const final { return true; }
+
+    int m_mergeId;
+    const char *m_journalPrefix;
+};
+
 // The σ of the bearing analysis set (the analysis window's "σ П (град)" and "σ Д (кбт)"): the
-// fits weigh the fixes by them. Changes with no tick between are one undo item and one journal
-// line ("sigma 1.5 5"); undone whenever, the σ before come back.
-class SetSigma : public DeskCommand
+// fits weigh the fixes by them. A setting within a tick; one journal line ("sigma 1.5 5").
+class SetSigma : public SettingInTick<SetSigma, FitSigmas>
 {
 public:
     SetSigma(Desk &desk, const FitSigmas &sigmas);
     QString scriptLine() const override;
-    void record(Journal &journal) const override;
-    int id() const override;
-    bool mergeWith(const QUndoCommand *other) override;
 
 private:
-    void apply() override;
-    void revertLater() override;
-    bool revertsExactly() const override { return true; }
-    void name();
-
-    FitSigmas m_sigmas;
-    std::optional<FitSigmas> m_previous;
+    FitSigmas current() const override;
+    void set(const FitSigmas &sigmas) override;
+    void name() override;
 };
 
 // "Рассчитать": slot `slot`'s fit as the analysis computed it from the fixes now (`fit`) becomes
@@ -151,24 +172,18 @@ private:
     std::optional<SlotFit> m_previous;
 };
 
-// "Опасная дистанция" of the situation set to `cables`: changes with no tick between are one undo
-// item and one journal line ("situation limit 7.5").
-class SetDangerLimit : public DeskCommand
+// "Опасная дистанция" of the situation set to `cables`: a setting within a tick; one journal
+// line ("situation limit 7.5").
+class SetDangerLimit : public SettingInTick<SetDangerLimit, double>
 {
 public:
     SetDangerLimit(Desk &desk, double cables);
     QString scriptLine() const override;
-    void record(Journal &journal) const override;
-    int id() const override;
-    bool mergeWith(const QUndoCommand *other) override;
 
 private:
-    void apply() override;
-    void revertLater() override;
-    bool revertsExactly() const override { return true; }
-
-    double m_cables;
-    std::optional<double> m_previous;
+    double current() const override;
+    void set(const double &cables) override;
+    void name() override;
 };
 
 // The flow of time: the speed (ticks per second, one of WorkSettings::Speeds), or the pause

@@ -359,8 +359,14 @@ QImage PassPicture(const ExerciseTarget &target, const TorpedoOutcome &outcome, 
     return picture;
 }
 
+QString TruthLegend(std::int32_t seconds)
+{
+    return QStringLiteral("Зелёным — истинные пути целей, пунктиром — путь ПЛ; ПЛ в центре на %1")
+        .arg(OperationalTimeText(seconds));
+}
+
 QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
-    const OwnShipTrack &ownTrack, std::int32_t seconds)
+    const OwnShipTrack &ownTrack, std::int32_t seconds, bool withLegend)
 {
     QImage picture = board.convertToFormat(QImage::Format_RGB32);
     QPainter painter(&picture);
@@ -393,12 +399,29 @@ QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
         painter.drawEllipse(now, 3.5, 3.5);
         painter.drawText(now + QPointF(6, -6), QString::number(target.Number));
     }
-    painter.setPen(Qt::black);
-    painter.drawText(QRectF(6, picture.height() - 34, picture.width() - 12, 30),
-        Qt::AlignLeft | Qt::AlignBottom,
-        QStringLiteral("Зелёным — истинные пути целей, пунктиром — путь ПЛ; ПЛ в центре на %1")
-            .arg(OperationalTimeText(seconds)));
+    if (withLegend) {
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(6, picture.height() - 34, picture.width() - 12, 30),
+            Qt::AlignLeft | Qt::AlignBottom, TruthLegend(seconds));
+    }
     return picture;
+}
+
+void LayOutReport(QTextDocument &document, const ScorePage &score, QPdfWriter &page)
+{
+    page.setPageSize(QPageSize(QPageSize::A4));
+    page.setResolution(150);
+    // Points measured on the page, not on the screen.
+    document.documentLayout()->setPaintDevice(&page);
+    document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    // Whole words: the table's columns are then at least as wide as their longest word.
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    document.setDefaultTextOption(option);
+    for (const auto &[name, image] : score.Images)
+        document.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    document.setHtml(score.Html);
+    document.setTextWidth(page.width());
 }
 
 std::optional<QString> WriteReport(
@@ -415,25 +438,20 @@ std::optional<QString> WriteReport(
         QPdfWriter writer(&file);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("БИУС \"Вармет\""));
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setResolution(150);
         QPainter painter;
+        QTextDocument document;
+        LayOutReport(document,
+            {score.Html
+                    + QStringLiteral("<p>Отчет составлен %1.</p>")
+                          .arg(QDateTime::currentDateTime().toString(
+                              QStringLiteral("dd.MM.yyyy hh:mm:ss"))),
+                score.Images},
+            writer);
         if (!painter.begin(&writer)) {
             file.cancelWriting();
             return failure(QStringLiteral("не удалось начать документ"));
         }
         const QRect page = painter.viewport();
-        QTextDocument document;
-        // Points measured on the page, not on the screen.
-        document.documentLayout()->setPaintDevice(&writer);
-        document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-        for (const auto &[name, image] : score.Images)
-            document.addResource(QTextDocument::ImageResource, QUrl(name), image);
-        document.setHtml(score.Html
-            + QStringLiteral("<p>Отчет составлен %1.</p>")
-                  .arg(QDateTime::currentDateTime().toString(
-                      QStringLiteral("dd.MM.yyyy hh:mm:ss"))));
-        document.setTextWidth(page.width());
         document.drawContents(&painter);
         const int top = static_cast<int>(std::ceil(document.size().height())) + 20;
         const int side = std::min(page.width(), page.height() - top);

@@ -8,6 +8,9 @@
 #include <QImage>
 #include <QString>
 
+class QPdfWriter;
+class QTextDocument;
+
 #include <map>
 #include <optional>
 
@@ -43,9 +46,16 @@ ScorePage ScoreHtml(const Exercise &exercise, const ExerciseScore &score, const 
 QImage PassPicture(const ExerciseTarget &target, const TorpedoOutcome &outcome, int side);
 
 // A copy of the board with the targets' true tracks from the start to `seconds` and own ship's
-// track drawn over it, in the board's frame at that time (own ship at the centre).
+// track drawn over it, in the board's frame at that time (own ship at the centre), with
+// TruthLegend written under them unless the caller shows it beside a smaller copy.
 QImage BoardWithTruth(const QImage &board, const ExerciseDefinition &definition,
-    const OwnShipTrack &ownTrack, std::int32_t seconds);
+    const OwnShipTrack &ownTrack, std::int32_t seconds, bool withLegend = true);
+// What the lines of BoardWithTruth are.
+QString TruthLegend(std::int32_t seconds);
+
+// The score page laid out for the report on `page` (an A4 page at 150 dpi): the report's letters,
+// whole words, the page's width.
+void LayOutReport(QTextDocument &document, const ScorePage &score, QPdfWriter &page);
 
 // Writes the report (the score page, then the picture) to `path` as PDF. Returns the reason of a
 // failure; a file at `path` is then left as it was.

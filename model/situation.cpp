@@ -57,7 +57,9 @@ SlotPicture PictureOfSlot(const TargetSlot &slot, int number, const SituationSet
         if (t > 0)
             picture.Tcpa = t;
     }
-    picture.Danger = picture.Tcpa && picture.Cpa < settings.DangerCables;
+    // Judged as the dock shows both, in tenths of a cable: a pass shown as "5.0" is not under 5.
+    picture.Danger = picture.Tcpa
+        && std::nearbyint(picture.Cpa * 10) < std::nearbyint(settings.DangerCables * 10);
 
     RestrictionInputs inputs = settings.Display;
     inputs.theta = meetingAngle(slot);

@@ -39,7 +39,7 @@ struct SlotPicture
     // the seconds until it; no time when it has passed or the target keeps its distance.
     long double Cpa = 0;
     std::optional<long double> Tcpa;
-    bool Danger = false; // closest approach under the limit and still ahead
+    bool Danger = false; // closest approach, to a tenth, under the limit and still ahead
     bool FireAllowed = false; // a firing solution without a broken limit
     FitLamp Light = FitLamp::None; // the caller's, from the bearing analysis
 };

@@ -23,9 +23,13 @@ public:
 
     // Any other action, as one script line.
     void action(const QString &line) { append(line, false); }
-    // An action that repeats ("repeat LabeledEdit7", "step SpinEdit1 up"): merged with the same
-    // action just before it into one line with a count.
-    void repeatable(const QString &line) { append(line, true); }
+    // An action that repeats ("repeat LabeledEdit7", "step SpinEdit1 up"), `times` over: merged
+    // with the same action just before it into one line with a count.
+    void repeatable(const QString &line, int times = 1)
+    {
+        for (; times > 0; --times)
+            append(line, true);
+    }
     // A setting given whole in one line ("sigma 1 5"): a change right after the last one, with no
     // tick between, replaces it.
     void setting(const QString &prefix, const QString &line);

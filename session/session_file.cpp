@@ -212,6 +212,9 @@ public:
         return ArrayOf(value(key), at(key), minimum, maximum);
     }
 
+    // A field that may be absent (then undefined).
+    QJsonValue optional(const char *key) const { return m_object.value(QLatin1String(key)); }
+
     static std::int64_t WholeOf(
         const QJsonValue &v, const QString &where, std::int64_t minimum, std::int64_t maximum)
     {
@@ -250,6 +253,17 @@ public:
                       .arg(minimum)
                       .arg(maximum));
         return array;
+    }
+
+    // A list of one object a target slot, in the slots' order: `read(number, fields)` for each.
+    template<typename Read>
+    static void EachSlot(const QJsonValue &v, const QString &where, Read read)
+    {
+        const QJsonArray items = ArrayOf(v, where, SlotCount, SlotCount);
+        for (int number = 1; number <= SlotCount; ++number) {
+            const Fields slot(items[number - 1], where + QStringLiteral(", слот %1").arg(number));
+            read(number, slot);
+        }
     }
 
 private:
@@ -369,11 +383,8 @@ QJsonValue WriteSlots(const SessionData &session)
 
 void ReadSlots(const QJsonValue &section, SessionData &session)
 {
-    const QJsonArray items = Fields::ArrayOf(section, SectionName("slots"), SlotCount, SlotCount);
     const std::int32_t now = session.state.TickCount;
-    for (int number = 1; number <= SlotCount; ++number) {
-        const Fields f(
-            items[number - 1], SectionName("slots") + QStringLiteral(", слот %1").arg(number));
+    Fields::EachSlot(section, SectionName("slots"), [&](int number, const Fields &f) {
         TargetSlot &slot = session.state.Slots[number];
         slot.TargetNumber = static_cast<std::int32_t>(f.whole("TargetNumber", Int32Min, Int32Max));
         slot.LastTimeMarkTick = static_cast<std::int32_t>(f.whole("LastTimeMarkTick", 0, now));
@@ -388,7 +399,7 @@ void ReadSlots(const QJsonValue &section, SessionData &session)
             if (value < 0 || value >= 360)
                 damaged(f.at(direction) + QStringLiteral(": направление вне пределов 0..359"));
         }
-    }
+    });
 }
 
 // A fix's value within what an entry can give: a bearing in degrees, a distance in cables; its
@@ -445,11 +456,8 @@ QJsonValue WriteFixLogs(const SessionData &session)
 
 void ReadFixLogs(const QJsonValue &section, SessionData &session)
 {
-    const QJsonArray logs = Fields::ArrayOf(section, SectionName("fixLogs"), SlotCount, SlotCount);
     const std::int32_t now = session.state.TickCount;
-    for (int number = 1; number <= SlotCount; ++number) {
-        const Fields f(
-            logs[number - 1], SectionName("fixLogs") + QStringLiteral(", слот %1").arg(number));
+    Fields::EachSlot(section, SectionName("fixLogs"), [&](int number, const Fields &f) {
         FixLog &log = session.state.FixLogs[static_cast<std::size_t>(number - 1)];
         log.Clear();
         const QJsonArray fixes = f.array("fixes", 0, static_cast<qsizetype>(FixLog::Capacity));
@@ -474,7 +482,7 @@ void ReadFixLogs(const QJsonValue &section, SessionData &session)
         if (!leg.isNull())
             log.NewLegTick
                 = static_cast<std::int32_t>(Fields::WholeOf(leg, f.at("newLegTick"), 0, now));
-    }
+    });
 }
 
 // ---- pendingFixes: each slot's bearing and distance entries not yet settled into its log.
@@ -505,13 +513,10 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
 {
     FixRecorder::Snapshot &snapshot = session.pendingFixes;
     snapshot.entries = static_cast<std::uint64_t>(f.whole("entries", 0, ExactReach));
-    const QJsonArray items = f.array("slots", SlotCount, SlotCount);
-    for (int number = 1; number <= SlotCount; ++number) {
-        const Fields slot(
-            items[number - 1], f.at("slots") + QStringLiteral(", слот %1").arg(number));
+    Fields::EachSlot(f.value("slots"), f.at("slots"), [&](int number, const Fields &slot) {
         for (const FixKind kind : {FixKind::Bearing, FixKind::Distance}) {
             const char *key = kind == FixKind::Bearing ? "bearing" : "distance";
-            const QJsonValue value = items[number - 1].toObject().value(QLatin1String(key));
+            const QJsonValue value = slot.optional(key);
             if (value.isUndefined())
                 continue;
             const QJsonArray item = Fields::ArrayOf(value, slot.at(key), 5, 6);
@@ -529,7 +534,7 @@ void ReadPendingFixes(const Fields &f, SessionData &session)
             snapshot.pending[static_cast<std::size_t>(number - 1)][static_cast<std::size_t>(kind)]
                 = pending;
         }
-    }
+    });
 }
 
 // ---- ownTrack: own ship's legs at sea.
@@ -730,14 +735,18 @@ struct Part
 {
     const char *name; // the section's name in version 1
     QJsonValue (*write)(const SessionData &);
-    void (*read)(const QJsonValue &, SessionData &);
-};
+    // Read from the value as it stands, or (readObject) from the object it must be.
+    void (*read)(const QJsonValue &, SessionData &) = nullptr;
+    void (*readObject)(const Fields &, SessionData &) = nullptr;
 
-template<void (*Read)(const Fields &, SessionData &)>
-void ReadObject(const QJsonValue &value, SessionData &session, const char *name)
-{
-    Read(Fields(value, SectionName(name)), session);
-}
+    void readFrom(const QJsonValue &value, SessionData &session) const
+    {
+        if (readObject)
+            readObject(Fields(value, SectionName(name)), session);
+        else
+            read(value, session);
+    }
+};
 
 // ---- controls (version 1): every control's state as text.
 
@@ -825,22 +834,14 @@ void ReadJournal(const QJsonValue &v, SessionData &s)
     s.journal = v.toString();
 }
 
-constexpr Part Clock {"clock", WriteClock,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadClock>(v, s, "clock"); }};
-constexpr Part OwnShip {"ownShip", WriteOwnShip,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnShip>(v, s, "ownShip"); }};
-constexpr Part Hold {"hold", WriteHold,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadHold>(v, s, "hold"); }};
+constexpr Part Clock {"clock", WriteClock, nullptr, ReadClock};
+constexpr Part OwnShip {"ownShip", WriteOwnShip, nullptr, ReadOwnShip};
+constexpr Part Hold {"hold", WriteHold, nullptr, ReadHold};
 constexpr Part Slots {"slots", WriteSlots, ReadSlots};
 constexpr Part FixLogs {"fixLogs", WriteFixLogs, ReadFixLogs};
-constexpr Part PendingFixes {
-    "pendingFixes", WritePendingFixes, [](const QJsonValue &v, SessionData &s) {
-        ReadObject<ReadPendingFixes>(v, s, "pendingFixes");
-    }};
-constexpr Part OwnTrack {"ownTrack", WriteOwnTrack,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadOwnTrack>(v, s, "ownTrack"); }};
-constexpr Part BoardPart {"board", WriteBoard,
-    [](const QJsonValue &v, SessionData &s) { ReadObject<ReadBoard>(v, s, "board"); }};
+constexpr Part PendingFixes {"pendingFixes", WritePendingFixes, nullptr, ReadPendingFixes};
+constexpr Part OwnTrack {"ownTrack", WriteOwnTrack, nullptr, ReadOwnTrack};
+constexpr Part BoardPart {"board", WriteBoard, nullptr, ReadBoard};
 constexpr Part Controls {"controls", nullptr, ReadControls};
 constexpr Part Inputs {"inputs", WriteInputs, ReadInputs};
 constexpr Part Journal {"journal", WriteJournal, ReadJournal};
@@ -907,7 +908,7 @@ void ReadVersion1(const QJsonObject &root, SessionData &read)
         const QJsonValue value = root.value(QLatin1String(part.name));
         if (value.isUndefined())
             damaged(QStringLiteral("нет раздела «%1»").arg(QLatin1String(part.name)));
-        part.read(value, read);
+        part.readFrom(value, read);
     }
 }
 
@@ -922,7 +923,7 @@ void ReadVersion2(const QJsonObject &root, SessionData &read)
         if (section.name == std::string_view("inputs"))
             read.inputsOfNewerMinor = minor > section.minor;
         for (const Entry &entry : section.entries)
-            entry.part.read(f.value(entry.key), read);
+            entry.part.readFrom(f.value(entry.key), read);
     }
 }
 

@@ -199,7 +199,8 @@ void AnalysisWindow::buildLayout()
     m_newLegAtManoeuvre->setEnabled(false);
     fixLines(m_caption, 2);
     fixLines(m_summary, 2);
-    fixLines(m_solutionText, 7);
+    // Out of date (2 lines), the longest reason or the solution (4), the test (2), one to spare.
+    fixLines(m_solutionText, 9);
     fixLines(m_warning, 4);
     fixLines(m_advice, 3);
     fixLines(m_hitOdds, 2);

@@ -3,6 +3,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLineSeries>
 #include <QPainter>
@@ -126,7 +127,6 @@ QLineSeries *line(const QString &name, const QColor &colour)
 
 QChartView *view(QChart *chart, const char *name, QWidget *parent)
 {
-    chart->setMargins({4, 4, 4, 4});
     chart->legend()->setAlignment(Qt::AlignBottom);
     auto *v = new QChartView(chart, parent);
     v->setObjectName(name);
@@ -201,6 +201,11 @@ BearingCharts::Axes BearingCharts::addAxes(QChart *chart, const QString &valueTi
     axes.value->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(axes.time, Qt::AlignBottom);
     chart->addAxis(axes.value, Qt::AlignLeft);
+    // The last time label stands centred on the plot's right end, which the chart's layout does
+    // not allow for: room for half the widest label ("120:00").
+    const int half
+        = QFontMetrics(axes.time->labelsFont()).horizontalAdvance(QStringLiteral("000:00"));
+    chart->setMargins({4, 4, 4 + (half + 1) / 2, 4});
     return axes;
 }
 

@@ -146,10 +146,11 @@ QVariant FixTableModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("Время");
     case Value:
         return QStringLiteral("Замер");
+    // On two lines: five columns share the narrow list.
     case TrialResidual:
-        return QStringLiteral("Невязка пробн.");
+        return QStringLiteral("Невязка\nпробн.");
     case FitResidual:
-        return QStringLiteral("Невязка расч.");
+        return QStringLiteral("Невязка\nрасч.");
     case Estimate:
         return QStringLiteral("Д оценка");
     default:

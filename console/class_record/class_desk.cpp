@@ -15,7 +15,6 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -49,13 +48,7 @@ ClassDesk::ClassDesk(TForm1 &form)
         m_keeper->setServer(server); // its password is asked when first needed
 
     // The menu stands before "Справка", after "Учение".
-    auto *menu = new QMenu(QStringLiteral("&Класс"), &form);
-    menu->setObjectName("MClass");
-    menu->menuAction()->setObjectName("MClass");
-    if (auto *help = form.findChild<QMenu *>(QStringLiteral("N3")))
-        form.menuBar()->insertMenu(help->menuAction(), menu);
-    else
-        form.menuBar()->addMenu(menu);
+    QMenu *menu = form.addRoomMenu(QStringLiteral("&Класс"), "MClass");
     const auto item = [&](const char *name, const QString &title, void (ClassDesk::*handler)()) {
         QAction *action = menu->addAction(title);
         action->setObjectName(name);

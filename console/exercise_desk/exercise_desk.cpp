@@ -16,7 +16,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -45,13 +44,7 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     , m_form(form)
 {
     // The menu stands before "Справка".
-    auto *menu = new QMenu(QStringLiteral("&Учение"), &form);
-    menu->setObjectName("MExercise");
-    menu->menuAction()->setObjectName("MExercise");
-    if (auto *help = form.findChild<QMenu *>(QStringLiteral("N3")))
-        form.menuBar()->insertMenu(help->menuAction(), menu);
-    else
-        form.menuBar()->addMenu(menu);
+    QMenu *menu = form.addRoomMenu(QStringLiteral("&Учение"), "MExercise");
     const auto item = [&](const char *name, const QString &title, void (ExerciseDesk::*handler)()) {
         QAction *action = menu->addAction(title);
         action->setObjectName(name);
@@ -93,15 +86,22 @@ ExerciseDesk::ExerciseDesk(TForm1 &form)
     m_scoreWindow = new QWidget(&form, Qt::Window);
     m_scoreWindow->setObjectName("ScoreWindow");
     m_scoreWindow->setWindowTitle(QStringLiteral("Итоги учения"));
-    m_scoreWindow->resize(900, 820);
+    m_scoreWindow->resize(1000, 820);
     auto *column = new QVBoxLayout(m_scoreWindow);
     m_scoreText = new QTextBrowser(m_scoreWindow);
     m_scoreText->setObjectName("ScoreText");
+    // Whole words in the table's cells: a narrow window scrolls rather than breaking "Вероятность".
+    m_scoreText->setWordWrapMode(QTextOption::WordWrap);
     column->addWidget(m_scoreText, 1);
     m_scorePicture = new QLabel(m_scoreWindow);
     m_scorePicture->setObjectName("ScorePicture");
     m_scorePicture->setAlignment(Qt::AlignCenter);
     column->addWidget(m_scorePicture);
+    m_pictureLegend = new QLabel(m_scoreWindow);
+    m_pictureLegend->setObjectName("ScorePictureLegend");
+    m_pictureLegend->setAlignment(Qt::AlignCenter);
+    column->addWidget(m_pictureLegend);
+    m_pictureLegend->hide();
     // The instructor opens the truth of a running exercise with the key its file states.
     m_keyRow = new QWidget(m_scoreWindow);
     auto *keyLine = new QHBoxLayout(m_keyRow);
@@ -315,8 +315,14 @@ void ExerciseDesk::showScore()
         m_scoreText->document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
     m_scoreText->setHtml(m_shownPage.Html);
     m_keyRow->setVisible(!truth && m_exercise->definition().InstructorKey.has_value());
-    m_scorePicture->setPixmap(QPixmap::fromImage(
-        m_shownPicture.scaled(300, 300, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    // The window's copy is shrunk: its legend goes under it in the window's letters.
+    const QImage shown = truth ? BoardWithTruth(board, m_exercise->definition(),
+                             m_form.state().OwnTrack, score.Time, false)
+                               : m_shownPicture;
+    m_scorePicture->setPixmap(
+        QPixmap::fromImage(shown.scaled(300, 300, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    m_pictureLegend->setText(truth ? TruthLegend(score.Time) : QString());
+    m_pictureLegend->setVisible(truth);
     m_scoreWindow->show();
     m_scoreWindow->raise();
 }

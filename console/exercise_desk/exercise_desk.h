@@ -100,6 +100,7 @@ private:
     QWidget *m_scoreWindow = nullptr;
     QTextBrowser *m_scoreText = nullptr;
     QLabel *m_scorePicture = nullptr;
+    QLabel *m_pictureLegend = nullptr; // under the shrunk picture, which cannot carry it readably
     QWidget *m_keyRow = nullptr;
     QLineEdit *m_key = nullptr;
     ScorePage m_shownPage; // the score and picture the window shows, for the report

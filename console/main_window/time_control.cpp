@@ -8,7 +8,6 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -26,13 +25,7 @@ TimeControl::TimeControl(TForm1 &form)
     m_status->setToolTip(QStringLiteral("Ход времени: скорость или пауза (меню «Время»)"));
     form.statusBar()->addPermanentWidget(m_status);
 
-    auto *menu = new QMenu(QStringLiteral("&Время"), &form);
-    menu->setObjectName("MTime");
-    menu->menuAction()->setObjectName("MTime");
-    if (auto *help = form.findChild<QMenu *>(QStringLiteral("N3")))
-        form.menuBar()->insertMenu(help->menuAction(), menu);
-    else
-        form.menuBar()->addMenu(menu);
+    QMenu *menu = form.addRoomMenu(QStringLiteral("&Время"), "MTime");
     m_pause->setObjectName("MPause");
     m_pause->setCheckable(true);
     m_pause->setShortcut(Qt::Key_F7);

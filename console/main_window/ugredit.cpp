@@ -559,6 +559,18 @@ void TForm1::buildMenu()
     addItem(addMenu("N3", "Справка"), "N4", "Справка", &TForm1::N4Click)->setShortcut(Qt::Key_F1);
 }
 
+QMenu *TForm1::addRoomMenu(const QString &title, const char *name)
+{
+    auto *menu = new QMenu(title, this);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    if (auto *help = findChild<QMenu *>(QStringLiteral("N3")))
+        menuBar()->insertMenu(help->menuAction(), menu);
+    else
+        menuBar()->addMenu(menu);
+    return menu;
+}
+
 void TForm1::FormCreate()
 {
     m_fields = std::make_unique<WindowFields>(
@@ -671,10 +683,7 @@ void TForm1::handle(const std::function<void()> &handler)
     if (!m_desk || m_restarting || m_desk->restoring())
         return; // not yet created, being taken down, or starting work afresh
     m_guard.run(handler);
-    const QRect changed = m_desk->board().canvas().takeChangedArea();
-    if (!changed.isNull())
-        m_unsaved.markChanged();
-    m_image3->refresh(changed);
+    m_image3->refresh(m_desk->board().canvas().takeChangedArea());
 }
 
 // ---- Controls ----------------------------------------------------------------------------------

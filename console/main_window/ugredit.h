@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+class QMenu;
 class QPlainTextEdit;
 class QTimer;
 class QToolButton;
@@ -73,8 +74,6 @@ public:
     // The plot without its widgets: state, board, cycle, journal, undo, the last fits.
     Desk &desk() { return *m_desk; }
     FireControlState &state() { return m_desk->state(); }
-    // Whether the board has changed since it was last saved or opened; closing asks then.
-    UnsavedChanges &unsavedChanges() { return m_unsaved; }
     Board &board() { return m_desk->board(); }
     TickCycle &cycle() { return m_desk->cycle(); }
 
@@ -93,6 +92,8 @@ public:
 
     // The exercises: the menu "Учение", the sonar panel and the score.
     ExerciseDesk &exerciseDesk() { return *m_exerciseDesk; }
+    // A room's menu `title`, named `name` (so is its action), placed before "Справка".
+    QMenu *addRoomMenu(const QString &title, const char *name);
 
     // Everything back to the start of work but the window itself: the clock, every slot, the
     // fix logs and own ship's track, the fields' start texts and a fresh board with its grid;
@@ -210,7 +211,6 @@ private:
     UnsavedChanges::Answer showQuestion(const QString &question);
 
     FaultGuard m_guard;
-    UnsavedChanges m_unsaved;
     bool m_placedOnce = false;
     // The size the window was given when placed, and whether the operator chose it.
     QSize m_placedSize;

@@ -17,7 +17,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -216,6 +218,35 @@ std::vector<QPoint> controlPlaces(const Program &program)
     return places;
 }
 
+// The labels whose text needs more height than they have: it would be cut off or run under the
+// control below.
+QStringList overflowingTexts(const Program &program)
+{
+    QApplication::processEvents();
+    QStringList names;
+    for (const char *name : {"SlotCaption", "ResidualSummary", "SolutionText", "ManoeuvreWarning",
+             "SteeringAdvice", "HitOdds"}) {
+        const auto *label = program.windows.analysis.findChild<QLabel *>(QLatin1String(name));
+        if (label->heightForWidth(label->width()) > label->height())
+            names << name;
+    }
+    return names;
+}
+
+// The headers of the fix list too narrow for their text.
+QStringList clippedHeaders(const Program &program)
+{
+    QStringList names;
+    const QHeaderView *header = program.table()->horizontalHeader();
+    const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int i = 0; i < header->count(); ++i) {
+        const QString text = header->model()->headerData(i, Qt::Horizontal).toString();
+        if (header->fontMetrics().size(0, text).width() + margin > header->sectionSize(i))
+            names << text;
+    }
+    return names;
+}
+
 } // namespace
 
 TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
@@ -226,6 +257,7 @@ TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
     program.run(lines.mid(0, firstSolve));
     QApplication::processEvents();
     const std::vector<QPoint> places = controlPlaces(program);
+    EXPECT_EQ(clippedHeaders(program), QStringList());
 
     // One leg of own ship: no distance, and where to steer for one.
     program.run({"solve"});
@@ -239,6 +271,7 @@ TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
     program.run({"step LabeledEdit7 up 1", "tick 3"});
     EXPECT_TRUE(program.windows.analysis.resultOutOfDate());
     EXPECT_TRUE(labelText(program, "SolutionText").startsWith("УСТАРЕЛО"));
+    EXPECT_EQ(overflowingTexts(program), QStringList());
     program.run({"solve"});
     EXPECT_FALSE(labelText(program, "SolutionText").startsWith("УСТАРЕЛО"));
     program.run({"sigma 0.5 5"});
@@ -252,6 +285,13 @@ TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
     EXPECT_EQ(controlPlaces(program), places);
     EXPECT_FALSE(labelText(program, "ManoeuvreWarning").isEmpty());
     EXPECT_TRUE(labelText(program, "HitOdds").startsWith("Вероятность попадания"));
+    EXPECT_EQ(overflowingTexts(program), QStringList());
+    // Out of date, a solution and its test still fit their place.
+    program.run({"step LabeledEdit7 up 1", "tick 3"});
+    EXPECT_TRUE(labelText(program, "SolutionText").startsWith("УСТАРЕЛО"));
+    EXPECT_EQ(overflowingTexts(program), QStringList());
+    EXPECT_EQ(controlPlaces(program), places);
+    program.run({"solve"});
     QAbstractButton *offer = program.button("ButtonNewLegAtManoeuvre");
     ASSERT_TRUE(offer->isEnabled());
     const QString offered = offer->text();

@@ -3,13 +3,20 @@
 // as the speed says, none while paused, and the journal keeps the ticks and the changes.
 
 #include "console/app/program_windows.h"
+#include "console/exercise_desk/exercise_desk.h"
 #include "console/scripting/script_runner.h"
+#include "exercise/report.h"
 
+#include <QApplication>
+#include <QBuffer>
 #include <QDockWidget>
 #include <QLabel>
+#include <QPdfWriter>
 #include <QTableWidget>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUrl>
 
@@ -104,7 +111,15 @@ TEST(ExerciseScore, ThePictureOfThePassComesWithTheTruthOnly)
             .value<QImage>();
     };
     EXPECT_FALSE(text->toHtml().contains("pass1.png"));
+    // The board's picture says what its true tracks are in the window's own letters: drawn on it
+    // and shrunk with it they could not be read.
+    auto *legend = p.windows.form.findChild<QLabel *>("ScorePictureLegend");
+    ASSERT_TRUE(legend);
+    EXPECT_FALSE(legend->isVisibleTo(legend->window()));
     p.run({"menu MExerciseStop"});
+    EXPECT_TRUE(legend->isVisibleTo(legend->window()));
+    EXPECT_TRUE(legend->text().startsWith("Зелёным — истинные пути целей"))
+        << legend->text().toStdString();
     ASSERT_TRUE(text->toHtml().contains("pass1.png"));
     const QImage picture = pass();
     ASSERT_FALSE(picture.isNull());
@@ -119,4 +134,46 @@ TEST(ExerciseScore, ThePictureOfThePassComesWithTheTruthOnly)
         }
     }
     EXPECT_TRUE(green && blue && red);
+}
+
+// The lines of a laid-out document that break inside a word or number (no-break spaces count as
+// part of one; after a slash, as in "П/п", a line may break).
+QStringList BrokenLines(const QTextDocument &document)
+{
+    const auto gap = [](QChar c) { return c.isSpace() && c != QChar::Nbsp; };
+    QStringList broken;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        const QString line = block.text();
+        for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+            const int end = layout->lineAt(i).textStart() + layout->lineAt(i).textLength();
+            if (end > 0 && end < line.size() && !gap(line[end - 1]) && line[end - 1] != u'/'
+                && !gap(line[end]))
+                broken << line;
+        }
+    }
+    return broken;
+}
+
+// At the window's size and on the report's page the full score, odds included, keeps every word
+// and number whole (it once read "Вероятнос" over "ть", on the page "Торпед" over "а").
+TEST(ExerciseScore, NoWordIsBrokenAcrossLines)
+{
+    Program p;
+    ExerciseDesk &desk = p.windows.form.exerciseDesk();
+    desk.hitProbability = [](int) -> std::optional<long double> { return 0.25L; };
+    p.run({QStringLiteral("exercise " SCENARIO_DIR "/exercises/keyed_crossing.json"),
+        "step LabeledEdit7 up 45", "step LabeledEdit8 up 60", "step LabeledEdit1 down 7", "tick 2",
+        "menu MExerciseStop"});
+    QApplication::processEvents();
+    auto *text = p.windows.form.findChild<QTextBrowser *>("ScoreText");
+    ASSERT_TRUE(text->toPlainText().contains("Вероятность попадания"));
+    EXPECT_EQ(BrokenLines(*text->document()), QStringList());
+
+    QBuffer pdf;
+    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    QPdfWriter page(&pdf);
+    QTextDocument report;
+    LayOutReport(report, ScoreHtml(*desk.exercise(), desk.Score(), ScoreView {true, {}}), page);
+    EXPECT_EQ(BrokenLines(report), QStringList());
 }

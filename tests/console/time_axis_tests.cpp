@@ -2,6 +2,11 @@
 
 #include "console/analysis_window/bearing_charts.h"
 
+#include <QApplication>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QFontMetricsF>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -34,4 +39,27 @@ TEST(TimeAxis, LabelsAreDistinctMinutesAndSecondsCoveringTheSpan)
         shown.append(mark.label);
     EXPECT_EQ(shown.join(' ').toStdString(), "9:00 9:30 10:00 10:30");
     EXPECT_EQ(TimeAxisMarks(-0.5, 2).front().label.toStdString(), "-0:30");
+}
+
+// The last label stands centred on the plot's right end: the chart leaves room for all of it.
+TEST(TimeAxis, TheLastLabelIsNotCutAtTheChartsEdge)
+{
+    BearingCharts charts;
+    charts.resize(600, 640);
+    charts.show();
+    ChartPoints points;
+    points.usedFixes = {{0, 40}, {95, 20}}; // minutes: the widest label, "120:00"
+    charts.showPoints(points);
+    QApplication::processEvents();
+    const auto views = charts.findChildren<QChartView *>();
+    ASSERT_EQ(views.size(), 2);
+    for (const QChartView *view : views) {
+        const QChart *chart = view->chart();
+        auto *axis = qobject_cast<QCategoryAxis *>(chart->axes(Qt::Horizontal).value(0));
+        ASSERT_TRUE(axis);
+        const QString last = axis->categoriesLabels().last();
+        const double half = QFontMetricsF(axis->labelsFont()).horizontalAdvance(last) / 2;
+        EXPECT_LE(chart->plotArea().right() + half, chart->size().width())
+            << view->objectName().toStdString() << " " << last.toStdString();
+    }
 }

@@ -2,10 +2,9 @@
 // undone puts back exactly its own pixels, whenever the undo comes; files and exercises are
 // journalled and counted as they say, and never go on the undo stack.
 
+#include "windowless_desk.h"
+
 #include "desk/board_commands.h"
-#include "desk/commands.h"
-#include "desk/desk.h"
-#include "desk/desk_fields.h"
 #include "desk/field_words.h"
 
 #include "board/board.h"
@@ -21,24 +20,13 @@ namespace varmet {
 namespace {
 
 // A desk without a window, with a moving target plotted whose relative track each tick paints.
-struct Plot
+struct Plot : testing::WindowlessDesk
 {
     Plot()
     {
-        fields.attach(&desk);
-        enter(Control::LabeledEdit6, 10);
-        enter(Control::LabeledEdit7, 45);
-        enter(Control::LabeledEdit8, 40);
-        enter(Control::LabeledEdit9, 250);
-        enter(Control::LabeledEdit1, 20);
+        report({10, 45, 40, 250, 20});
         tick(30);
     }
-    void tick(int n = 1)
-    {
-        for (int i = 0; i < n; ++i)
-            desk.cycle().Timer1Timer();
-    }
-    void enter(Control field, int value) { desk.execute(new EnterValue(desk, field, value)); }
     void erase(PixelPoint from, int steps)
     {
         const auto x = static_cast<int>(from.x);
@@ -52,9 +40,6 @@ struct Plot
     PixelPoint target() { return PlottedPosition(desk.state().Slots[1]); }
     QImage picture() { return desk.board().canvas().picture().copy(); }
     CanvasState canvasState() { return desk.board().canvas().state(); }
-
-    DeskFields fields;
-    Desk desk {fields};
 };
 
 // A picture of the board's size, unlike any board: stripes.

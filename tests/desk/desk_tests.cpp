@@ -1,9 +1,8 @@
 // The desk without any widget, through its commands: the operator's confirmed reports, the fix
 // log's actions, the fit put on the board, undo and redo, and what each leaves in the journal.
 
-#include "desk/commands.h"
-#include "desk/desk.h"
-#include "desk/desk_fields.h"
+#include "windowless_desk.h"
+
 #include "desk/field_words.h"
 
 #include "analysis/bearing_analysis.h"
@@ -13,21 +12,9 @@
 namespace varmet {
 namespace {
 
-class DeskTest : public ::testing::Test
+class DeskTest : public ::testing::Test, public testing::WindowlessDesk
 {
 protected:
-    DeskTest() { fields.attach(&desk); }
-
-    void tick(int n = 1)
-    {
-        for (int i = 0; i < n; ++i)
-            desk.cycle().Timer1Timer();
-    }
-    void enter(Control field, int value) { desk.execute(new EnterValue(desk, field, value)); }
-    const FixLog &log(int slot = 1) const
-    {
-        return desk.state().FixLogs[static_cast<std::size_t>(slot - 1)];
-    }
     std::size_t bearings(int slot = 1) const
     {
         std::size_t n = 0;
@@ -38,16 +25,9 @@ protected:
     // A target fixed at 60°, 60 cables, moving on course 200 at 12 knots, own ship at 10 knots.
     void plotTarget()
     {
-        enter(Control::LabeledEdit6, 10);
-        enter(Control::LabeledEdit7, 60);
-        enter(Control::LabeledEdit8, 60);
-        enter(Control::LabeledEdit9, 200);
-        enter(Control::LabeledEdit1, 12);
+        report({10, 60, 60, 200, 12});
         tick();
     }
-
-    DeskFields fields;
-    Desk desk {fields};
 };
 
 // M15: every confirmed report is a fix, also when it equals what the field shows (a steady

@@ -1,9 +1,8 @@
 // The input fields' arrows, keys and "Номер п/п" through the desk's door, without any widget: what
 // each leaves in the journal, on the undo stack, in the fix log and in the fields.
 
-#include "desk/commands.h"
-#include "desk/desk.h"
-#include "desk/desk_fields.h"
+#include "windowless_desk.h"
+
 #include "desk/field_words.h"
 #include "desk/input_commands.h"
 
@@ -16,11 +15,10 @@ namespace {
 
 using Motion = StepField::Motion;
 
-class InputCommandTest : public ::testing::Test
+class InputCommandTest : public ::testing::Test, public testing::WindowlessDesk
 {
 protected:
-    InputCommandTest() { fields.attach(&desk); }
-
+    // Each tick journalled too, as the console does: settings and steps merge only within one.
     void tick(int n = 1)
     {
         for (int i = 0; i < n; ++i) {
@@ -28,7 +26,6 @@ protected:
             desk.journal().tick();
         }
     }
-    void enter(Control field, int value) { desk.execute(new EnterValue(desk, field, value)); }
     void step(Control field, Motion motion, int steps, int value)
     {
         desk.execute(new StepField(desk, field, motion, steps, value));
@@ -43,24 +40,13 @@ protected:
         }
         desk.journal().release(QStringLiteral("LabeledEdit7"));
     }
-    const FixLog &log(int slot = 1) const
-    {
-        return desk.state().FixLogs[static_cast<std::size_t>(slot - 1)];
-    }
     QString text(Control field) const { return fields.text(field); }
     // A target fixed at 60°, 60 cables in slot 1, moving on course 200 at 12 knots.
     void plotTarget()
     {
-        enter(Control::LabeledEdit6, 10);
-        enter(Control::LabeledEdit7, 60);
-        enter(Control::LabeledEdit8, 60);
-        enter(Control::LabeledEdit9, 200);
-        enter(Control::LabeledEdit1, 12);
+        report({10, 60, 60, 200, 12});
         tick(5);
     }
-
-    DeskFields fields;
-    Desk desk {fields};
 };
 
 // A held arrow is one undo item and one journal run; the value it settled on becomes a fix once

@@ -47,6 +47,16 @@ TEST(Situation, ClosestApproachAheadPassedOrNever)
     SituationSettings tight;
     tight.DangerCables = 3;
     EXPECT_FALSE(PictureOfSlot(Moving(270, 12), 2, tight).Danger);
+    // Judged as shown, to a tenth: a pass at 2.96 cables reads "3.0", no danger either.
+    TargetSlot nearer = Moving(270, 12);
+    nearer.PosY = BoardCenter - 5.92L;
+    EXPECT_NEAR(static_cast<double>(PictureOfSlot(nearer, 2, tight).Cpa), 2.96, 1e-12);
+    EXPECT_FALSE(PictureOfSlot(nearer, 2, tight).Danger);
+    nearer.PosY = BoardCenter - 5.88L; // 2.94 reads "2.9"
+    EXPECT_TRUE(PictureOfSlot(nearer, 2, tight).Danger);
+    tight.DangerCables = 0.1; // not exactly a tenth in binary: a pass shown "0.1" is still none
+    nearer.PosY = BoardCenter - 0.2L;
+    EXPECT_FALSE(PictureOfSlot(nearer, 2, tight).Danger);
 
     // Running east it has passed: the line's closest approach stays, its time does not.
     const SlotPicture opening = PictureOfSlot(Moving(90, 12), 2, settings);

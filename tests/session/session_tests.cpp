@@ -301,14 +301,14 @@ const Damage Damages[] = {
         "не файл сеанса"},
     {"OwnCourseOutOfRange",
         [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 400"); },
-        "«OwnCourse»: значение 400 вне допустимых пределов 0..359"},
+        "раздел «ownShip», поле «OwnCourse»: значение 400 вне допустимых пределов 0..359"},
     {"BearingOutOfRange",
         [](const QByteArray &b) {
             const QByteArray bearing = "\"AcousticBearing\": \"";
             const qsizetype at = b.indexOf(bearing) + bearing.size();
             return QByteArray(b).replace(at, 20, ExactText(400.0L).toLatin1());
         },
-        "«AcousticBearing»: направление вне пределов"},
+        "слот 1, поле «AcousticBearing»: направление вне пределов"},
     {"RealNotExact",
         [](const QByteArray &b) { return Replace(b, "\"PosX\": \"", "\"PosX\": \"x"); },
         "«PosX»: не является точной записью числа"},

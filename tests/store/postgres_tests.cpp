@@ -2,6 +2,7 @@
 // server killed in the middle of their writes, who may see and write what, a newer schema, and
 // the outbox of a console whose server is down.
 
+#include "open_store.h"
 #include "sample_run.h"
 #include "test_postgres.h"
 #include "writers.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace varmet;
+using varmet::testing::OpenStore;
 using varmet::testing::SampleRun;
 using varmet::testing::TestPostgres;
 
@@ -44,23 +46,13 @@ private:
     std::unique_ptr<TestPostgres> m_server;
 };
 
-std::unique_ptr<RunStore> open(const StoreAddress &address)
-{
-    auto opened = RunStore::Open(address);
-    if (auto *failure = std::get_if<QString>(&opened)) {
-        ADD_FAILURE() << failure->toStdString();
-        return nullptr;
-    }
-    return std::move(std::get<std::unique_ptr<RunStore>>(opened));
-}
-
 // A fresh database with the schema and roles, as `varmet --store-init` makes it.
 StoreAddress freshDatabase(const QString &name)
 {
     EXPECT_EQ(server->exec(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE ") + name),
         std::nullopt);
     const StoreAddress admin = server->address(QStringLiteral("postgres"), name);
-    EXPECT_TRUE(open(admin));
+    EXPECT_TRUE(OpenStore(admin));
     return admin;
 }
 
@@ -104,7 +96,7 @@ TEST_F(Postgres, ThirtyTraineesTenRunsEachAllArriveNoneTwice)
     EXPECT_TRUE(outcome.failures.isEmpty()) << outcome.failures.join('\n').toStdString();
     EXPECT_EQ(outcome.saved.size(), 300);
 
-    auto store = open(admin);
+    auto store = OpenStore(admin);
     ASSERT_TRUE(store);
     const QSet<QString> stored = finishedIds(*store);
     EXPECT_EQ(stored.size(), 300);
@@ -146,7 +138,7 @@ TEST_F(Postgres, AServerKilledDuringWritesLosesNoRunReportedSaved)
         << writer.readAllStandardError().toStdString() << server->diagnosis().toStdString();
     EXPECT_EQ(saved.size(), 60);
 
-    auto store = open(admin);
+    auto store = OpenStore(admin);
     ASSERT_TRUE(store);
     const QSet<QString> stored = finishedIds(*store);
     for (const QString &id : saved)
@@ -165,9 +157,9 @@ TEST_F(Postgres, ATraineeReadsAndWritesOnlyOwnRunsAndOnlyTheClassConnects)
         a.user = QString::fromLatin1(user);
         return a;
     };
-    auto alice = open(as("alice"));
-    auto bob = open(as("bob"));
-    auto teacher = open(as("teacher"));
+    auto alice = OpenStore(as("alice"));
+    auto bob = OpenStore(as("bob"));
+    auto teacher = OpenStore(as("teacher"));
     ASSERT_TRUE(alice && bob && teacher);
     EXPECT_TRUE(std::holds_alternative<QString>(RunStore::Open(as("outsider"))));
 
@@ -227,7 +219,7 @@ TEST_F(Postgres, TheProgramCreatesTheSchemaAndRolesForAnAdministrator)
     ASSERT_TRUE(program.waitForFinished(-1));
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
     createAccount(QStringLiteral("carol"), TraineeRole);
-    auto carol = open(server->address(QStringLiteral("carol"), QStringLiteral("byprogram")));
+    auto carol = OpenStore(server->address(QStringLiteral("carol"), QStringLiteral("byprogram")));
     ASSERT_TRUE(carol);
     EXPECT_EQ(carol->Finish(SampleRun(QStringLiteral("Кэрол"))), std::nullopt);
 }
@@ -295,7 +287,7 @@ TEST_F(Postgres, RunsFinishedWhileTheServerIsDownAreSentWhenItAnswers)
     for (int attempt = 0; attempt < 50 && keeper.Waiting() > 0; ++attempt)
         sending = keeper.Send();
     EXPECT_EQ(keeper.Waiting(), 0) << sending.failure.value_or(QString()).toStdString();
-    auto store = open(admin);
+    auto store = OpenStore(admin);
     ASSERT_TRUE(store);
     EXPECT_EQ(finishedIds(*store),
         (QSet<QString> {before.Start.Id.toString(QUuid::WithoutBraces),

@@ -1,6 +1,7 @@
 // The class record on SQLite: addresses, a run written and read back whole, writing it twice,
 // the schema's version, the outbox, the library and many consoles writing one file at once.
 
+#include "open_store.h"
 #include "sample_run.h"
 #include "writers.h"
 
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 using namespace varmet;
+using varmet::testing::OpenStore;
 using varmet::testing::SampleRun;
 
 namespace {
@@ -21,16 +23,6 @@ namespace {
 StoreAddress sqliteAt(const QString &path)
 {
     return std::get<StoreAddress>(ParseStoreAddress(QStringLiteral("sqlite:") + path));
-}
-
-std::unique_ptr<RunStore> open(const StoreAddress &address)
-{
-    auto opened = RunStore::Open(address);
-    if (auto *failure = std::get_if<QString>(&opened)) {
-        ADD_FAILURE() << failure->toStdString();
-        return nullptr;
-    }
-    return std::move(std::get<std::unique_ptr<RunStore>>(opened));
 }
 
 int count(RunStore &store, const QString &sql)
@@ -75,7 +67,7 @@ TEST(StoreAddress, ReadsBothKindsAndRefusesPasswordsAndNonsense)
 TEST(RunStoreSqlite, KeepsARunFromItsStartToItsEndOnceHoweverOftenWritten)
 {
     QTemporaryDir dir;
-    auto store = open(sqliteAt(dir.filePath(QStringLiteral("sub/runs.db"))));
+    auto store = OpenStore(sqliteAt(dir.filePath(QStringLiteral("sub/runs.db"))));
     ASSERT_TRUE(store);
     const RunRecord run = SampleRun(QStringLiteral("Иванов И."));
 
@@ -119,7 +111,7 @@ TEST(RunStoreSqlite, RefusesAStoreOfANewerSchemaNamingBothVersions)
     QTemporaryDir dir;
     const StoreAddress address = sqliteAt(dir.filePath(QStringLiteral("runs.db")));
     {
-        auto store = open(address);
+        auto store = OpenStore(address);
         ASSERT_TRUE(store);
         QSqlQuery q(store->database());
         ASSERT_TRUE(q.exec(QStringLiteral("UPDATE schema_version SET version = 99")));
@@ -161,7 +153,7 @@ TEST(RunKeeper, AFinishedRunWaitsLocallyUntilTheServerAnswersAndArrivesOnce)
     EXPECT_EQ(keeper.Waiting(), 0);
 
     // Sent again (as when the outbox lost track of a send): still once each.
-    auto serverStore = open(server);
+    auto serverStore = OpenStore(server);
     ASSERT_TRUE(serverStore);
     ASSERT_EQ(serverStore->Finish(first), std::nullopt);
     const auto runs = std::get<std::vector<RunSummary>>(serverStore->Runs());
@@ -173,7 +165,7 @@ TEST(RunKeeper, AFinishedRunWaitsLocallyUntilTheServerAnswersAndArrivesOnce)
 TEST(RunStoreSqlite, PublishesExercisesAndFollowsATraineesProgress)
 {
     QTemporaryDir dir;
-    auto store = open(sqliteAt(dir.filePath(QStringLiteral("runs.db"))));
+    auto store = OpenStore(sqliteAt(dir.filePath(QStringLiteral("runs.db"))));
     ASSERT_TRUE(store);
     RunRecord early = SampleRun(QStringLiteral("Иванов И."));
     RunRecord late = SampleRun(QStringLiteral("Иванов И."));
@@ -209,7 +201,7 @@ TEST(RunStoreSqlite, ThirtyConsolesWritingOneFileLoseAndDoubleNothing)
     EXPECT_TRUE(outcome.failures.isEmpty()) << outcome.failures.join('\n').toStdString();
     EXPECT_EQ(outcome.saved.size(), 300);
 
-    auto store = open(sqliteAt(path));
+    auto store = OpenStore(sqliteAt(path));
     ASSERT_TRUE(store);
     const auto runs = std::get<std::vector<RunSummary>>(store->Runs());
     EXPECT_EQ(runs.size(), 300u);
