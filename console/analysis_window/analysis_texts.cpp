@@ -114,8 +114,8 @@ QString ManoeuvreText(const ManoeuvreTest &test)
                   .arg(FixedText(test.TwoLegSaving, 1), FixedText(test.TwoLegLimit, 1),
                       FixedText(test.SigmaBearing, 2));
     else
-        why = QStringLiteral("поворот на прежней скорости объясняет замеры лучше прямого курса "
-                             "(χ² меньше на %1 > %2 при σ П %3°)")
+        why = QStringLiteral("поворот объясняет замеры лучше одного галса (χ² меньше на %1 > %2 "
+                             "при σ П %3°)")
                   .arg(FixedText(test.TurnSaving, 1), FixedText(test.TurnLimit, 1),
                       FixedText(test.SigmaBearing, 2));
     const QString when = test.NewLegTick
