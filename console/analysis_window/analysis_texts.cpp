@@ -138,13 +138,17 @@ QString AdviceText(const SteeringAdvice &advice)
 }
 
 QString HitOddsText(std::optional<long double> onFit, std::optional<long double> onConsole,
-    long double targetLengthMetres)
+    long double targetLengthMetres, bool fitRejected)
 {
     const auto odds
         = [](std::optional<long double> p) { return p ? FixedText(*p, 2) : QStringLiteral("—"); };
+    // The fit's odds assume the target kept one leg; once the test says it did not, they are
+    // not to be trusted, however high.
+    const QString onFitText
+        = odds(onFit) + (fitRejected ? QStringLiteral(" (расчет отвергнут)") : QString());
     return QStringLiteral("Вероятность попадания залпа сейчас (цель %1 м): по расчету %2, по "
                           "решению на планшете %3")
-        .arg(FixedText(targetLengthMetres, 0), odds(onFit), odds(onConsole));
+        .arg(FixedText(targetLengthMetres, 0), onFitText, odds(onConsole));
 }
 
 QString SummaryText(const ResidualSummary &summary)

@@ -36,9 +36,10 @@ QString ManoeuvreText(const ManoeuvreTest &test);
 QString AdviceText(const SteeringAdvice &advice);
 
 // The odds of a hit of a salvo fired now, on the fit's solution and on the console's; a dash
-// where there is no salvo.
+// where there is no salvo. `fitRejected`: the manoeuvre test has rejected the fit, and its odds
+// are marked so.
 QString HitOddsText(std::optional<long double> onFit, std::optional<long double> onConsole,
-    long double targetLengthMetres);
+    long double targetLengthMetres, bool fitRejected);
 
 // The trial solution's residuals: RMS and the largest one.
 QString SummaryText(const ResidualSummary &summary);

@@ -463,8 +463,8 @@ void AnalysisWindow::showSolution()
     showText(m_advice, found.advice ? AdviceText(*found.advice) : QString());
     const HitOddsSettings odds = oddsFor(*number);
     showText(m_hitOdds,
-        solved ? HitOddsText(
-            found.hitOnFit, consoleHitProbability(*solved, *number), odds.TargetLengthMetres)
+        solved ? HitOddsText(found.hitOnFit, consoleHitProbability(*solved, *number),
+            odds.TargetLengthMetres, found.analysis.Manoeuvre && found.analysis.Manoeuvre->Fires())
                : QString());
 }
 

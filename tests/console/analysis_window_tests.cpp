@@ -284,7 +284,8 @@ TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
     QApplication::processEvents();
     EXPECT_EQ(controlPlaces(program), places);
     EXPECT_FALSE(labelText(program, "ManoeuvreWarning").isEmpty());
-    EXPECT_TRUE(labelText(program, "HitOdds").startsWith("Вероятность попадания"));
+    // The fit the test rejects gives odds no one should trust.
+    EXPECT_TRUE(labelText(program, "HitOdds").contains("(расчет отвергнут)"));
     EXPECT_EQ(overflowingTexts(program), QStringList());
     // Out of date, a solution and its test still fit their place.
     program.run({"step LabeledEdit7 up 1", "tick 3"});
@@ -338,6 +339,7 @@ TEST(AnalysisWindow, TheScoreReadsTheOddsOfTheSlotsPresentSolution)
     EXPECT_EQ(desk.Score().Targets[0].HitProbability, odds);
     // Odds for the exercise's target, 130 m long.
     EXPECT_TRUE(labelText(program, "HitOdds").contains("цель 130 м"));
+    EXPECT_FALSE(labelText(program, "HitOdds").contains("отвергнут"));
     EXPECT_FALSE(program.windows.analysis.slotHitProbability(2));
 }
 
