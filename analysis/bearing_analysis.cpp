@@ -79,6 +79,77 @@ struct Minimum
     long double Cost;
 };
 
+// The normal equations of a weighted least-squares cost at one point.
+template<typename Real, int N>
+struct NormalEquations
+{
+    Eigen::Matrix<Real, N, N> JtJ = Eigen::Matrix<Real, N, N>::Zero();
+    Eigen::Matrix<Real, N, 1> JtR = Eigen::Matrix<Real, N, 1>::Zero();
+    Real Cost = 0;
+
+    // One weighted residual `r` with its gradient `row`.
+    void Add(const Eigen::Matrix<Real, N, 1> &row, Real r)
+    {
+        JtJ.noalias() += row * row.transpose();
+        JtR += row * r;
+        Cost += r * r;
+    }
+};
+
+template<typename Real, int N>
+struct Descent
+{
+    Eigen::Matrix<Real, N, 1> X; // where it stopped
+    Real Cost; // there
+    Real StartCost;
+};
+
+// Levenberg–Marquardt from `x` with Marquardt's damping, scaled by the diagonal of JᵀJ:
+// `normalAt(x)` gives the normal equations at x, `costAt(x)` the cost alone. It stops when no
+// step lowers the cost, after tolerance.Iterations steps, or once a step lowers the cost or moves
+// every parameter by less than the tolerance's shares. Absent when the start has no finite cost.
+template<typename Real, int N, typename NormalAt, typename CostAt>
+std::optional<Descent<Real, N>> Descend(Eigen::Matrix<Real, N, 1> x, const Tolerance &tolerance,
+    const NormalAt &normalAt, const CostAt &costAt)
+{
+    using Vec = Eigen::Matrix<Real, N, 1>;
+    NormalEquations<Real, N> normal = normalAt(x);
+    if (!std::isfinite(normal.Cost))
+        return std::nullopt;
+    const Real startCost = normal.Cost;
+    Real damping = Real(1e-3);
+    for (int iteration = 0; iteration < tolerance.Iterations && normal.Cost > 0; ++iteration) {
+        const Vec diagonal = normal.JtJ.diagonal();
+        const Real floor
+            = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
+        bool stepped = false;
+        bool converged = false;
+        while (damping <= Real(LargestDamping)) {
+            Eigen::Matrix<Real, N, N> damped = normal.JtJ;
+            for (int i = 0; i < N; ++i)
+                damped(i, i) += damping * std::max(diagonal(i), floor);
+            const Vec step = damped.ldlt().solve(-normal.JtR);
+            const Vec next = x + step;
+            const Real cost = step.allFinite() ? costAt(next) : normal.Cost;
+            if (std::isfinite(cost) && cost < normal.Cost) {
+                converged = normal.Cost - cost <= Real(tolerance.CostDecrease) * normal.Cost
+                    || (step.array().abs()
+                        <= Real(tolerance.Step) * (next.array().abs() + Real(1e-6)))
+                           .all();
+                x = next;
+                normal = normalAt(x);
+                damping = std::max(damping / 10, Real(1e-12));
+                stepped = true;
+                break;
+            }
+            damping *= 10;
+        }
+        if (!stepped || converged)
+            break;
+    }
+    return Descent<Real, N> {x, normal.Cost, startCost};
+}
+
 // The weighted least-squares cost of the used fixes and its Levenberg–Marquardt minimisation, in
 // `double` for the many starts and in `long double` for the last polish and the covariance.
 template<typename Real>
@@ -88,12 +159,7 @@ public:
     using Vec = Vector<Real>;
     using Mat = Eigen::Matrix<Real, 4, 4>;
 
-    struct Normal
-    {
-        Mat JtJ = Mat::Zero();
-        Vec JtR = Vec::Zero();
-        Real Cost = 0;
-    };
+    using Normal = NormalEquations<Real, 4>;
 
     void Add(long double tau, SeaPoint own, FixKind kind, long double value, long double weight)
     {
@@ -117,10 +183,7 @@ public:
         Normal normal;
         for (const Observation &o : m_observations) {
             const Term term = TermAt(o, x);
-            const Vec row(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau);
-            normal.JtJ.noalias() += row * row.transpose();
-            normal.JtR += row * term.R;
-            normal.Cost += term.R * term.R;
+            normal.Add(Vec(term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau), term.R);
         }
         return normal;
     }
@@ -144,50 +207,20 @@ public:
         return rows;
     }
 
-    // Marquardt's damping, scaled by the diagonal of JᵀJ; absent when the start gives no finite
-    // cost.
-    std::optional<std::pair<Vec, Real>> Minimise(Vec x, const Tolerance &tolerance) const
+    // Absent when the start gives no finite cost.
+    std::optional<std::pair<Vec, Real>> Minimise(const Vec &x, const Tolerance &tolerance) const
     {
-        Normal normal = NormalAt(x);
-        if (!std::isfinite(normal.Cost))
+        const auto reached = Descend<Real, 4>(
+            x, tolerance, [this](const Vec &at) { return NormalAt(at); },
+            [this](const Vec &at) { return CostAt(at); });
+        if (!reached)
             return std::nullopt;
-        Real damping = Real(1e-3);
-        for (int iteration = 0; iteration < tolerance.Iterations && normal.Cost > 0; ++iteration) {
-            const Vec diagonal = normal.JtJ.diagonal();
-            const Real floor
-                = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
-            bool stepped = false;
-            bool converged = false;
-            while (damping <= Real(LargestDamping)) {
-                Mat damped = normal.JtJ;
-                for (int i = 0; i < 4; ++i)
-                    damped(i, i) += damping * std::max(diagonal(i), floor);
-                const Vec step = damped.ldlt().solve(-normal.JtR);
-                const Vec next = x + step;
-                const Real cost = step.allFinite() ? CostAt(next) : normal.Cost;
-                if (std::isfinite(cost) && cost < normal.Cost) {
-                    converged = normal.Cost - cost <= Real(tolerance.CostDecrease) * normal.Cost
-                        || (step.array().abs()
-                            <= Real(tolerance.Step) * (next.array().abs() + Real(1e-6)))
-                               .all();
-                    x = next;
-                    normal = NormalAt(x);
-                    damping = std::max(damping / 10, Real(1e-12));
-                    stepped = true;
-                    break;
-                }
-                damping *= 10;
-            }
-            if (!stepped || converged)
-                break;
-        }
-        return std::pair {x, normal.Cost};
+        return std::pair {reached->X, reached->Cost};
     }
 
     // The two-leg model: the velocity changes once, by (x(4), x(5)) knots, at `split` (cables a
     // knot moves from the reference tick); the fixes after it see the change.
     using Vec6 = Eigen::Matrix<Real, 6, 1>;
-    using Mat6 = Eigen::Matrix<Real, 6, 6>;
 
     Real TwoLegCostAt(const Vec6 &x, Real split) const
     {
@@ -199,46 +232,67 @@ public:
         return cost;
     }
 
-    // How much the two-leg model with the split fixed lowers the cost below the one-leg motion
-    // `start`: Levenberg–Marquardt from `start` with no change of velocity (0 when no step helps).
-    Real TwoLegSaving(const Vec &start, Real split, const Tolerance &tolerance) const
+    // The two-leg model with the split fixed, fitted from the one-leg motion `start` with no
+    // change of velocity: absent when the start has no finite cost.
+    std::optional<Descent<Real, 6>> TwoLegFit(
+        const Vec &start, Real split, const Tolerance &tolerance) const
     {
         Vec6 x;
         x << start, 0, 0;
-        Mat6 jtj;
-        Vec6 jtr;
-        Real cost = TwoLegNormalAt(x, split, jtj, jtr);
-        if (!std::isfinite(cost))
-            return 0;
-        const Real straight = cost;
-        Real damping = Real(1e-3);
-        for (int iteration = 0; iteration < tolerance.Iterations && cost > 0; ++iteration) {
-            const Vec6 diagonal = jtj.diagonal();
-            const Real floor
-                = std::max(diagonal.maxCoeff() * Real(1e-15), std::numeric_limits<Real>::min());
-            bool stepped = false;
-            bool converged = false;
-            while (damping <= Real(LargestDamping)) {
-                Mat6 damped = jtj;
-                for (int i = 0; i < 6; ++i)
-                    damped(i, i) += damping * std::max(diagonal(i), floor);
-                const Vec6 step = damped.ldlt().solve(-jtr);
-                const Vec6 next = x + step;
-                const Real nextCost = step.allFinite() ? TwoLegCostAt(next, split) : cost;
-                if (std::isfinite(nextCost) && nextCost < cost) {
-                    converged = cost - nextCost <= Real(tolerance.CostDecrease) * cost;
-                    x = next;
-                    cost = TwoLegNormalAt(x, split, jtj, jtr);
-                    damping = std::max(damping / 10, Real(1e-12));
-                    stepped = true;
-                    break;
-                }
-                damping *= 10;
-            }
-            if (!stepped || converged)
-                break;
+        return Descend<Real, 6>(
+            x, tolerance, [&](const Vec6 &at) { return TwoLegNormalAt(at, split); },
+            [&](const Vec6 &at) { return TwoLegCostAt(at, split); });
+    }
+
+    // How much the two-leg model with the split fixed lowers the cost below the one-leg motion
+    // `start` (0 when no step helps).
+    Real TwoLegSaving(const Vec &start, Real split, const Tolerance &tolerance) const
+    {
+        const auto reached = TwoLegFit(start, split, tolerance);
+        return reached ? reached->StartCost - reached->Cost : 0;
+    }
+
+    // The turn model: one speed throughout, the course turned by x(4) radians clockwise at
+    // `split`; the fixes after it see the turn.
+    using Vec5 = Eigen::Matrix<Real, 5, 1>;
+
+    Real TurnCostAt(const Vec5 &x, Real split) const
+    {
+        Real cost = 0;
+        for (const Observation &o : m_observations) {
+            const Real r = TermAt(o, TurnedAt(x, split, o.Tau)).R;
+            cost += r * r;
         }
-        return straight - cost;
+        return cost;
+    }
+
+    // How much the turn model with the split fixed lowers the cost below the one-leg motion
+    // `start`: fitted from `start` with no turn and, given the two-leg fit at the split, from its
+    // first leg turned to its second leg's course. A turn the size of a zig often lies in another
+    // valley of the cost than no turn does.
+    Real TurnSaving(
+        const Vec &start, Real split, const Tolerance &tolerance, const Vec6 *twoLeg) const
+    {
+        const auto fit = [&](const Vec5 &from) {
+            return Descend<Real, 5>(
+                from, tolerance, [&](const Vec5 &at) { return TurnNormalAt(at, split); },
+                [&](const Vec5 &at) { return TurnCostAt(at, split); });
+        };
+        Vec5 x;
+        x << start, 0;
+        const auto straight = fit(x);
+        if (!straight)
+            return 0;
+        Real cost = straight->Cost;
+        if (twoLeg) {
+            const Vec6 &legs = *twoLeg;
+            const Real before = std::atan2(legs(2), legs(3));
+            const Real after = std::atan2(legs(2) + legs(4), legs(3) + legs(5));
+            x << legs.template head<4>(), std::remainder(after - before, Real(2 * Pi));
+            if (const auto turned = fit(x); turned && turned->Cost < cost)
+                cost = turned->Cost;
+        }
+        return straight->StartCost - cost;
     }
 
 private:
@@ -250,22 +304,53 @@ private:
         return Vec(x(0) - x(4) * split, x(1) - x(5) * split, x(2) + x(4), x(3) + x(5));
     }
 
-    Real TwoLegNormalAt(const Vec6 &x, Real split, Mat6 &jtj, Vec6 &jtr) const
+    NormalEquations<Real, 6> TwoLegNormalAt(const Vec6 &x, Real split) const
     {
-        jtj.setZero();
-        jtr.setZero();
-        Real cost = 0;
+        NormalEquations<Real, 6> normal;
         for (const Observation &o : m_observations) {
             const Term term = TermAt(o, OneLegAt(x, split, o.Tau));
             const Real lever = o.Tau > split ? o.Tau - split : Real(0);
             Vec6 row;
             row << term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau, term.dE * lever,
                 term.dN * lever;
-            jtj.noalias() += row * row.transpose();
-            jtr += row * term.R;
-            cost += term.R * term.R;
+            normal.Add(row, term.R);
         }
-        return cost;
+        return normal;
+    }
+
+    // The straight motion that places the target where the turned one does at `tau`.
+    static Vec TurnedAt(const Vec5 &x, Real split, Real tau)
+    {
+        if (!(tau > split))
+            return x.template head<4>();
+        const Real c = std::cos(x(4));
+        const Real s = std::sin(x(4));
+        const Real east = c * x(2) + s * x(3);
+        const Real north = c * x(3) - s * x(2);
+        return Vec(x(0) + (x(2) - east) * split, x(1) + (x(3) - north) * split, east, north);
+    }
+
+    NormalEquations<Real, 5> TurnNormalAt(const Vec5 &x, Real split) const
+    {
+        NormalEquations<Real, 5> normal;
+        const Real c = std::cos(x(4));
+        const Real s = std::sin(x(4));
+        for (const Observation &o : m_observations) {
+            const Vec at = TurnedAt(x, split, o.Tau);
+            const Term term = TermAt(o, at);
+            Vec5 row;
+            if (o.Tau > split) {
+                const Real lever = o.Tau - split;
+                const Real along = split + lever * c;
+                row << term.dE, term.dN, term.dE * along - term.dN * lever * s,
+                    term.dE * lever * s + term.dN * along,
+                    lever * (term.dE * at(3) - term.dN * at(2));
+            } else {
+                row << term.dE, term.dN, term.dE * o.Tau, term.dN * o.Tau, 0;
+            }
+            normal.Add(row, term.R);
+        }
+        return normal;
     }
 
     struct Observation
@@ -372,6 +457,26 @@ bool AllFinite(std::initializer_list<long double> values)
         values.begin(), values.end(), [](long double v) { return std::isfinite(v); });
 }
 
+// What one change of the target's motion at a split saves of the one-leg cost (σ²): a change of
+// the whole velocity (two legs), and of the course alone at the same speed (a turn).
+struct SplitSavings
+{
+    long double TwoLeg = 0;
+    long double Turn = 0;
+};
+
+// The split saving most, by the tick of the first fix after it.
+struct BestSaving
+{
+    long double Saving;
+    std::int32_t Tick;
+};
+struct MostSavings
+{
+    std::optional<BestSaving> TwoLeg;
+    std::optional<BestSaving> Turn;
+};
+
 class Problem
 {
 public:
@@ -433,37 +538,52 @@ public:
         return Minimum {polished->first, polished->second};
     }
 
-    // The generalised likelihood ratio of one change of velocity against none: the most the
-    // two-leg fit saves over the splits between two fixes with two report times or more on either
-    // side whose first fix after the split lies between `from` and `to`, and that fix's tick.
-    // Absent with too few fixes.
-    std::optional<std::pair<long double, std::int32_t>> MostTwoLegSaving(
-        const Minimum &minimum, long double from, long double to) const
+    // What one change at `splitTick` saves: of the whole velocity (two legs), and, if `turn`,
+    // of the course alone.
+    SplitSavings SavingsAt(const Minimum &minimum, long double splitTick, bool turn) const
+    {
+        const Vector<double> start = minimum.X.cast<double>();
+        const double split = TauOf(splitTick);
+        const auto clean
+            = [](long double saving) { return std::isfinite(saving) ? std::max(saving, 0.0L) : 0; };
+        SplitSavings savings;
+        const auto twoLeg = m_quick.TwoLegFit(start, split, TwoLegSearch);
+        if (twoLeg)
+            savings.TwoLeg = clean(twoLeg->StartCost - twoLeg->Cost);
+        if (turn)
+            savings.Turn = clean(
+                m_quick.TurnSaving(start, split, TwoLegSearch, twoLeg ? &twoLeg->X : nullptr));
+        return savings;
+    }
+
+    // The generalised likelihood ratios of one change against none: the most the fits with the
+    // change save over the splits between two fixes with two report times or more on either side
+    // whose first fix after the split lies between `from` and `to`, each with that fix's tick. The
+    // turn only if asked; both absent with too few fixes.
+    MostSavings MostSaving(
+        const Minimum &minimum, long double from, long double to, bool turn) const
     {
         std::vector<std::int32_t> ticks = m_ticks;
         std::sort(ticks.begin(), ticks.end());
         ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        MostSavings most;
         if (m_quick.Size() <= TwoLegParameters || ticks.size() < 4)
-            return std::nullopt;
-        const Vector<double> start = minimum.X.cast<double>();
-        std::optional<std::pair<long double, std::int32_t>> best;
+            return most;
+        const auto keep
+            = [](std::optional<BestSaving> &best, long double saving, std::int32_t tick) {
+                  if (!best || saving > best->Saving)
+                      best = BestSaving {saving, tick};
+              };
         for (std::size_t first = 2; first + 2 <= ticks.size(); ++first) {
             if (ticks[first] < from || ticks[first] > to)
                 continue;
             const long double split = (ticks[first - 1] + ticks[first]) / 2.0L;
-            const long double saving = m_quick.TwoLegSaving(start, TauOf(split), TwoLegSearch);
-            if (std::isfinite(saving) && (!best || saving > best->first))
-                best = std::pair {std::max(saving, 0.0L), ticks[first]};
+            const SplitSavings savings = SavingsAt(minimum, split, turn);
+            keep(most.TwoLeg, savings.TwoLeg, ticks[first]);
+            if (turn)
+                keep(most.Turn, savings.Turn, ticks[first]);
         }
-        return best;
-    }
-
-    // What one change of velocity at `splitTick` saves.
-    long double TwoLegSavingAt(const Minimum &minimum, long double splitTick) const
-    {
-        const long double saving
-            = m_quick.TwoLegSaving(minimum.X.cast<double>(), TauOf(splitTick), TwoLegSearch);
-        return std::isfinite(saving) ? std::max(saving, 0.0L) : 0;
+        return most;
     }
 
     TargetMotion MotionAt(const Minimum &minimum, std::int32_t nowTick) const
@@ -493,21 +613,31 @@ public:
         if (test.Freedom > 0)
             test.ChiSquareLimit = ChiSquareLimit(ManoeuvreTest::FalseAlarm, test.Freedom);
         const std::int32_t latest = *std::max_element(m_ticks.begin(), m_ticks.end());
-        const auto twoLeg = MostTwoLegSaving(minimum, latest - settings.TwoLegWindow, latest);
-        if (twoLeg) {
-            test.TwoLegSaving = twoLeg->first;
+        const MostSavings window
+            = MostSaving(minimum, latest - settings.TwoLegWindow, latest, true);
+        if (window.TwoLeg) {
+            test.TwoLegSaving = window.TwoLeg->Saving;
             test.TwoLegLimit = settings.TwoLegLimit;
         }
-        // The new leg where the two-leg fits place it best: among the splits of the window and
-        // those about the first-order estimate, which looks over all fixes.
-        auto place = twoLeg;
+        if (window.Turn) {
+            test.TurnSaving = window.Turn->Saving;
+            test.TurnLimit = settings.TurnLimit;
+        }
+        // The new leg where the turn fits place it best, among the splits of the window and those
+        // about the first-order estimate, which looks over all fixes; where the two-leg fits,
+        // when two legs explain the fixes clearly better than a turn (the speed changed too).
         if (const std::optional<std::size_t> first = BestSplit(rows)) {
             const std::int32_t estimate = m_ticks[*first];
-            const auto near = MostTwoLegSaving(
-                minimum, estimate - NewLegNeighbourhood, estimate + NewLegNeighbourhood);
-            if (near && (!place || near->first > place->first))
-                place = near;
-            test.NewLegTick = place ? place->second : estimate;
+            const MostSavings near = MostSaving(
+                minimum, estimate - NewLegNeighbourhood, estimate + NewLegNeighbourhood, true);
+            const auto better = [](std::optional<BestSaving> a, std::optional<BestSaving> b) {
+                return b && (!a || b->Saving > a->Saving) ? b : a;
+            };
+            const auto twoLeg = better(window.TwoLeg, near.TwoLeg);
+            const auto turn = better(window.Turn, near.Turn);
+            const bool speedChanged = twoLeg && turn
+                && twoLeg->Saving - turn->Saving > ChiSquareLimit(ManoeuvreTest::FalseAlarm, 1);
+            test.NewLegTick = turn && !speedChanged ? turn->Tick : twoLeg ? twoLeg->Tick : estimate;
         }
         return test;
     }
@@ -791,8 +921,12 @@ FitAnalysis Analyse(const FixLog &log, const OwnShipTrack &own, const TargetMoti
     return {problem.Solution(*best, own, nowTick, test), test, problem.MotionAt(*best, nowTick)};
 }
 
-std::optional<long double> TwoLegSavingAt(const FixLog &log, const OwnShipTrack &own,
-    const TargetMotion &trial, long double splitTick, const FitSettings &settings)
+namespace {
+
+enum class Change { Velocity, Course };
+
+std::optional<long double> SavingAt(const FixLog &log, const OwnShipTrack &own,
+    const TargetMotion &trial, long double splitTick, const FitSettings &settings, Change change)
 {
     if (!(settings.SigmaBearingDegrees > 0) || !(settings.SigmaDistanceCables > 0))
         return std::nullopt;
@@ -803,7 +937,22 @@ std::optional<long double> TwoLegSavingAt(const FixLog &log, const OwnShipTrack 
     const std::optional<Minimum> best = problem.BestOfStarts(trial, used, own);
     if (!best)
         return std::nullopt;
-    return problem.TwoLegSavingAt(*best, splitTick);
+    const SplitSavings savings = problem.SavingsAt(*best, splitTick, change == Change::Course);
+    return change == Change::Course ? savings.Turn : savings.TwoLeg;
+}
+
+} // namespace
+
+std::optional<long double> TwoLegSavingAt(const FixLog &log, const OwnShipTrack &own,
+    const TargetMotion &trial, long double splitTick, const FitSettings &settings)
+{
+    return SavingAt(log, own, trial, splitTick, settings, Change::Velocity);
+}
+
+std::optional<long double> TurnSavingAt(const FixLog &log, const OwnShipTrack &own,
+    const TargetMotion &trial, long double splitTick, const FitSettings &settings)
+{
+    return SavingAt(log, own, trial, splitTick, settings, Change::Course);
 }
 
 } // namespace varmet

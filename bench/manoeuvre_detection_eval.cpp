@@ -9,10 +9,12 @@
 //     ZIGS, STRAIGHTS: how many of each (default 100 and 150).
 //     --cusum DRIFT LIMIT    the cumulative sum's settings
 //     --two-leg LIMIT        the two-leg test's limit (0: off)
+//     --turn LIMIT           the turn test's limit (0: off)
 //     --window SECONDS       how far back the two-leg test looks for the change
-//     --calibrate RATE       print the two-leg limit that keeps the three tests together under
-//                            RATE false warnings on these straight runs, and a table of the
-//                            false warnings by limit for each batch of 150 straight runs
+//     --calibrate RATE       (with --turn 0) print the two-leg limit that keeps the three tests
+//                            together under RATE false warnings on these straight runs, and a
+//                            table of the false warnings by limit for each batch of 150
+//                            straight runs
 //     --oracle DRAWS         for every zig missed, what any test could have seen: the likelihood
 //                            ratios with the true moment of the zig and with the true motion,
 //                            against their own 2 % limits simulated with DRAWS noise draws
@@ -20,8 +22,9 @@
 //     EVAL_SOLVES=1          a line (on stderr) per straight-run solve only the two-leg test warns
 //     EVAL_ONLY=N            run only the N-th encounter of the seed
 //     EVAL_DUMP=FILE         a line per solve: seed, encounter, zig tick (-1 on a straight run),
-//                            tick, χ² fires, sum fires, two-leg saving; for rules over successive
-//                            solves studied offline
+//                            tick, χ² fires, sum fires, two-leg saving, turn saving, estimated
+//                            new leg (-1: none); for rules over successive solves or other
+//                            limits studied offline
 
 #include "encounters.h"
 
@@ -42,7 +45,7 @@ struct Outcome
 {
     std::optional<std::int32_t> Warned; // seconds after the zig
     std::optional<std::int32_t> ChiSquare;
-    std::optional<std::int32_t> TwoLeg;
+    std::optional<std::int32_t> TwoLeg; // the two-leg or the turn test
     std::optional<std::int32_t> SplitError; // estimated new leg minus the zig, at the warning
     // At the last solve: the one-leg χ², the part of it the noise alone makes (the truth's
     // residuals), and its limit; what is left is all the zig shows.
@@ -94,10 +97,11 @@ Outcome Run(const Encounter &e, std::uint64_t noiseSeed)
         const bool warned = test.Fires();
         const bool chi = test.ChiSquareFires();
         if (Dump)
-            std::fprintf(Dump, "%llu %d %d %d %d %d %.3f\n",
+            std::fprintf(Dump, "%llu %d %d %d %d %d %.3f %.3f %d\n",
                 static_cast<unsigned long long>(CurrentSeed), CurrentRun,
                 e.ZigTick ? *e.ZigTick : -1, tick, chi ? 1 : 0, test.CusumFires() ? 1 : 0,
-                static_cast<double>(test.TwoLegSaving));
+                static_cast<double>(test.TwoLegSaving), static_cast<double>(test.TurnSaving),
+                test.NewLegTick.value_or(-1));
         outcome.LastChiSquare = test.ChiSquare;
         outcome.LastLimit = test.ChiSquareLimit;
         outcome.LastTwoLeg = test.TwoLegSaving;
@@ -110,7 +114,7 @@ Outcome Run(const Encounter &e, std::uint64_t noiseSeed)
             }
             if (chi && !outcome.ChiSquare)
                 outcome.ChiSquare = tick - *e.ZigTick;
-            if (test.TwoLegFires() && !outcome.TwoLeg)
+            if ((test.TwoLegFires() || test.TurnFires()) && !outcome.TwoLeg)
                 outcome.TwoLeg = tick - *e.ZigTick;
         } else {
             ++outcome.Solves;
@@ -290,6 +294,8 @@ int main(int argc, char **argv)
             Settings.CusumLimit = std::strtold(argv[++i], nullptr);
         } else if (option("--two-leg", 1)) {
             Settings.TwoLegLimit = std::strtold(argv[++i], nullptr);
+        } else if (option("--turn", 1)) {
+            Settings.TurnLimit = std::strtold(argv[++i], nullptr);
         } else if (option("--window", 1)) {
             Settings.TwoLegWindow = std::atoi(argv[++i]);
         } else if (option("--calibrate", 1)) {
@@ -335,7 +341,7 @@ int main(int argc, char **argv)
     std::vector<Miss> misses;
     int missed = 0;
     int chiMissed = 0;
-    int twoLegFirst = 0; // zigs the two-leg test saw first (alone or before the others)
+    int twoLegFirst = 0; // zigs the two-leg or turn test saw first (alone or before the others)
     int straightSolves = 0;
     int falseWarnings = 0;
     int falseChi = 0;
@@ -407,12 +413,13 @@ int main(int argc, char **argv)
     for (const std::uint64_t seed : seeds)
         seedNames += (seedNames.empty() ? std::string() : std::string(",")) + std::to_string(seed);
     std::printf("seed %s, sigma set %.3f deg, zigs %d, straight runs %d (each seed), cusum drift "
-                "%.2f limit %.2f, two-leg limit %.2f window %d s\n",
+                "%.2f limit %.2f, two-leg limit %.2f, turn limit %.2f, window %d s\n",
         seedNames.c_str(), static_cast<double>(MatchedSigma), zigs, straights,
         static_cast<double>(Settings.CusumDrift), static_cast<double>(Settings.CusumLimit),
-        static_cast<double>(Settings.TwoLegLimit), Settings.TwoLegWindow);
+        static_cast<double>(Settings.TwoLegLimit), static_cast<double>(Settings.TurnLimit),
+        Settings.TwoLegWindow);
     std::printf("warning after the zig: median %.0f s, max %d s, missed %d of %d; the two-leg "
-                "test first on %d\n",
+                "or turn test first on %d\n",
         static_cast<double>(Median(warned)),
         warned.empty() ? -1 : *std::max_element(warned.begin(), warned.end()), missed, allZigs,
         twoLegFirst);

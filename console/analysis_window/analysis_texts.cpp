@@ -108,10 +108,15 @@ QString ManoeuvreText(const ManoeuvreTest &test)
             "последние невязки уходят в одну сторону (сумма %1σ > %2σ при σ П %3°)")
                   .arg(FixedText(test.Cusum, 1), FixedText(test.CusumLimit, 1),
                       FixedText(test.SigmaBearing, 2));
-    else
+    else if (test.TwoLegFires())
         why = QStringLiteral("два галса объясняют замеры лучше одного (χ² меньше на %1 > %2 при "
                              "σ П %3°)")
                   .arg(FixedText(test.TwoLegSaving, 1), FixedText(test.TwoLegLimit, 1),
+                      FixedText(test.SigmaBearing, 2));
+    else
+        why = QStringLiteral("поворот объясняет замеры лучше одного галса (χ² меньше на %1 > %2 "
+                             "при σ П %3°)")
+                  .arg(FixedText(test.TurnSaving, 1), FixedText(test.TurnLimit, 1),
                       FixedText(test.SigmaBearing, 2));
     const QString when = test.NewLegTick
         ? QStringLiteral(" Новый галс цели вероятно начался к %1: «Новый галс с %1».")

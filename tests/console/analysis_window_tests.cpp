@@ -292,6 +292,19 @@ TEST(AnalysisWindow, AdviceKeepsUpWithTheLogAndTheLayoutStands)
     EXPECT_TRUE(labelText(program, "SolutionText").startsWith("УСТАРЕЛО"));
     EXPECT_EQ(overflowingTexts(program), QStringList());
     EXPECT_EQ(controlPlaces(program), places);
+    // The longest warning, the turn test's with wide numbers, fits its place too.
+    ManoeuvreTest turn;
+    turn.SigmaBearing = 10;
+    turn.CusumLimit = 3;
+    turn.TurnLimit = 13.5L;
+    turn.TurnSaving = 12345.6L;
+    turn.NewLegTick = 35999;
+    auto *warning
+        = program.windows.analysis.findChild<QLabel *>(QStringLiteral("ManoeuvreWarning"));
+    const QString shown = warning->text();
+    warning->setText(ManoeuvreText(turn));
+    EXPECT_EQ(overflowingTexts(program), QStringList()) << warning->text().toStdString();
+    warning->setText(shown);
     program.run({"solve"});
     QAbstractButton *offer = program.button("ButtonNewLegAtManoeuvre");
     ASSERT_TRUE(offer->isEnabled());
@@ -348,4 +361,14 @@ TEST(AnalysisWindow, TheWarningNamesTheTestThatFired)
                                              "на 17.3 > 15.0 при σ П 0.58°)")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("«Новый галс с 0:15:00»"))) << text.toStdString();
+    // The turn alone.
+    test.TwoLegSaving = 14.9L;
+    test.TurnLimit = 13.5L;
+    test.TurnSaving = 13.5L;
+    EXPECT_TRUE(ManoeuvreText(test).isEmpty());
+    test.TurnSaving = 14.04L;
+    EXPECT_TRUE(ManoeuvreText(test).contains(
+        QStringLiteral("поворот объясняет замеры лучше одного галса (χ² меньше на 14.0 > 13.5 "
+                       "при σ П 0.58°)")))
+        << ManoeuvreText(test).toStdString();
 }
