@@ -216,8 +216,13 @@ QStringList OperatorRecord(const QString &journal)
         } else if ((verb == QLatin1String("step") || verb == QLatin1String("press"))
             && arg1 == QLatin1String("SpinEdit2")) {
             const int steps = w.size() > 3 ? w[3].toInt() : 1;
-            // The field stops at its ends, and so does the slot it names.
-            slot = std::clamp(slot + (arg2 == QLatin1String("up") ? steps : -steps), 1, SlotCount);
+            // Each step stops at the field's ends; the first brings a typed number outside them
+            // back in.
+            const int way = arg2 == QLatin1String("up") ? 1 : -1;
+            if (steps > 0) {
+                slot = std::clamp(slot + way, 1, SlotCount);
+                slot = std::clamp(slot + way * (steps - 1), 1, SlotCount);
+            }
             record << QStringLiteral("%1 выбрана цель п/п %2").arg(timeText(tick)).arg(slot);
         } else if (verb == QLatin1String("type") && arg1 == QLatin1String("SpinEdit2")) {
             slot = arg2.toInt();
