@@ -78,6 +78,19 @@ TEST(SituationDock, MarksATargetPassingInsideTheLimitRed)
     EXPECT_EQ(table->item(0, 7)->text(), "18:58");
 }
 
+// A target just west of north: its bearing of 359.6° is shown as 0, as the fields hold it, not 360.
+TEST(SituationDock, ABearingJustWestOfNorthIsShownAsZero)
+{
+    Program p;
+    p.run({"enter LabeledEdit7 359", "enter LabeledEdit8 40", "enter LabeledEdit9 90",
+        "enter LabeledEdit1 20", "menu MSituation", "tick 5", "situation"});
+    auto *table = p.windows.form.findChild<QTableWidget *>("SituationTable");
+    EXPECT_EQ(table->item(0, 2)->text(), "0");
+    ASSERT_FALSE(p.printed.isEmpty());
+    EXPECT_TRUE(p.printed.first().startsWith("target 1 number=1 bearing=359.6 "))
+        << p.printed.first().toStdString();
+}
+
 TEST(TimeControl, APeriodRunsTheSpeedsTicksNoneWhilePausedAndTheJournalKeepsThem)
 {
     Program p;
