@@ -315,6 +315,9 @@ const Damage Damages[] = {
     {"OwnCourseOutOfRange",
         [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 400"); },
         "раздел «ownShip», поле «OwnCourse»: значение 400 вне допустимых пределов 0..359"},
+    {"OwnCourseFarOutOfRange",
+        [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 1e300"); },
+        "«OwnCourse»: значение 1e+300 вне допустимых пределов 0..359."},
     {"BearingOutOfRange",
         [](const QByteArray &b) {
             const QByteArray bearing = "\"AcousticBearing\": \"";
