@@ -196,3 +196,20 @@ TEST_F(ClassJournal, AnotherExerciseOpenedFromASessionDoesNotEndTheRunStarted)
         1)
         << output.join('\n').toStdString();
 }
+
+// The progress chart labels whole run numbers only, at most 11 of them, evenly spaced, and its
+// axis reaches the last run without a run's width to spare; 13 runs were labelled 1, 2, 3, 4, 5,
+// 7 … at 2.2, 3.4, 4.6.
+TEST(ClassProgress, TheRunAxisIsLabelledAtWholeRuns)
+{
+    for (std::size_t runs = 0; runs <= 250; ++runs) {
+        const RunAxis axis = RunAxisFor(runs);
+        ASSERT_GE(axis.ticks, 2) << runs;
+        EXPECT_LE(axis.ticks, 11) << runs;
+        const int span = axis.last - 1;
+        EXPECT_EQ(span % (axis.ticks - 1), 0) << runs;
+        const int step = span / (axis.ticks - 1);
+        EXPECT_GE(axis.last, static_cast<int>(std::max<std::size_t>(runs, 2))) << runs;
+        EXPECT_LT(axis.last - step, static_cast<int>(std::max<std::size_t>(runs, 2))) << runs;
+    }
+}
