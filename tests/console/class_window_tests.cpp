@@ -5,15 +5,19 @@
 #include "console/class_record/class_desk.h"
 #include "console/class_record/class_window.h"
 #include "console/exercise_desk/exercise_desk.h"
+#include "console/main_window/manual_text.h"
 #include "console/scripting/script_runner.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -212,4 +216,27 @@ TEST(ClassProgress, TheRunAxisIsLabelledAtWholeRuns)
         EXPECT_GE(axis.last, static_cast<int>(std::max<std::size_t>(runs, 2))) << runs;
         EXPECT_LT(axis.last - step, static_cast<int>(std::max<std::size_t>(runs, 2))) << runs;
     }
+}
+
+// The manual names every menu of the window as the program assembles it, rooms' menus included
+// ("Класс" was missing), and every item of each by its first word.
+TEST(Manual, NamesEveryMenuAndItemOfTheWindow)
+{
+    ProgramWindows windows;
+    const QString manual = operatorManualText();
+    QStringList missing;
+    for (QAction *menu : windows.form.menuBar()->actions()) {
+        const QString title = menu->text().remove(QLatin1Char('&'));
+        if (!manual.contains(QStringLiteral("«%1»").arg(title)))
+            missing << title;
+        for (QAction *item : menu->menu()->actions()) {
+            // By its first word: the manual writes "Отменить: …" and "«×2»" for the items that
+            // change their text.
+            const QString name
+                = item->text().remove(QLatin1Char('&')).section(QLatin1Char(' '), 0, 0);
+            if (!item->isSeparator() && !manual.contains(QStringLiteral("«%1").arg(name)))
+                missing << title + " → " + name;
+        }
+    }
+    EXPECT_EQ(missing, QStringList());
 }
