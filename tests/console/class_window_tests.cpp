@@ -106,6 +106,21 @@ TEST_F(ClassJournal, FiltersByTraineeGroupAndDateAndSortsSeedsAsNumbers)
     EXPECT_EQ(window().shownRuns(), 0);
 }
 
+// The journal, left open, shows a run of this console as it starts and as it ends, without
+// "Обновить".
+TEST_F(ClassJournal, FollowsTheRunsOfThisConsoleWhileShown)
+{
+    ASSERT_TRUE(window().isVisible());
+    EXPECT_EQ(window().shownRuns(), 3);
+    windows.classes.setTrainee(Trainee {"Сидоров", "5"});
+    run(QStringLiteral("exercise " VARMET_EXERCISES_DIR "/crossing.json 7"));
+    EXPECT_EQ(window().shownRuns(), 4);
+    EXPECT_EQ(cell(0, 8), "идет");
+    run("menu MExerciseStop");
+    EXPECT_EQ(window().shownRuns(), 4);
+    EXPECT_EQ(cell(0, 8), "завершено");
+}
+
 TEST_F(ClassJournal, ExportsWhatTheTableShowsAsCsvWithQuotedFields)
 {
     window().findChild<QLineEdit *>("ClassFilterGroup")->setText("3");
