@@ -99,6 +99,14 @@ QColor lampColour(FitLamp lamp)
     return Qt::white;
 }
 
+// The time to the closest approach as the column holds it: a slow closing can take days, and
+// beyond 999 minutes the column says so (the exact time is in the hint and the driver's line).
+QString tcpaText(long double seconds)
+{
+    const QString exact = QString::fromStdString(TcpaText(seconds));
+    return exact.size() > 6 ? QStringLiteral("> 999:59") : exact;
+}
+
 } // namespace
 
 SituationDock::SituationDock(TForm1 &form)
@@ -140,7 +148,7 @@ SituationDock::SituationDock(TForm1 &form)
     // Wide enough for the widest values they will show.
     const QStringList widest {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("359"),
         QStringLiteral("300.0"), QStringLiteral("359"), QStringLiteral("50"),
-        QStringLiteral("300.0"), QStringLiteral("999:59"), QString(), QStringLiteral("нельзя")};
+        QStringLiteral("300.0"), QStringLiteral("> 999:59"), QString(), QStringLiteral("нельзя")};
     for (int c = 0; c < ColumnCount; ++c)
         m_table->item(0, c)->setText(widest[c]);
     m_table->resizeColumnsToContents();
@@ -239,8 +247,10 @@ void SituationDock::Refresh()
         set(CourseColumn, p.IsTarget ? fixed(p.Course, 0) : QString());
         set(SpeedColumn, p.IsTarget ? fixed(p.Speed, 0) : QString());
         set(CpaColumn, p.IsTarget ? fixed(p.Cpa, 1) : QString());
-        set(TcpaColumn,
-            p.IsTarget ? (p.Tcpa ? QString::fromStdString(TcpaText(p.Tcpa)) : none) : QString());
+        set(TcpaColumn, p.IsTarget ? (p.Tcpa ? tcpaText(*p.Tcpa) : none) : QString());
+        m_table->item(row, TcpaColumn)
+            ->setToolTip(
+                p.IsTarget && p.Tcpa ? QString::fromStdString(TcpaText(p.Tcpa)) : QString());
         set(LightColumn, p.IsTarget && p.Light == FitLamp::None ? none : QString());
         set(FireColumn,
             p.IsTarget ? (p.FireAllowed ? QStringLiteral("можно") : QStringLiteral("нельзя"))
