@@ -1,7 +1,10 @@
 #include "field_words.h"
 
+#include "model/state.h"
+
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 
 namespace varmet {
@@ -37,6 +40,34 @@ const FieldWords *wordsOf(Control field)
             return &w;
     }
     return nullptr;
+}
+
+// Fields the cycle does not read still have journal lines, and the operator's words for them.
+struct OtherFieldWords
+{
+    const char *name;
+    const char *noun;
+    const char *unit;
+    bool target;
+};
+
+constexpr std::array OtherWords {
+    OtherFieldWords {"LabeledEdit4", "номер цели", "", true},
+    OtherFieldWords {"LabeledEdit17", "длина цели", " м", false},
+};
+
+// A field's words by its object name, for any input field that has a journal line.
+std::optional<OtherFieldWords> wordsNamed(const QString &name)
+{
+    for (const FieldWords &w : Words) {
+        if (name == QLatin1String(objectName(w.field)))
+            return OtherFieldWords {objectName(w.field), w.noun, w.unit, w.target};
+    }
+    for (const OtherFieldWords &w : OtherWords) {
+        if (name == QLatin1String(w.name))
+            return w;
+    }
+    return std::nullopt;
 }
 
 QString timeText(std::int64_t tick)
@@ -150,10 +181,15 @@ QStringList OperatorRecord(const QString &journal)
                 : QStringLiteral("%1 %2").arg(timeText(tick), what));
     };
     const auto fieldWords = [](const QString &name, const QString &value) {
-        const std::optional<Control> field = InputControlNamed(name);
-        if (!field)
+        const std::optional<OtherFieldWords> words = wordsNamed(name);
+        if (!words)
             return QStringLiteral("%1 %2").arg(name, value);
-        return FieldValueWords(*field, value);
+        return QStringLiteral("%1 %2%3").arg(
+            QString::fromUtf8(words->noun), value, QString::fromUtf8(words->unit));
+    };
+    const auto nounOf = [](const QString &name) {
+        const std::optional<OtherFieldWords> words = wordsNamed(name);
+        return words ? QString::fromUtf8(words->noun) : name;
     };
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     for (const QString &line : journal.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
@@ -163,8 +199,9 @@ QStringList OperatorRecord(const QString &journal)
         const QString &verb = w[0];
         const int count = w.size() > 1 ? w[1].toInt() : 1;
         const QString arg1 = w.value(1), arg2 = w.value(2);
-        const std::optional<Control> field = InputControlNamed(arg1);
-        const bool ofTarget = field && IsTargetField(*field);
+        const std::optional<OtherFieldWords> named = wordsNamed(arg1);
+        const bool field = named.has_value();
+        const bool ofTarget = named && named->target;
         if (verb == QLatin1String("tick")) {
             tick += w.size() > 1 ? count : 1;
         } else if (verb == QLatin1String("holdtick") || verb == QLatin1String("repeat")
@@ -173,16 +210,19 @@ QStringList OperatorRecord(const QString &journal)
         } else if (verb == QLatin1String("enter")) {
             say(fieldWords(arg1, arg2), ofTarget);
         } else if (verb == QLatin1String("fix")) {
-            const FieldWords *words = field ? wordsOf(*field) : nullptr;
-            say(QStringLiteral("замер: %1 как в поле")
-                    .arg(words ? QString::fromUtf8(words->noun) : arg1),
-                ofTarget);
+            say(QStringLiteral("замер: %1 как в поле").arg(nounOf(arg1)), ofTarget);
         } else if (const char *said = switchWords(verb, arg1, arg2)) {
             say(QString::fromUtf8(said), false);
         } else if ((verb == QLatin1String("step") || verb == QLatin1String("press"))
             && arg1 == QLatin1String("SpinEdit2")) {
             const int steps = w.size() > 3 ? w[3].toInt() : 1;
-            slot += (arg2 == QLatin1String("up") ? steps : -steps);
+            // Each step stops at the field's ends; the first brings a typed number outside them
+            // back in.
+            const int way = arg2 == QLatin1String("up") ? 1 : -1;
+            if (steps > 0) {
+                slot = std::clamp(slot + way, 1, SlotCount);
+                slot = std::clamp(slot + way * (steps - 1), 1, SlotCount);
+            }
             record << QStringLiteral("%1 выбрана цель п/п %2").arg(timeText(tick)).arg(slot);
         } else if (verb == QLatin1String("type") && arg1 == QLatin1String("SpinEdit2")) {
             slot = arg2.toInt();
@@ -191,8 +231,7 @@ QStringList OperatorRecord(const QString &journal)
             say(fieldWords(arg1, arg2), ofTarget);
         } else if (verb == QLatin1String("step") || verb == QLatin1String("press")) {
             // A step names its way, not a value: the value it reached stands in the fields.
-            const FieldWords *words = field ? wordsOf(*field) : nullptr;
-            const QString noun = words ? QString::fromUtf8(words->noun) : arg1;
+            const QString noun = nounOf(arg1);
             const QString way
                 = arg2 == QLatin1String("up") ? QStringLiteral("вверх") : QStringLiteral("вниз");
             if (verb == QLatin1String("press"))

@@ -224,7 +224,9 @@ public:
         if (d < static_cast<double>(minimum) || d > static_cast<double>(maximum))
             damaged(where
                 + QStringLiteral(": значение %1 вне допустимых пределов %2..%3")
-                      .arg(QString::number(d, 'f', 0))
+                      // Beyond 15 digits in exponent form: a hostile 1e300 is no 301-digit line.
+                      .arg(std::fabs(d) < 1e15 ? QString::number(d, 'f', 0)
+                                               : QString::number(d, 'g', 3))
                       .arg(minimum)
                       .arg(maximum));
         return static_cast<std::int64_t>(d);

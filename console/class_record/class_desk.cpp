@@ -161,6 +161,15 @@ void ClassDesk::runStarted()
     m_running = start;
     if (auto failure = m_keeper->Started(start))
         m_form.showMessage(QStringLiteral("Журнал класса недоступен: %1").arg(*failure));
+    else
+        refreshShownJournal();
+}
+
+void ClassDesk::refreshShownJournal()
+{
+    // A failure to read is the window's to tell when the operator asks ("Обновить").
+    if (m_window && m_window->isVisible())
+        m_window->refresh();
 }
 
 void ClassDesk::runEnded()
@@ -186,6 +195,7 @@ void ClassDesk::runEnded()
             QStringLiteral("Учение не сохранено в журнале класса: %1").arg(*failure));
         return;
     }
+    refreshShownJournal();
     // Kept, and already offered to the server once.
     if (m_keeper->server())
         showWaiting(m_keeper->Waiting(), std::nullopt);

@@ -58,6 +58,8 @@ public:
 private:
     void runStarted();
     void runEnded();
+    // The class journal, while shown, follows the runs this console starts and ends.
+    void refreshShownJournal();
     bool confirmTrainee();
     void setServer(const std::optional<StoreAddress> &server, const QString &password);
     // The server's password once a run of the program, when it is first needed.

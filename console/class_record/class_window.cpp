@@ -60,6 +60,16 @@ QDateTime timeOf(const QVariant &value)
 
 } // namespace
 
+RunAxis RunAxisFor(std::size_t runs)
+{
+    // Every label a whole run: the step is whole and the axis runs on to the step's next
+    // multiple, at most 10 steps.
+    const std::int64_t span = static_cast<std::int64_t>(std::max<std::size_t>(runs, 2)) - 1;
+    const std::int64_t step = (span + 9) / 10;
+    const std::int64_t steps = (span + step - 1) / step;
+    return {static_cast<int>(1 + step * steps), static_cast<int>(steps + 1)};
+}
+
 // Filters the runs by what the fields above the table say, shows times and states as an
 // operator reads them, and sorts times, seeds and counts as what they are.
 class RunsFilter : public QSortFilterProxyModel
@@ -408,9 +418,9 @@ void ClassWindow::showProgress()
         hits->append(static_cast<double>(i + 1), n);
     }
     add(hits);
-    axisX->setRange(1, std::max<double>(2, static_cast<double>(points.size())));
-    axisX->setTickCount(
-        static_cast<int>(std::min<std::size_t>(std::max<std::size_t>(points.size(), 2), 11)));
+    const RunAxis runs = RunAxisFor(points.size());
+    axisX->setRange(1, runs.last);
+    axisX->setTickCount(runs.ticks);
     axisY->setRange(0, std::ceil(top * 1.1));
 }
 

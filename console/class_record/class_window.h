@@ -26,6 +26,14 @@ namespace varmet {
 class RunsFilter;
 class TForm1;
 
+// The progress chart's axis of runs 1..last, labelled at `ticks` whole run numbers.
+struct RunAxis
+{
+    int last = 2;
+    int ticks = 2;
+};
+RunAxis RunAxisFor(std::size_t runs);
+
 class ClassWindow : public QWidget
 {
     Q_OBJECT

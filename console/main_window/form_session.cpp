@@ -31,6 +31,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -220,6 +222,32 @@ std::optional<QString> TForm1::checkControls(ControlStates &controls, bool newer
                     .arg(controls.at(name))
                     .arg(upDown->minimum())
                     .arg(upDown->maximum()));
+    }
+    // The fields that only show what the tick computed hold a finite number or the dash of no
+    // value, and the clocks their own form (or their text before the first tick): a file must
+    // not put "nan" or any text at all before the operator.
+    QSet<QString> stepped;
+    for (const UpDown *upDown : findChildren<UpDown *>())
+        stepped.insert(upDown->associate()->objectName());
+    for (const LabeledEdit *edit : findChildren<LabeledEdit *>()) {
+        const QString &text = controls.at(edit->objectName());
+        if (stepped.contains(edit->objectName()) || text.isEmpty() || text == QStringLiteral("—"))
+            continue;
+        const auto value = text.size() <= 24 ? ParseReal(text.toStdString()) : std::nullopt;
+        if (!value || !std::isfinite(*value))
+            return problem(edit->objectName(),
+                QStringLiteral("ожидалось число или «—», а не «%1»").arg(text.left(24)));
+    }
+    static const QRegularExpression clockForms[]
+        = {QRegularExpression(QStringLiteral("^\\d{1,9}\\. \\d{1,2} - \\d{1,2}$")),
+            QRegularExpression(QStringLiteral("^\\d{1,2}:\\d\\d:\\d\\d$"))};
+    for (int i = 0; i < 2; ++i) {
+        const QString name = QLatin1String(ClockLabels[i]);
+        const QString &text = controls.at(name);
+        const auto atStart = m_startUp.controls.find(name);
+        if (!clockForms[i].match(text).hasMatch()
+            && (atStart == m_startUp.controls.end() || atStart->second != text))
+            return problem(name, QStringLiteral("время «%1» не читается").arg(text.left(24)));
     }
     for (const SpinEdit *spin : findChildren<SpinEdit *>()) {
         const QString &text = controls.at(spin->objectName());

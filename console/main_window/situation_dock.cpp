@@ -43,6 +43,19 @@ QString fixed(long double value, int decimals)
     return QString::number(static_cast<double>(value), 'f', decimals);
 }
 
+// A bearing as shown, in whole degrees or tenths: 359.6 shows as 0 (or 359.96 as 0.0), never as
+// 360, which no bearing field holds.
+QString bearingText(long double degrees, int decimals)
+{
+    const long double scale = decimals == 0 ? 1.0L : 10.0L;
+    const long double full = 360.0L * scale;
+    long double shown = std::nearbyint(degrees * scale);
+    shown = std::fmod(shown, full);
+    if (shown < 0)
+        shown += full;
+    return fixed(shown / scale, decimals);
+}
+
 FitLamp lampOf(FitLight light)
 {
     switch (light) {
@@ -86,6 +99,14 @@ QColor lampColour(FitLamp lamp)
     return Qt::white;
 }
 
+// The time to the closest approach as the column holds it: a slow closing can take days, and
+// beyond 999 minutes the column says so (the exact time is in the hint and the driver's line).
+QString tcpaText(long double seconds)
+{
+    const QString exact = QString::fromStdString(TcpaText(seconds));
+    return exact.size() > 6 ? QStringLiteral("> 999:59") : exact;
+}
+
 } // namespace
 
 SituationDock::SituationDock(TForm1 &form)
@@ -127,7 +148,7 @@ SituationDock::SituationDock(TForm1 &form)
     // Wide enough for the widest values they will show.
     const QStringList widest {QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("359"),
         QStringLiteral("300.0"), QStringLiteral("359"), QStringLiteral("50"),
-        QStringLiteral("300.0"), QStringLiteral("999:59"), QString(), QStringLiteral("нельзя")};
+        QStringLiteral("300.0"), QStringLiteral("> 999:59"), QString(), QStringLiteral("нельзя")};
     for (int c = 0; c < ColumnCount; ++c)
         m_table->item(0, c)->setText(widest[c]);
     m_table->resizeColumnsToContents();
@@ -221,13 +242,15 @@ void SituationDock::Refresh()
         set(SlotColumn, QString::number(p.Slot));
         set(NumberColumn, p.IsTarget ? QString::number(p.Number) : QString());
         const QString none = p.IsTarget ? QStringLiteral("—") : QString();
-        set(BearingColumn, p.IsTarget ? fixed(p.Bearing, 0) : QString());
+        set(BearingColumn, p.IsTarget ? bearingText(p.Bearing, 0) : QString());
         set(DistanceColumn, p.IsTarget ? fixed(p.Distance, 1) : QString());
         set(CourseColumn, p.IsTarget ? fixed(p.Course, 0) : QString());
         set(SpeedColumn, p.IsTarget ? fixed(p.Speed, 0) : QString());
         set(CpaColumn, p.IsTarget ? fixed(p.Cpa, 1) : QString());
-        set(TcpaColumn,
-            p.IsTarget ? (p.Tcpa ? QString::fromStdString(TcpaText(p.Tcpa)) : none) : QString());
+        set(TcpaColumn, p.IsTarget ? (p.Tcpa ? tcpaText(*p.Tcpa) : none) : QString());
+        m_table->item(row, TcpaColumn)
+            ->setToolTip(
+                p.IsTarget && p.Tcpa ? QString::fromStdString(TcpaText(p.Tcpa)) : QString());
         set(LightColumn, p.IsTarget && p.Light == FitLamp::None ? none : QString());
         set(FireColumn,
             p.IsTarget ? (p.FireAllowed ? QStringLiteral("можно") : QStringLiteral("нельзя"))
@@ -263,7 +286,7 @@ QString SituationDock::DriverLine(const SlotPicture &p)
                           "tcpa=%8 light=%9 fire=%10")
         .arg(p.Slot)
         .arg(p.Number)
-        .arg(fixed(p.Bearing, 1), fixed(p.Distance, 1), fixed(p.Course, 0), fixed(p.Speed, 0),
+        .arg(bearingText(p.Bearing, 1), fixed(p.Distance, 1), fixed(p.Course, 0), fixed(p.Speed, 0),
             fixed(p.Cpa, 1), QString::fromStdString(TcpaText(p.Tcpa)),
             QLatin1String(lampWord(p.Light)))
         .arg(p.FireAllowed ? QStringLiteral("yes") : QStringLiteral("no"));

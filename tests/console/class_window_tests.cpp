@@ -5,15 +5,19 @@
 #include "console/class_record/class_desk.h"
 #include "console/class_record/class_window.h"
 #include "console/exercise_desk/exercise_desk.h"
+#include "console/main_window/manual_text.h"
 #include "console/scripting/script_runner.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -100,6 +104,21 @@ TEST_F(ClassJournal, FiltersByTraineeGroupAndDateAndSortsSeedsAsNumbers)
     from->setDate(QDate::currentDate().addDays(1));
     to->setDate(QDate::currentDate().addDays(1));
     EXPECT_EQ(window().shownRuns(), 0);
+}
+
+// The journal, left open, shows a run of this console as it starts and as it ends, without
+// "Обновить".
+TEST_F(ClassJournal, FollowsTheRunsOfThisConsoleWhileShown)
+{
+    ASSERT_TRUE(window().isVisible());
+    EXPECT_EQ(window().shownRuns(), 3);
+    windows.classes.setTrainee(Trainee {"Сидоров", "5"});
+    run(QStringLiteral("exercise " VARMET_EXERCISES_DIR "/crossing.json 7"));
+    EXPECT_EQ(window().shownRuns(), 4);
+    EXPECT_EQ(cell(0, 8), "идет");
+    run("menu MExerciseStop");
+    EXPECT_EQ(window().shownRuns(), 4);
+    EXPECT_EQ(cell(0, 8), "завершено");
 }
 
 TEST_F(ClassJournal, ExportsWhatTheTableShowsAsCsvWithQuotedFields)
@@ -195,4 +214,44 @@ TEST_F(ClassJournal, AnotherExerciseOpenedFromASessionDoesNotEndTheRunStarted)
                   .size(),
         1)
         << output.join('\n').toStdString();
+}
+
+// The progress chart labels whole run numbers only, at most 11 of them, evenly spaced, and its
+// axis reaches the last run without a run's width to spare; 13 runs were labelled 1, 2, 3, 4, 5,
+// 7 … at 2.2, 3.4, 4.6.
+TEST(ClassProgress, TheRunAxisIsLabelledAtWholeRuns)
+{
+    for (std::size_t runs = 0; runs <= 250; ++runs) {
+        const RunAxis axis = RunAxisFor(runs);
+        ASSERT_GE(axis.ticks, 2) << runs;
+        EXPECT_LE(axis.ticks, 11) << runs;
+        const int span = axis.last - 1;
+        EXPECT_EQ(span % (axis.ticks - 1), 0) << runs;
+        const int step = span / (axis.ticks - 1);
+        EXPECT_GE(axis.last, static_cast<int>(std::max<std::size_t>(runs, 2))) << runs;
+        EXPECT_LT(axis.last - step, static_cast<int>(std::max<std::size_t>(runs, 2))) << runs;
+    }
+}
+
+// The manual names every menu of the window as the program assembles it, rooms' menus included
+// ("Класс" was missing), and every item of each by its first word.
+TEST(Manual, NamesEveryMenuAndItemOfTheWindow)
+{
+    ProgramWindows windows;
+    const QString manual = operatorManualText();
+    QStringList missing;
+    for (QAction *menu : windows.form.menuBar()->actions()) {
+        const QString title = menu->text().remove(QLatin1Char('&'));
+        if (!manual.contains(QStringLiteral("«%1»").arg(title)))
+            missing << title;
+        for (QAction *item : menu->menu()->actions()) {
+            // By its first word: the manual writes "Отменить: …" and "«×2»" for the items that
+            // change their text.
+            const QString name
+                = item->text().remove(QLatin1Char('&')).section(QLatin1Char(' '), 0, 0);
+            if (!item->isSeparator() && !manual.contains(QStringLiteral("«%1").arg(name)))
+                missing << title + " → " + name;
+        }
+    }
+    EXPECT_EQ(missing, QStringList());
 }

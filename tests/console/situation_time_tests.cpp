@@ -78,6 +78,33 @@ TEST(SituationDock, MarksATargetPassingInsideTheLimitRed)
     EXPECT_EQ(table->item(0, 7)->text(), "18:58");
 }
 
+// A target just west of north: its bearing of 359.6° is shown as 0, as the fields hold it, not 360.
+TEST(SituationDock, ABearingJustWestOfNorthIsShownAsZero)
+{
+    Program p;
+    p.run({"enter LabeledEdit7 359", "enter LabeledEdit8 40", "enter LabeledEdit9 90",
+        "enter LabeledEdit1 20", "menu MSituation", "tick 5", "situation"});
+    auto *table = p.windows.form.findChild<QTableWidget *>("SituationTable");
+    EXPECT_EQ(table->item(0, 2)->text(), "0");
+    ASSERT_FALSE(p.printed.isEmpty());
+    EXPECT_TRUE(p.printed.first().startsWith("target 1 number=1 bearing=359.6 "))
+        << p.printed.first().toStdString();
+}
+
+// A target closing at one knot from 290 cables reaches its closest approach in 1739:49: the
+// column, sized for "> 999:59", says so rather than cutting the time; the hint has it exactly.
+TEST(SituationDock, ALongTimeToTheClosestApproachIsNotCut)
+{
+    Program p;
+    p.run({"enter LabeledEdit6 10", "enter LabeledEdit7 1", "enter LabeledEdit8 290",
+        "enter LabeledEdit9 0", "enter LabeledEdit1 9", "menu MSituation", "tick 2", "situation"});
+    ASSERT_FALSE(p.printed.isEmpty());
+    EXPECT_TRUE(p.printed.first().contains(" tcpa=1739:49 ")) << p.printed.first().toStdString();
+    auto *table = p.windows.form.findChild<QTableWidget *>("SituationTable");
+    EXPECT_EQ(table->item(0, 7)->text(), "> 999:59");
+    EXPECT_EQ(table->item(0, 7)->toolTip(), "1739:49");
+}
+
 TEST(TimeControl, APeriodRunsTheSpeedsTicksNoneWhilePausedAndTheJournalKeepsThem)
 {
     Program p;

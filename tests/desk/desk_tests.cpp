@@ -278,5 +278,25 @@ TEST(OperatorRecord, RetellsTheJournalWithTheTime)
             QStringLiteral("00:12:15 курс ПЛ — стрелка вверх удержана")}));
 }
 
+// Every field with a journal line is named in words, never by its object name; and the slot
+// follows "Номер п/п" as its arrows move it: each step stops at 1 and 5, and the first brings a
+// typed number outside them back in (7, three steps down: 5, 4, 3).
+TEST(OperatorRecord, NamesEveryFieldAndKeepsTheSlotInItsRange)
+{
+    const QStringList record = OperatorRecord(
+        QStringLiteral("step LabeledEdit4 up 2\nenter LabeledEdit17 300\nstep SpinEdit2 up 7\n"
+                       "enter LabeledEdit4 5\nstep SpinEdit2 down 9\nfix LabeledEdit7\n"
+                       "type SpinEdit2 7\nstep SpinEdit2 down 3\n"));
+    EXPECT_EQ(record,
+        QStringList({QStringLiteral("00:00:00 цель 1: номер цели — шаг вверх ×2"),
+            QStringLiteral("00:00:00 длина цели 300 м"),
+            QStringLiteral("00:00:00 выбрана цель п/п 5"),
+            QStringLiteral("00:00:00 цель 5: номер цели 5"),
+            QStringLiteral("00:00:00 выбрана цель п/п 1"),
+            QStringLiteral("00:00:00 цель 1: замер: пеленг как в поле"),
+            QStringLiteral("00:00:00 выбрана цель п/п 7"),
+            QStringLiteral("00:00:00 выбрана цель п/п 3")}));
+}
+
 } // namespace
 } // namespace varmet

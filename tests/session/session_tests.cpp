@@ -274,6 +274,19 @@ QByteArray InputsChanged(const QByteArray &bytes, const char *key, const QJsonVa
     return QJsonDocument(document).toJson();
 }
 
+// The session with one of the window's values (inputs.values.NAME) replaced.
+QByteArray ValueChanged(const QByteArray &bytes, const char *name, const QJsonValue &value)
+{
+    QJsonObject document = QJsonDocument::fromJson(bytes).object();
+    QJsonObject inputs = document["inputs"].toObject();
+    QJsonObject values = inputs["values"].toObject();
+    EXPECT_TRUE(values.contains(name)) << name;
+    values[name] = value;
+    inputs["values"] = values;
+    document["inputs"] = inputs;
+    return QJsonDocument(document).toJson();
+}
+
 const Damage Damages[] = {
     {"TruncatedEarly", [](const QByteArray &b) { return b.left(40); }, "обрезан"},
     {"TruncatedInTheMiddle", [](const QByteArray &b) { return b.left(b.size() / 2); }, "обрезан"},
@@ -302,6 +315,9 @@ const Damage Damages[] = {
     {"OwnCourseOutOfRange",
         [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 400"); },
         "раздел «ownShip», поле «OwnCourse»: значение 400 вне допустимых пределов 0..359"},
+    {"OwnCourseFarOutOfRange",
+        [](const QByteArray &b) { return Replace(b, "\"OwnCourse\": 30", "\"OwnCourse\": 1e300"); },
+        "«OwnCourse»: значение 1e+300 вне допустимых пределов 0..359."},
     {"BearingOutOfRange",
         [](const QByteArray &b) {
             const QByteArray bearing = "\"AcousticBearing\": \"";
@@ -317,6 +333,12 @@ const Damage Damages[] = {
             return Replace(b, "\"LabeledEdit6\": 10", "\"LabeledEdit6\": 51");
         },
         "«LabeledEdit6»: значение «51» вне пределов 0..50"},
+    {"ShownValueNotANumber",
+        [](const QByteArray &b) { return ValueChanged(b, "Edit1", QStringLiteral("nan")); },
+        "«Edit1»: ожидалось число или «—», а не «nan»"},
+    {"ClockTextDamaged",
+        [](const QByteArray &b) { return ValueChanged(b, "Label12", QString(300, 'x')); },
+        "«Label12»: время «xxxxxxxxxxxxxxxxxxxxxxxx» не читается"},
     {"PictureDamaged",
         [](const QByteArray &b) {
             return Replace(b, "\"picture\": \"iVBOR", "\"picture\": \"AAAA");
