@@ -432,6 +432,12 @@ std::optional<QString> ClassWindow::exportCsv(const QString &path) const
             .arg(path, file.errorString());
     QTextStream out(&file);
     const auto field = [](QString text) {
+        // A cell a spreadsheet would take for a formula (a name such as "=HYPERLINK(…)") is
+        // written as text; numbers, negative ones too, stay numbers.
+        bool number = false;
+        text.toDouble(&number);
+        if (!number && !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front()))
+            text.prepend(QLatin1Char('\''));
         if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
             || text.contains(QLatin1Char('\n'))) {
             text.replace(QLatin1String("\""), QLatin1String("\"\""));
