@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include "model/number_text.h"
 #include "model/units.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -24,7 +25,7 @@ namespace {
 
 QString fixed(long double value, int decimals)
 {
-    return QString::number(static_cast<double>(value), 'f', decimals);
+    return QString::fromStdString(DecimalText(value, decimals));
 }
 
 QString signedFixed(long double value, int decimals)

@@ -2,9 +2,11 @@
 
 #include "numeric.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -122,6 +124,25 @@ std::string RealText(long double value, char decimalSeparator)
     const std::string body
         = plain ? plainText(d, decimalSeparator) : exponentText(d, decimalSeparator);
     return value < 0 ? "-" + body : body;
+}
+
+std::string DecimalText(long double value, int decimals)
+{
+    decimals = std::clamp(decimals, 0, 6);
+    long long scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const long double scaled = std::nearbyint(value * scale);
+    if (!std::isfinite(scaled) || std::fabs(scaled) > 1e18L)
+        return "—";
+    const long long whole = std::llabs(static_cast<long long>(scaled));
+    std::string text = std::to_string(whole / scale);
+    if (decimals > 0) {
+        std::string fraction = std::to_string(whole % scale);
+        text += '.' + std::string(static_cast<std::size_t>(decimals) - fraction.size(), '0')
+            + fraction;
+    }
+    return scaled < 0 ? "-" + text : text;
 }
 
 std::optional<std::int64_t> ParseWhole(std::string_view text)

@@ -20,6 +20,11 @@ std::string WholeText(long double value);
 // ("1.5E-6", "2E20"); zero is "0".
 std::string RealText(long double value, char decimalSeparator = '.');
 
+// A value with `decimals` places (0..6), rounded half to even, as the score, the dock and the
+// analysis print them: "-" only when the rounded value is below zero, so never "-0.0"; "—" for a
+// value that is not finite or too large to round.
+std::string DecimalText(long double value, int decimals);
+
 // A whole number as typed or written in a field: an optional sign and decimal digits, nothing
 // else (surrounding blanks are allowed). nullopt for any other text or a value beyond 64 bits.
 std::optional<std::int64_t> ParseWhole(std::string_view text);

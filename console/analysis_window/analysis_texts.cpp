@@ -1,4 +1,5 @@
 #include "analysis_texts.h"
+#include "model/number_text.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,15 +8,7 @@ namespace varmet {
 
 QString FixedText(long double value, int decimals)
 {
-    long long scale = 1;
-    for (int i = 0; i < decimals; ++i)
-        scale *= 10;
-    const long long scaled = std::llrint(value * scale);
-    const long long magnitude = std::llabs(scaled);
-    QString text = QString::number(magnitude / scale);
-    if (decimals > 0)
-        text += QStringLiteral(".%1").arg(magnitude % scale, decimals, 10, QLatin1Char('0'));
-    return scaled < 0 ? QStringLiteral("-") + text : text;
+    return QString::fromStdString(DecimalText(value, decimals));
 }
 
 QString TickTimeText(std::int32_t tick)

@@ -1,5 +1,6 @@
 #include "situation_dock.h"
 
+#include "model/number_text.h"
 #include "spin_edit.h"
 #include "ugredit.h"
 
@@ -40,7 +41,7 @@ enum Column {
 
 QString fixed(long double value, int decimals)
 {
-    return QString::number(static_cast<double>(value), 'f', decimals);
+    return QString::fromStdString(DecimalText(value, decimals));
 }
 
 // A bearing as shown, in whole degrees or tenths: 359.6 shows as 0 (or 359.96 as 0.0), never as

@@ -8,6 +8,7 @@
 #include "fix_table.h"
 #include "key_stroke.h"
 #include "labeled_edit.h"
+#include "model/number_text.h"
 #include "program_windows.h"
 #include "spin_edit.h"
 #include "typed_entry.h"
@@ -807,11 +808,7 @@ private:
     // A signed decimal that never reads "-0".
     static QString decimal(long double value, int decimals)
     {
-        QString text = QString::number(static_cast<double>(value), 'f', decimals);
-        if (text.startsWith('-')
-            && text.mid(1).count(QRegularExpression(QStringLiteral("[1-9]"))) == 0)
-            text.remove(0, 1);
-        return text;
+        return QString::fromStdString(DecimalText(value, decimals));
     }
 
     void printScore(const QStringList &words, const QString &)

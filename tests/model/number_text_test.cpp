@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace varmet {
@@ -24,6 +25,20 @@ TEST(NumberTextTest, WholeFormRoundsHalfToEven)
     EXPECT_THROW(WholeText(NaN), NumericFault);
     EXPECT_THROW(WholeText(Infinity), NumericFault);
     EXPECT_THROW(WholeText(1e30L), NumericFault);
+}
+
+// The score judges an error as it prints it, rounded half to even; a tie printed the other way
+// would show an error out of tolerance as in it.
+TEST(NumberTextTest, DecimalFormRoundsHalfToEvenAndNeverReadsMinusZero)
+{
+    const std::tuple<long double, int, const char *> cases[]
+        = {{2.5L, 0, "2"}, {3.5L, 0, "4"}, {0.125L, 2, "0.12"}, {0.375L, 2, "0.38"},
+            {2.25L, 1, "2.2"}, {-2.25L, 1, "-2.2"}, {-0.04L, 1, "0.0"}, {-0.06L, 1, "-0.1"},
+            {7.0L, 2, "7.00"}, {1.005L, 3, "1.005"}, {359.96L, 1, "360.0"}};
+    for (const auto &[value, decimals, text] : cases)
+        EXPECT_EQ(DecimalText(value, decimals), text) << value << " " << decimals;
+    EXPECT_EQ(DecimalText(NaN, 1), "—");
+    EXPECT_EQ(DecimalText(-Infinity, 0), "—");
 }
 
 TEST(NumberTextTest, GeneralRealForm)
