@@ -65,6 +65,7 @@ bool Desk::undo()
 {
     if (!m_undo.canUndo())
         return false;
+    m_journal.note(QStringLiteral("отмена: ") + undoText());
     m_journal.action(QStringLiteral("undo"));
     m_undo.undo();
     emit changed();
@@ -75,6 +76,7 @@ bool Desk::redo()
 {
     if (!m_undo.canRedo())
         return false;
+    m_journal.note(QStringLiteral("повтор: ") + redoText());
     m_journal.action(QStringLiteral("redo"));
     m_undo.redo();
     emit changed();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace varmet {
 namespace {
@@ -192,7 +193,15 @@ QStringList OperatorRecord(const QString &journal)
         return words ? QString::fromUtf8(words->noun) : name;
     };
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    // The words an undo or a redo took back, from the note the journal keeps before it.
+    QString noted;
     for (const QString &line : journal.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1Char('#'))) {
+            noted = trimmed.mid(1).trimmed();
+            continue;
+        }
+        const QString note = std::exchange(noted, {});
         const QStringList w = line.split(blanks, Qt::SkipEmptyParts);
         if (w.isEmpty())
             continue;
@@ -271,9 +280,11 @@ QStringList OperatorRecord(const QString &journal)
             if (!said->isEmpty())
                 say(*said, false);
         } else if (verb == QLatin1String("undo")) {
-            say(QStringLiteral("отмена"), false);
+            say(note.startsWith(QStringLiteral("отмена: ")) ? note : QStringLiteral("отмена"),
+                false);
         } else if (verb == QLatin1String("redo")) {
-            say(QStringLiteral("повтор"), false);
+            say(note.startsWith(QStringLiteral("повтор: ")) ? note : QStringLiteral("повтор"),
+                false);
         } else {
             say(line.trimmed(), false);
         }

@@ -2,6 +2,8 @@
 
 #include "input_limits.h"
 
+#include <utility>
+
 namespace varmet {
 
 void Journal::flushTicks()
@@ -13,7 +15,7 @@ void Journal::flushTicks()
         && m_entries.back().count <= MaxWorkCount - m_pendingTicks)
         m_entries.back().count += m_pendingTicks;
     else
-        m_entries.append({QStringLiteral("tick"), m_pendingTicks, true});
+        m_entries.append({QStringLiteral("tick"), m_pendingTicks, true, {}});
     m_pendingTicks = 0;
 }
 
@@ -24,9 +26,10 @@ void Journal::append(const QString &command, bool countable)
     if (countable && !m_entries.isEmpty() && m_entries.back().countable
         && m_entries.back().command == command && m_entries.back().count < MaxWorkCount) {
         ++m_entries.back().count;
+        m_pendingNote.clear();
         return;
     }
-    m_entries.append({command, 1, countable});
+    m_entries.append({command, 1, countable, std::exchange(m_pendingNote, {})});
 }
 
 void Journal::setting(const QString &prefix, const QString &line)
@@ -71,10 +74,26 @@ QString Journal::text() const
     return text;
 }
 
+QString Journal::annotatedText() const
+{
+    QString text;
+    for (const Entry &entry : m_entries) {
+        if (!entry.note.isEmpty())
+            text += QStringLiteral("# ")
+                + QString(entry.note).replace(QLatin1Char('\n'), QLatin1Char(' '))
+                + QLatin1Char('\n');
+        text += lineOf(entry) + QLatin1Char('\n');
+    }
+    if (m_pendingTicks > 0)
+        text += QStringLiteral("tick %1\n").arg(m_pendingTicks);
+    return text;
+}
+
 void Journal::reset(const QString &text)
 {
     m_entries.clear();
     m_pendingTicks = 0;
+    m_pendingNote.clear();
     // The lines become entries again, so that the actions that follow merge with them as they
     // would have had the session never stopped.
     for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
@@ -94,10 +113,10 @@ void Journal::reset(const QString &text)
         const int count = read.value;
         if (base == 0 || words.size() < base || words.size() > base + 1
             || (words.size() > base && !counted)) {
-            m_entries.append({line.trimmed(), 1, false});
+            m_entries.append({line.trimmed(), 1, false, {}});
             continue;
         }
-        m_entries.append({words.mid(0, base).join(QLatin1Char(' ')), count, true});
+        m_entries.append({words.mid(0, base).join(QLatin1Char(' ')), count, true, {}});
     }
     m_revision = 0;
 }

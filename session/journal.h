@@ -23,6 +23,9 @@ public:
 
     // Any other action, as one script line.
     void action(const QString &line) { append(line, false); }
+    // Words for the reader on the next action (what an undo takes back, in the operator's
+    // words): not an action, and not in text(); annotatedText() gives it as a comment line.
+    void note(const QString &text) { m_pendingNote = text; }
     // An action that repeats ("repeat LabeledEdit7", "step SpinEdit1 up"), `times` over: merged
     // with the same action just before it into one line with a count.
     void repeatable(const QString &line, int times = 1)
@@ -38,6 +41,8 @@ public:
 
     // The journal so far as script text (each line ending with a line break).
     QString text() const;
+    // The same with each note as a comment line ("# …") before its action, for retelling.
+    QString annotatedText() const;
     // Starts over from `text`, the journal of a session (empty: from start-up).
     void reset(const QString &text = {});
 
@@ -50,6 +55,7 @@ private:
         QString command;
         int count = 1;
         bool countable = false;
+        QString note;
     };
     void flushTicks();
     void append(const QString &command, bool countable);
@@ -57,6 +63,7 @@ private:
 
     QList<Entry> m_entries;
     int m_pendingTicks = 0;
+    QString m_pendingNote;
     std::uint64_t m_revision = 0;
 };
 

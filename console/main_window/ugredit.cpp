@@ -1016,7 +1016,7 @@ void TForm1::ActionLogClick()
 
 void TForm1::showActionLog()
 {
-    const QString text = OperatorRecord(m_desk->journal().text()).join(QLatin1Char('\n'));
+    const QString text = OperatorRecord(m_desk->journal().annotatedText()).join(QLatin1Char('\n'));
     if (m_actionLog->toPlainText() != text) {
         m_actionLog->setPlainText(text);
         m_actionLog->moveCursor(QTextCursor::End);

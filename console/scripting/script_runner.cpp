@@ -591,7 +591,7 @@ private:
         if (path.isEmpty())
             fail("missing path");
         if (words.size() == 2 && path == QLatin1String("text")) {
-            for (const QString &said : OperatorRecord(m_form.journal().text()))
+            for (const QString &said : OperatorRecord(m_form.journal().annotatedText()))
                 print(said);
             return;
         }

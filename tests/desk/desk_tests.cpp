@@ -166,6 +166,10 @@ TEST_F(DeskTest, UndoInTheSameSecondPutsThePlotBack)
     EXPECT_EQ(fields.text(Control::LabeledEdit7), QStringLiteral("75"));
     EXPECT_EQ(log().Fixes().size(), fixes + 1);
     EXPECT_TRUE(desk.journal().text().endsWith(QStringLiteral("undo\nredo\n")));
+    // The journal's reader is told what was taken back and done again.
+    EXPECT_EQ(OperatorRecord(desk.journal().annotatedText()).last(2),
+        QStringList({QStringLiteral("00:00:00 отмена: пеленг 75° цели 1"),
+            QStringLiteral("00:00:00 повтор: пеленг 75° цели 1")}));
 }
 
 // Undone after time has passed, an entry re-enters the previous value now and removes the fix it
