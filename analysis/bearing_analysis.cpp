@@ -168,14 +168,21 @@ public:
     }
     std::size_t Size() const { return m_observations.size(); }
 
-    Real CostAt(const Vec &x) const
+    // The cost of the used fixes against the one-leg motion `motionAt(tau)` in force at each.
+    template<typename MotionAt>
+    Real CostAlong(const MotionAt &motionAt) const
     {
         Real cost = 0;
         for (const Observation &o : m_observations) {
-            const Real r = TermAt(o, x).R;
+            const Real r = TermAt(o, motionAt(o.Tau)).R;
             cost += r * r;
         }
         return cost;
+    }
+
+    Real CostAt(const Vec &x) const
+    {
+        return CostAlong([&](Real) -> const Vec & { return x; });
     }
 
     Normal NormalAt(const Vec &x) const
@@ -224,12 +231,7 @@ public:
 
     Real TwoLegCostAt(const Vec6 &x, Real split) const
     {
-        Real cost = 0;
-        for (const Observation &o : m_observations) {
-            const Real r = TermAt(o, OneLegAt(x, split, o.Tau)).R;
-            cost += r * r;
-        }
-        return cost;
+        return CostAlong([&](Real tau) { return OneLegAt(x, split, tau); });
     }
 
     // The two-leg model with the split fixed, fitted from the one-leg motion `start` with no
@@ -258,12 +260,7 @@ public:
 
     Real TurnCostAt(const Vec5 &x, Real split) const
     {
-        Real cost = 0;
-        for (const Observation &o : m_observations) {
-            const Real r = TermAt(o, TurnedAt(x, split, o.Tau)).R;
-            cost += r * r;
-        }
-        return cost;
+        return CostAlong([&](Real tau) { return TurnedAt(x, split, tau); });
     }
 
     // How much the turn model with the split fixed lowers the cost below the one-leg motion
