@@ -146,9 +146,27 @@ void DeskCommand::removeFixesMade()
 // ---- Entries
 // --------------------------------------------------------------------------------------
 
-EnterValue::EnterValue(Desk &desk, Control field, std::int32_t value)
+FieldInput::FieldInput(Desk &desk, Control field)
     : DeskCommand(desk)
     , m_field(field)
+{ }
+
+void FieldInput::revertLater()
+{
+    {
+        const TickCycle::ProgramWriteScope programWrites = m_desk.cycle().ProgramWrites();
+        m_desk.fields().setText(m_field, m_previous);
+    }
+    removeFixesMade();
+}
+
+QString FieldInput::laterNote() const
+{
+    return QStringLiteral("ввести прежнее %1, замер убрать").arg(m_previous);
+}
+
+EnterValue::EnterValue(Desk &desk, Control field, std::int32_t value)
+    : FieldInput(desk, field)
     , m_value(value)
 {
     setText(FieldValueWords(field, QString::number(value), desk.selectedSlot().value_or(0)));
@@ -169,20 +187,6 @@ void EnterValue::apply()
     else
         fields.setText(m_field, text);
     m_desk.cycle().CommitPendingFixes();
-}
-
-void EnterValue::revertLater()
-{
-    {
-        const TickCycle::ProgramWriteScope programWrites = m_desk.cycle().ProgramWrites();
-        m_desk.fields().setText(m_field, m_previous);
-    }
-    removeFixesMade();
-}
-
-QString EnterValue::laterNote() const
-{
-    return QStringLiteral("ввести прежнее %1, замер убрать").arg(m_previous);
 }
 
 FixNow::FixNow(Desk &desk, Control field)

@@ -83,9 +83,24 @@ private:
     bool m_recorded = false;
 };
 
+// A new text of an input field whose stands make fixes. Undone later, the text before is entered
+// again and the fixes the command made are removed.
+class FieldInput : public DeskCommand
+{
+protected:
+    FieldInput(Desk &desk, Control field);
+
+    Control m_field;
+    QString m_previous; // the field's text before
+
+private:
+    void revertLater() override;
+    QString laterNote() const override;
+};
+
 // A value the operator typed into an input field and confirmed (Enter), or a report confirmed
 // equal to what the field shows: always a fix of the bearing or distance field.
-class EnterValue : public DeskCommand
+class EnterValue : public FieldInput
 {
 public:
     EnterValue(Desk &desk, Control field, std::int32_t value);
@@ -93,12 +108,8 @@ public:
 
 private:
     void apply() override;
-    void revertLater() override;
-    QString laterNote() const override;
 
-    Control m_field;
     std::int32_t m_value;
-    QString m_previous;
 };
 
 // "Замер": the field's current value logged as a fix at the current time.

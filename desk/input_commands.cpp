@@ -61,8 +61,7 @@ bool ArrowJoins(Motion earlier, Motion later, bool sameTick)
 // ---- Arrows and keys --------------------------------------------------------------------------
 
 StepField::StepField(Desk &desk, Control field, Motion motion, int steps, int value)
-    : DeskCommand(desk)
-    , m_field(field)
+    : FieldInput(desk, field)
     , m_motion(motion)
     , m_steps(steps)
     , m_value(value)
@@ -113,20 +112,6 @@ void StepField::apply()
         setObsolete(true);
     m_applied = true;
     fields.setText(m_field, text);
-}
-
-void StepField::revertLater()
-{
-    {
-        const TickCycle::ProgramWriteScope programWrites = m_desk.cycle().ProgramWrites();
-        m_desk.fields().setText(m_field, m_previous);
-    }
-    removeFixesMade();
-}
-
-QString StepField::laterNote() const
-{
-    return QStringLiteral("ввести прежнее %1, замер убрать").arg(m_previous);
 }
 
 // ---- "Номер п/п" ------------------------------------------------------------------------------

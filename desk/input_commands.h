@@ -18,7 +18,7 @@ namespace varmet {
 // the range, the wrapping and the increment a hold has reached). The field's entry runs as on
 // any change, so the value that has stood through two ticks becomes a fix. A press and the
 // repeats of the held arrow after it are one undo item; so are key steps within one second.
-class StepField : public DeskCommand
+class StepField : public FieldInput
 {
 public:
     enum class Motion {
@@ -39,15 +39,11 @@ public:
 
 private:
     void apply() override;
-    void revertLater() override;
-    QString laterNote() const override;
     void name();
 
-    Control m_field;
     Motion m_motion;
     int m_steps;
     int m_value;
-    QString m_previous;
     bool m_applied = false;
 };
 
