@@ -44,9 +44,9 @@ QString fixed(long double value, int decimals)
     return QString::fromStdString(DecimalText(value, decimals));
 }
 
-// A bearing as shown, in whole degrees or tenths: 359.6 shows as 0 (or 359.96 as 0.0), never as
-// 360, which no bearing field holds.
-QString bearingText(long double degrees, int decimals)
+// A bearing or course as shown, in whole degrees or tenths: 359.6 shows as 0 (or 359.96 as 0.0),
+// never as 360, which no angle field holds.
+QString angleText(long double degrees, int decimals)
 {
     const long double scale = decimals == 0 ? 1.0L : 10.0L;
     const long double full = 360.0L * scale;
@@ -243,9 +243,9 @@ void SituationDock::Refresh()
         set(SlotColumn, QString::number(p.Slot));
         set(NumberColumn, p.IsTarget ? QString::number(p.Number) : QString());
         const QString none = p.IsTarget ? QStringLiteral("—") : QString();
-        set(BearingColumn, p.IsTarget ? bearingText(p.Bearing, 0) : QString());
+        set(BearingColumn, p.IsTarget ? angleText(p.Bearing, 0) : QString());
         set(DistanceColumn, p.IsTarget ? fixed(p.Distance, 1) : QString());
-        set(CourseColumn, p.IsTarget ? fixed(p.Course, 0) : QString());
+        set(CourseColumn, p.IsTarget ? angleText(p.Course, 0) : QString());
         set(SpeedColumn, p.IsTarget ? fixed(p.Speed, 0) : QString());
         set(CpaColumn, p.IsTarget ? fixed(p.Cpa, 1) : QString());
         set(TcpaColumn, p.IsTarget ? (p.Tcpa ? tcpaText(*p.Tcpa) : none) : QString());
@@ -287,8 +287,8 @@ QString SituationDock::DriverLine(const SlotPicture &p)
                           "tcpa=%8 light=%9 fire=%10")
         .arg(p.Slot)
         .arg(p.Number)
-        .arg(bearingText(p.Bearing, 1), fixed(p.Distance, 1), fixed(p.Course, 0), fixed(p.Speed, 0),
-            fixed(p.Cpa, 1), QString::fromStdString(TcpaText(p.Tcpa)),
+        .arg(angleText(p.Bearing, 1), fixed(p.Distance, 1), angleText(p.Course, 0),
+            fixed(p.Speed, 0), fixed(p.Cpa, 1), QString::fromStdString(TcpaText(p.Tcpa)),
             QLatin1String(lampWord(p.Light)))
         .arg(p.FireAllowed ? QStringLiteral("yes") : QStringLiteral("no"));
 }
